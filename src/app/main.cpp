@@ -1,0 +1,37 @@
+// ptpdiag: Norvalen PTP Diagnostics.
+#include <QApplication>
+#include <QGuiApplication>
+#include <iostream>
+#include <string_view>
+#include <vector>
+
+#include "app/options.h"
+#include "app/run.h"
+
+int main(int argc, char** argv) {
+  using namespace ptpdiag;
+  const std::vector<std::string_view> args(argv + 1, argv + argc);
+  const OptionsResult parsed = ParseOptions(args);
+  if (parsed.Error) {
+    std::cerr << "ptpdiag: error: " << *parsed.Error << "\n";
+    return 2;
+  }
+  const Options& options = parsed.Parsed;
+  if (options.Help) {
+    std::cout << UsageText();
+    return 0;
+  }
+  // Qt sees only the program name: every option here is ours.
+  int qtArgc = 1;
+  char* qtArgv[] = {argv[0], nullptr};
+  if (options.Headless) {
+    if (options.SnapshotFile && IsPngPath(*options.SnapshotFile)) {
+      qputenv("QT_QPA_PLATFORM", "offscreen");  // pixels without a display
+      QGuiApplication gui(qtArgc, qtArgv);
+      return RunHeadless(options);
+    }
+    return RunHeadless(options);
+  }
+  QApplication app(qtArgc, qtArgv);
+  return RunWindowed(options);
+}

@@ -1,0 +1,27 @@
+// What a run leaves behind at exit: the store as JSON and a repaint of the
+// selected screen as SVG or PNG.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "app/options.h"
+#include "platform/backed_window.h"
+
+namespace ptpdiag {
+
+struct AppContext;
+
+// Writes `content` to `path`; an error line on failure.
+std::optional<std::string> WriteTextFile(const std::string& path, const std::string& content);
+
+// One full repaint (erase, then the paint sequence) of the selected screen
+// into `path`: the draw operations as SVG, or the pixels as PNG (needs a Qt
+// GUI application). Drawing returns to the window's own canvas afterwards.
+std::optional<std::string> WriteSnapshot(BackedWindow& window, const std::string& path);
+
+// Writes the report and the snapshot the options ask for; returns the exit
+// status (0, or 1 when a file could not be written, said on stderr).
+int WriteRequestedOutputs(AppContext& app, BackedWindow& window, const Options& options);
+
+}  // namespace ptpdiag

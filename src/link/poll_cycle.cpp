@@ -1,0 +1,185 @@
+#include "link/poll_cycle.h"
+
+#include <cstdio>
+#include <string>
+#include <utility>
+
+#include "link/diag_frame.h"
+#include "screens/format_masked.h"
+#include "screens/text_grid.h"
+#include "shell/app_context.h"
+
+namespace ptpdiag {
+namespace {
+
+constexpr Rgb kPollValueGreen{0, 128, 0};
+constexpr float kRawDataRow = 32.5F;
+
+// Upper-case hexadecimal without leading zeros. A one-digit value gets a
+// trailing blank so that it wipes the second digit an earlier, wider value
+// left in the cell.
+std::string HexText(int byte) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(byte));
+  std::string s(text);
+  if (s.size() == 1) s.push_back(' ');
+  return s;
+}
+
+void RefreshBytesAvailable(AppContext& app) {
+  app.Store.BytesAvailable = LinkBytesAvailable(app);
+}
+
+void TakeFromNetwork(AppContext& app, std::string& received) {
+  const std::int32_t wanted = app.Store.BytesWanted;
+  if (wanted <= app.Store.LinkRingCount.load()) {
+    received.clear();
+    for (std::int32_t n = 0; n < wanted; ++n) {
+      const int byte = TakeFromRing(app.Store);
+      if (byte < 0) break;
+      received.push_back(static_cast<char>(byte));
+    }
+  } else if (app.Link.NetLinkMode == kNetLinkUdp) {
+    LinkEventLine(app, kLinkEventUdpShortfall, wanted);
+  }
+}
+
+// Delivers BytesWanted bytes into `received` from the active link; a
+// network shortfall leaves it as it was. A failed read becomes a link event.
+void TakeBytes(AppContext& app, std::string& received) {
+  if (app.Link.NetLinkMode == kNetLinkTcp || app.Link.NetLinkMode == kNetLinkUdp) {
+    TakeFromNetwork(app, received);
+    return;
+  }
+  ByteSource* source = app.Link.CommOpen == 1 ? app.Link.SerialPort : app.Link.ReplayFeed;
+  if (source == nullptr) {
+    received.clear();
+    return;
+  }
+  ReadResult result = source->Read(app.Store.BytesWanted);
+  received = std::move(result.Bytes);
+  if (result.Error) LinkEventLine(app, result.Error->Code, result.Error->Extended);
+}
+
+// Takes one byte; -1 when the link delivered none.
+int TakeOneByte(AppContext& app, std::string& received) {
+  TakeBytes(app, received);
+  return received.empty() ? -1 : static_cast<std::uint8_t>(received[0]);
+}
+
+void DrawRawByte(AppContext& app, int index, int byte) {
+  PrintAt(app.Window, kRawDataRow, 50 + 4 * index, HexText(byte));
+}
+
+// Reads frames while more than eight bytes wait. Leaves at a byte that is
+// not a lead byte, at a frame that fails its check, or when the link
+// delivers nothing.
+void DrainFrames(AppContext& app) {
+  std::string received;
+  while (app.Store.BytesAvailable > 8) {
+    const int lead = TakeOneByte(app, received);
+    RefreshBytesAvailable(app);
+    if (lead != kFrameLead) break;
+    DiagFrame frame{};
+    frame[0] = kFrameLead;
+    bool complete = true;
+    for (int i = 1; i <= 8 && complete; ++i) {
+      const int byte = TakeOneByte(app, received);
+      if (byte < 0) {
+        complete = false;
+        break;
+      }
+      frame[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(byte);
+      DrawRawByte(app, i, byte);
+    }
+    RefreshBytesAvailable(app);
+    if (!complete || !CheckFrame(frame)) break;
+    ApplyFrame(app.Store, frame);
+  }
+}
+
+void DrawPolledValues(AppContext& app) {
+  DiagnosticsStore& s = app.Store;
+  WindowState& w = app.Window;
+  PrintAt(w, 2, 13, FormatMasked(s.ShownSignal, "* #"));
+  PrintAt(w, 2, 28, FormatMasked(s.ShownNoise, "* #"));
+  PrintAt(w, 2, 40, FormatMasked(s.ShownVswr, "* #"));
+  PrintAt(w, 2, 56, FormatMasked(s.ShownCurrent, "* #"));
+  PrintAt(w, 2, 73, FormatMasked(s.ShownRcvdRate, "* #.#"));
+  w.ScreenDC.SetTextColor(kBlack);
+  s.ShownMaxMissed = s.MaxMissRun;
+  PrintAt(w, 3, 11, FormatMasked(s.ShownMaxMissed, "* ####"));
+}
+
+// Sums up a period that had frames; returns whether the screen shown needs
+// a repaint.
+bool CloseUpPeriod(AppContext& app) {
+  DiagnosticsStore& s = app.Store;
+  const std::uint8_t screen = app.Window.ScreenNumber;
+  bool repaint = screen == 2;
+  UpdateShownValues(s);
+  DrawPolledValues(app);
+  if (app.Now() - s.HistTime[static_cast<std::size_t>(s.HistIndex)] > 1) {
+    TakeHistorySample(s, [&app] { return app.Now(); });
+    ResetPeriod(s);
+    if (screen == 3 || screen == 1) repaint = true;
+  }
+  return repaint;
+}
+
+}  // namespace
+
+std::int32_t LinkBytesAvailable(AppContext& app) {
+  if (app.Link.NetLinkMode == kNetLinkTcp || app.Link.NetLinkMode == kNetLinkUdp) {
+    return app.Store.LinkRingCount.load();
+  }
+  if (app.Link.CommOpen == 1) {
+    return app.Link.SerialPort != nullptr ? app.Link.SerialPort->BytesAvailable() : 0;
+  }
+  return app.Link.ReplayFeed != nullptr ? app.Link.ReplayFeed->BytesAvailable() : 0;
+}
+
+void LinkEventLine(AppContext& app, std::int32_t type, std::int32_t value) {
+  DiagnosticsStore& s = app.Store;
+  WindowState& w = app.Window;
+  if (type >= 0) {
+    s.LinkEventType = type;
+    s.LinkEventValue = value;
+    s.LinkEventCount += 1;
+  }
+  if (!w.ScreenDC.IsValid()) return;
+  w.TextRect = w.ClientRect;
+  w.TextRect.bottom -= 24;
+  w.TextRect.left += 500;
+  if (s.LinkEventCount > 0) {
+    PrintAtCursor(w, FormatMasked(s.LinkEventCount, "Num=##### ") +
+                         FormatMasked(s.LinkEventType, "Type=### ") +
+                         FormatMasked(s.LinkEventValue, "Value=###"));
+  }
+}
+
+LRESULT RunPollCycle(AppContext& app) {
+  if (app.Link.TimerBusy == 1) return 0;
+  app.Link.TimerBusy = 1;
+  WindowState& w = app.Window;
+  PlatformWindow* window = w.CurrentWindow;
+
+  w.ScreenDC.Attach(window != nullptr ? window->GetDC() : nullptr);
+  PrintAt(w, 1, 73, TimeOfDayText(app.SystemClock.LocalNow()));
+  w.ScreenDC.SetTextColor(kPollValueGreen);
+  RefreshBytesAvailable(app);
+  DrainFrames(app);
+  UpdateShownSignal(app.Store);
+  const bool repaint = app.Store.PeriodFrames > 0 && CloseUpPeriod(app);
+  if (window != nullptr) window->ReleaseDC(w.ScreenDC.GetCanvas());
+  w.ScreenDC.Release();
+
+  if (repaint && window != nullptr) {
+    window->InvalidateRect(w.ClientRect, false);
+    window->UpdateWindow();
+  }
+  app.Link.TimerBusy = 0;
+  return 0;
+}
+
+}  // namespace ptpdiag

@@ -1,0 +1,19 @@
+#include "link/reset_statistics.h"
+
+#include "link/time_base.h"
+#include "shell/app_context.h"
+
+namespace ptpdiag {
+
+void ResetStatistics(AppContext& app) {
+  app.Store.StartSeconds = ClockSeconds(app.SystemClock.LocalNow());
+  app.Elapsed.Restart(app.SystemClock);
+  ResetHistoryAndTables(app.Store);
+  RefreshClientRect(app.Window);
+  if (PlatformWindow* window = app.Window.CurrentWindow) {
+    window->InvalidateRect(app.Window.ClientRect, true);
+    window->UpdateWindow();
+  }
+}
+
+}  // namespace ptpdiag

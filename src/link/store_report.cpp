@@ -1,0 +1,86 @@
+#include "link/store_report.h"
+
+#include <span>
+#include <string_view>
+
+namespace ptpdiag {
+namespace {
+
+class JsonObject {
+ public:
+  void Number(std::string_view key, std::int64_t value) {
+    Key(key);
+    text_ += std::to_string(value);
+  }
+  void Array(std::string_view key, std::span<const std::int32_t> values) {
+    Key(key);
+    text_ += '[';
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      if (i > 0) text_ += ',';
+      text_ += std::to_string(values[i]);
+    }
+    text_ += ']';
+  }
+  std::string Finish() { return text_ + "\n}\n"; }
+
+ private:
+  void Key(std::string_view key) {
+    text_ += first_ ? "{\n" : ",\n";
+    first_ = false;
+    text_ += "  \"";
+    text_ += key;
+    text_ += "\": ";
+  }
+  std::string text_;
+  bool first_ = true;
+};
+
+}  // namespace
+
+std::string StoreReportJson(const DiagnosticsStore& s, std::uint8_t screenNumber) {
+  JsonObject j;
+  j.Number("ShownSignal", s.ShownSignal);
+  j.Number("ShownNoise", s.ShownNoise);
+  j.Number("ShownVswr", s.ShownVswr);
+  j.Number("ShownCurrent", s.ShownCurrent);
+  j.Number("ShownRcvdRate", s.ShownRcvdRate);
+  j.Number("ShownMaxMissed", s.ShownMaxMissed);
+  j.Number("PeriodFrames", s.PeriodFrames);
+  j.Number("PeriodNoiseSum", s.PeriodNoiseSum);
+  j.Number("PeriodGoodCount", s.PeriodGoodCount);
+  j.Number("PeriodMissCount", s.PeriodMissCount);
+  j.Number("PeriodSignalSum", s.PeriodSignalSum);
+  j.Number("PeriodVswrSum", s.PeriodVswrSum);
+  j.Number("PeriodCurrentSum", s.PeriodCurrentSum);
+  j.Number("PeriodXmitSum", s.PeriodXmitSum);
+  j.Number("PeriodRcvdSum", s.PeriodRcvdSum);
+  j.Number("MissRun", s.MissRun);
+  j.Number("MaxMissRun", s.MaxMissRun);
+  j.Array("FreqCurrent", s.FreqCurrent);
+  j.Array("FreqVswr", s.FreqVswr);
+  j.Array("FreqSignal", s.FreqSignal);
+  j.Array("FreqNoise", s.FreqNoise);
+  j.Array("FreqPeakNoise", s.FreqPeakNoise);
+  j.Array("FreqGoodScore", s.FreqGoodScore);
+  j.Number("HistIndex", s.HistIndex);
+  j.Array("HistTime", s.HistTime);
+  j.Array("HistSignal", s.HistSignal);
+  j.Array("HistNoise", s.HistNoise);
+  j.Array("HistVswr", s.HistVswr);
+  j.Array("HistCurrent", s.HistCurrent);
+  j.Array("HistErrorRate", s.HistErrorRate);
+  j.Array("HistMissCount", s.HistMissCount);
+  j.Array("HistGoodCount", s.HistGoodCount);
+  j.Array("HistXmit", s.HistXmit);
+  j.Array("HistRcvd", s.HistRcvd);
+  j.Number("LinkEventCount", s.LinkEventCount);
+  j.Number("LinkEventType", s.LinkEventType);
+  j.Number("LinkEventValue", s.LinkEventValue);
+  j.Number("StartSeconds", s.StartSeconds);
+  j.Number("ScreenNumber", screenNumber);
+  j.Number("LinkRingCount", s.LinkRingCount.load());
+  j.Number("BytesAvailable", s.BytesAvailable);
+  return j.Finish();
+}
+
+}  // namespace ptpdiag

@@ -1,0 +1,75 @@
+#include "platform/backed_window.h"
+
+namespace ptpdiag {
+
+BackedWindow::BackedWindow(int clientWidth, int clientHeight, Canvas* canvas)
+    : canvas_(canvas), width_(clientWidth), height_(clientHeight) {}
+
+LRESULT BackedWindow::Send(std::uint32_t message, WPARAM wParam, LPARAM lParam) {
+  if (procedure_) return procedure_(this, message, wParam, lParam);
+  return DefWindowProc(message, wParam, lParam);
+}
+
+void BackedWindow::SetClientSize(int width, int height) {
+  width_ = width;
+  height_ = height;
+}
+
+Rect BackedWindow::GetClientRect() const {
+  return Rect{0, 0, width_, height_};
+}
+
+void BackedWindow::InvalidateRect(const Rect&, bool erase) {
+  // Every repaint request of this program covers the whole client area, so
+  // one flag stands for the update region.
+  invalid_ = true;
+  erasePending_ = erasePending_ || erase;
+}
+
+void BackedWindow::UpdateWindow() {
+  if (invalid_) Send(WM_PAINT, 0, 0);
+}
+
+Canvas* BackedWindow::BeginPaint() {
+  if (erasePending_ && canvas_ != nullptr) canvas_->FillRect(GetClientRect(), kWhite);
+  erasePending_ = false;
+  invalid_ = false;
+  return canvas_;
+}
+
+void BackedWindow::ReleaseDC(Canvas* dc) {
+  if (dc != nullptr) dc->Flush();
+  OnRepainted();
+}
+
+void BackedWindow::EndPaint() {
+  ++paintCount_;
+  if (canvas_ != nullptr) canvas_->Flush();
+  OnRepainted();
+}
+
+LRESULT BackedWindow::DefWindowProc(std::uint32_t message, WPARAM, LPARAM) {
+  switch (message) {
+    case WM_PAINT:
+      // A paint handler that did not paint still validates the window.
+      invalid_ = false;
+      erasePending_ = false;
+      return 0;
+    case WM_CLOSE:
+      if (!destroyed_) {
+        destroyed_ = true;
+        Send(WM_DESTROY, 0, 0);
+      }
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+void BackedWindow::PostQuitMessage(int exitCode) {
+  if (quitPosted_) return;
+  quitPosted_ = true;
+  exitCode_ = exitCode;
+}
+
+}  // namespace ptpdiag

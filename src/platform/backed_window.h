@@ -1,0 +1,63 @@
+// A window whose pixels live on one backing canvas: the paint handler and
+// drawing outside repaints both go there, and repaints run synchronously
+// through the installed window procedure. Headless runs and tests use it as
+// it is; the Qt window shows its backing image on screen.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/window.h"
+
+namespace ptpdiag {
+
+class BackedWindow : public PlatformWindow {
+ public:
+  using Procedure = std::function<LRESULT(PlatformWindow*, std::uint32_t, WPARAM, LPARAM)>;
+
+  BackedWindow(int clientWidth, int clientHeight, Canvas* canvas);
+
+  void SetProcedure(Procedure procedure) { procedure_ = std::move(procedure); }
+  // Delivers a message to the window procedure and returns its result.
+  LRESULT Send(std::uint32_t message, WPARAM wParam = 0, LPARAM lParam = 0);
+
+  // Later drawing goes to `canvas` (not owned).
+  void SetCanvas(Canvas* canvas) { canvas_ = canvas; }
+  Canvas* GetCanvas() const { return canvas_; }
+  void SetClientSize(int width, int height);
+
+  bool QuitPosted() const { return quitPosted_; }
+  int ExitCode() const { return exitCode_; }
+  const std::string& StatusText() const { return statusText_; }
+  int PaintCount() const { return paintCount_; }
+
+  Rect GetClientRect() const override;
+  void InvalidateRect(const Rect& rect, bool erase) override;
+  void UpdateWindow() override;
+  Canvas* BeginPaint() override;
+  void EndPaint() override;
+  Canvas* GetDC() override { return canvas_; }
+  void ReleaseDC(Canvas* dc) override;
+  LRESULT DefWindowProc(std::uint32_t message, WPARAM wParam, LPARAM lParam) override;
+  void PostQuitMessage(int exitCode) override;
+  void SetStatusText(std::string_view text) override { statusText_.assign(text); }
+
+ protected:
+  // Called after each repaint so a backend can show the new pixels.
+  virtual void OnRepainted() {}
+
+ private:
+  Procedure procedure_;
+  Canvas* canvas_;
+  int width_;
+  int height_;
+  bool invalid_ = false;
+  bool erasePending_ = false;
+  bool quitPosted_ = false;
+  bool destroyed_ = false;
+  int exitCode_ = 0;
+  int paintCount_ = 0;
+  std::string statusText_;
+};
+
+}  // namespace ptpdiag

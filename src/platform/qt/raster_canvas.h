@@ -1,0 +1,38 @@
+// A canvas that paints into a QImage with the screen font: DejaVu Sans Mono
+// Bold on a 10 x 18 pixel cell grid, one-pixel pens, no antialiasing.
+#pragma once
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <memory>
+
+#include "platform/canvas.h"
+
+namespace ptpdiag {
+
+class RasterCanvas final : public Canvas {
+ public:
+  // Paints into `image` (not owned), which must outlive the canvas or be
+  // replaced with SetImage.
+  explicit RasterCanvas(QImage* image);
+  ~RasterCanvas() override;
+
+  void SetImage(QImage* image);
+
+  void FillRect(const Rect& rect, Rgb colour) override;
+  void Text(const Rect& clip, std::string_view text, Rgb colour, Rgb background) override;
+  void Line(Point from, Point to, Rgb colour) override;
+  void Rectangle(const Rect& rect, Rgb pen, Rgb brush) override;
+  void Flush() override;
+
+ private:
+  QPainter& Painter();
+
+  QImage* image_;
+  QFont font_;
+  int baselineFromBottom_;
+  std::unique_ptr<QPainter> painter_;
+};
+
+}  // namespace ptpdiag

@@ -1,0 +1,83 @@
+#include "screens/frequency_panel.h"
+
+#include <algorithm>
+
+#include "link/nearest.h"
+#include "screens/format_masked.h"
+#include "screens/text_grid.h"
+
+namespace ptpdiag {
+
+std::int32_t ChannelX(float step, int channel) {
+  return Nearest(144.0 + static_cast<double>(step) * channel);
+}
+
+namespace {
+
+void DrawPlotBoxAndGrid(WindowState& w) {
+  DeviceContext& dc = w.ScreenDC;
+  dc.SelectBrush(kStockBlackBrush);
+  dc.SelectPen(w.PenGrey);
+  dc.Rectangle(100, 80, 700, 480);
+  for (int x = 200; x <= 600; x += 100) {
+    dc.MoveToEx(x, 80);
+    dc.LineTo(x, 480);
+  }
+  for (int y = 160; y <= 400; y += 80) {
+    dc.MoveToEx(100, y);
+    dc.LineTo(700, y);
+  }
+}
+
+void DrawPercentageScale(WindowState& w) {
+  for (int y = 80; y <= 480; y += 80) {
+    SetTextCursorAt(w, y + 8, 60);
+    PrintAtCursor(w, FormatMasked(100 - (y - 80) / 4, "###"));
+  }
+}
+
+void DrawFrequencyAxis(WindowState& w) {
+  w.ScreenDC.SetTextColor(kBlack);
+  w.ScreenDC.SetROP2(R2_COPYPEN);
+  PrintAt(w, 3.5F, 34, "Frequency");
+  for (int j = 0; j <= 6; ++j)
+    PrintAt(w, 4.5F, 10 * j + 7, FormatMasked(900 + 5 * j, "* #.#"));
+}
+
+}  // namespace
+
+void DrawFrequencyPanel(WindowState& w, std::string_view title,
+                        const std::function<void(WindowState&)>& secondScale) {
+  w.ScreenDC.SetTextColor(kBlack);
+  PrintAt(w, 1, 24, title);
+  DrawPlotBoxAndGrid(w);
+  DrawPercentageScale(w);
+  if (secondScale) secondScale(w);
+  DrawFrequencyAxis(w);
+}
+
+void PrintLegendRow(WindowState& w, float row, std::initializer_list<LegendValue> values) {
+  SetTextCursor(w, row, 71);
+  for (const LegendValue& v : values)
+    PrintAtCursor(w, FormatMasked(v.Value, v.Mask));
+}
+
+SeriesStats PlotChannelSeries(WindowState& w, const Pen& pen, double divisor,
+                              const ChannelTable& values, float step) {
+  DeviceContext& dc = w.ScreenDC;
+  dc.SelectPen(pen);
+  dc.MoveToEx(144, Nearest(480.0 - values[0] / divisor));
+  SeriesStats stats;
+  for (int i = 1; i < kShownChannels; ++i) {
+    const std::int32_t v = values[static_cast<std::size_t>(i)];
+    dc.LineTo(ChannelX(step, i), Nearest(480.0 - v / divisor));
+    stats.Maximum = std::max(stats.Maximum, v);
+    if (v != 0) stats.Minimum = std::min(stats.Minimum, v);  // an idle channel is no minimum
+    stats.Sum += v;
+  }
+  stats.Average = Nearest(static_cast<double>(stats.Sum) / 111.0);
+  stats.Last = values[kShownChannels - 1];
+  return stats;
+}
+
+}  // namespace ptpdiag

@@ -1,0 +1,84 @@
+#include "screens/screen_frame.h"
+
+#include "link/poll_cycle.h"
+#include "screens/format_masked.h"
+#include "screens/signal_frequency_screen.h"
+#include "screens/signal_time_screen.h"
+#include "screens/text_grid.h"
+#include "screens/transmitter_screen.h"
+#include "shell/app_context.h"
+
+namespace ptpdiag {
+namespace {
+
+constexpr Rgb kRepaintValueGreen{0, 160, 0};
+constexpr Rgb kConnectionBlue{0, 0, 128};
+
+void DrawHeader(WindowState& w, const DiagnosticsStore& s) {
+  w.ScreenDC.SetTextColor(kBlack);
+  PrintAt(w, 2, 1, "Signal(dBm)=    Noise(dBm)=    VSWR(J)=    Current(mA)=    Rcvd Rate(%)=");
+  PrintAt(w, 3, 1, "MaxMissed");
+  w.ScreenDC.SetTextColor(kRepaintValueGreen);
+  PrintAt(w, 2, 13, FormatMasked(s.ShownSignal, "* #"));
+  PrintAt(w, 2, 28, FormatMasked(s.ShownNoise, "* #"));
+  PrintAt(w, 2, 40, FormatMasked(s.ShownVswr, "* #"));
+  PrintAt(w, 2, 56, FormatMasked(s.ShownCurrent, "* #"));
+  PrintAt(w, 2, 73, FormatMasked(s.ShownRcvdRate, "* #.#"));
+}
+
+void DrawBody(AppContext& app) {
+  WindowState& w = app.Window;
+  w.ScreenDC.SetTextColor(kBlack);
+  switch (w.ScreenNumber) {
+    case 1:
+      DrawTransmitterScreen(w, app.Store);
+      break;
+    case 2:
+      DrawSignalFrequencyScreen(w, app.Store);
+      break;
+    case 3:
+      DrawSignalVsTime(w, app.Store, app.Now());
+      break;
+    default:
+      break;
+  }
+}
+
+// Raw-data caption, and the connection state just above the status bar.
+void DrawFooter(AppContext& app) {
+  WindowState& w = app.Window;
+  w.ScreenDC.SetTextColor(kBlack);
+  PrintAt(w, 32.5F, 37, "Raw Data Stream:");
+  w.TextRect = w.ClientRect;
+  w.TextRect.bottom -= 24;
+  w.ScreenDC.SetTextColor(kConnectionBlue);
+  if (app.Link.CommOpen == 1) {
+    PrintAtCursor(w, app.Link.CommPortName + "  Opened");
+  } else {
+    PrintAtCursor(w, "No Connection");
+  }
+}
+
+}  // namespace
+
+void PaintMainWindow(AppContext& app) {
+  WindowState& w = app.Window;
+  PlatformWindow* window = w.CurrentWindow;
+  if (window == nullptr) return;
+  RefreshClientRect(w);
+  w.TextRect = w.ClientRect;
+  w.ScreenDC.Attach(window->BeginPaint());
+  w.ScreenDC.SetTextColor(kBlack);
+  w.ScreenDC.SelectBrush(kStockLightGreyBrush);
+  w.ScreenDC.SelectPen(kStockBlackPen);
+  w.TableRowsVisible = (w.ClientRect.Height() - 188) / 16;
+  LinkEventLine(app, -1, -1);
+  DrawHeader(w, app.Store);
+  DrawBody(app);
+  DrawFooter(app);
+  w.ScreenDC.SetTextColor(kBlack);
+  w.ScreenDC.Release();
+  window->EndPaint();
+}
+
+}  // namespace ptpdiag

@@ -1,0 +1,11 @@
+// Screen 2: signal, noise, peak noise and good-hop share per hop channel.
+#pragma once
+
+#include "link/diagnostics_store.h"
+#include "screens/window_state.h"
+
+namespace ptpdiag {
+
+void DrawSignalFrequencyScreen(WindowState& w, const DiagnosticsStore& store);
+
+}  // namespace ptpdiag

@@ -1,0 +1,11 @@
+// Screen 1: transmitter VSWR and current per hop channel.
+#pragma once
+
+#include "link/diagnostics_store.h"
+#include "screens/window_state.h"
+
+namespace ptpdiag {
+
+void DrawTransmitterScreen(WindowState& w, const DiagnosticsStore& store);
+
+}  // namespace ptpdiag

@@ -1,0 +1,38 @@
+// Window-level drawing state: the window being served, the client and text
+// rectangles, the device context in use, the selected screen and the pens.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/window.h"
+#include "screens/device_context.h"
+
+namespace ptpdiag {
+
+inline constexpr Pen kPenRed{{255, 0, 0}};
+inline constexpr Pen kPenGreen{{0, 255, 0}};
+inline constexpr Pen kPenBlue{{48, 48, 255}};
+inline constexpr Pen kPenGrey{{128, 128, 128}};
+inline constexpr Pen kPenOlive{{128, 128, 0}};
+inline constexpr Pen kPenOrange{{255, 128, 0}};
+
+struct WindowState {
+  PlatformWindow* CurrentWindow = nullptr;
+  Rect ClientRect{};
+  Rect TextRect{};
+  // Valid between BeginPaint and EndPaint, or GetDC and ReleaseDC.
+  DeviceContext ScreenDC;
+  std::uint8_t ScreenNumber = 0;
+  std::int32_t TableRowsVisible = 0;
+  std::int32_t ClickY = 0;
+  std::string StatusText;
+  float PollInterval = 0.0F;
+  // Made at window creation, dropped at destruction.
+  Pen PenRed{}, PenGreen{}, PenBlue{}, PenGrey{}, PenOlive{}, PenOrange{};
+};
+
+// Re-reads the client rectangle of CurrentWindow into ClientRect.
+void RefreshClientRect(WindowState& w);
+
+}  // namespace ptpdiag

@@ -1,0 +1,30 @@
+// Everything the application keeps: the diagnostics store, the link state,
+// the window state, the radio list and the time base.
+#pragma once
+
+#include "files/radio_list.h"
+#include "link/diagnostics_store.h"
+#include "link/link_state.h"
+#include "link/time_base.h"
+#include "platform/clock.h"
+#include "screens/window_state.h"
+
+namespace ptpdiag {
+
+struct AppContext {
+  explicit AppContext(const Clock& clock) : SystemClock(clock) {}
+  AppContext(const AppContext&) = delete;
+  AppContext& operator=(const AppContext&) = delete;
+
+  DiagnosticsStore Store;
+  LinkState Link;
+  WindowState Window;
+  RadioList Radios;
+  const Clock& SystemClock;
+  ElapsedClock Elapsed;
+
+  // Seconds since the statistics were last reset, on the monotonic count.
+  std::int32_t Now() const { return Elapsed.Seconds(SystemClock); }
+};
+
+}  // namespace ptpdiag

@@ -1,0 +1,103 @@
+#include "shell/window_proc.h"
+
+#include <string>
+
+#include "link/poll_cycle.h"
+#include "link/reset_statistics.h"
+#include "resources/string_table.h"
+#include "screens/screen_frame.h"
+#include "shell/app_context.h"
+
+namespace ptpdiag {
+namespace {
+
+constexpr std::size_t kStatusTextLimit = 255;
+
+void ShowStatusText(AppContext& app, std::string text) {
+  if (text.size() > kStatusTextLimit) text.resize(kStatusTextLimit);
+  app.Window.StatusText = std::move(text);
+  app.Window.CurrentWindow->SetStatusText(app.Window.StatusText);
+}
+
+LRESULT OnCreate(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
+  WindowState& w = app.Window;
+  app.Link.CommOpen = 0;
+  w.PenRed = kPenRed;
+  w.PenGreen = kPenGreen;
+  w.PenBlue = kPenBlue;
+  w.PenGrey = kPenGrey;
+  w.PenOlive = kPenOlive;
+  w.PenOrange = kPenOrange;
+  w.PollInterval = 0.1F;
+  ResetRadioList(app.Radios);
+  ResetStatistics(app);
+  return w.CurrentWindow->DefWindowProc(message, wParam, lParam);
+}
+
+LRESULT OnMenuSelect(AppContext& app, WPARAM wParam) {
+  ShowStatusText(app, std::string(LoadMenuHelp(LowWord(wParam))));
+  return 0;
+}
+
+LRESULT OnMouseMove(AppContext& app, LPARAM lParam) {
+  const auto bits = static_cast<std::uintptr_t>(lParam);
+  ShowStatusText(app, " " + std::to_string(LowWord(bits)) + ", " + std::to_string(HighWord(bits)));
+  return 0;
+}
+
+LRESULT OnButtonDown(AppContext& app, LPARAM lParam) {
+  app.Window.ClickY = static_cast<std::int32_t>(HighWord(static_cast<std::uintptr_t>(lParam)));
+  return 0;
+}
+
+LRESULT OnPaint(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
+  PaintMainWindow(app);
+  return app.Window.CurrentWindow->DefWindowProc(message, wParam, lParam);
+}
+
+LRESULT OnDestroy(AppContext& app) {
+  WindowState& w = app.Window;
+  w.PenGreen = w.PenRed = w.PenBlue = w.PenGrey = w.PenOlive = w.PenOrange = Pen{};
+  w.CurrentWindow->PostQuitMessage(0);
+  return 0;
+}
+
+}  // namespace
+
+LRESULT WNDPROC(AppContext& app, PlatformWindow* window, std::uint32_t message, WPARAM wParam,
+                LPARAM lParam) {
+  app.Link.UdpPassword = kDefaultUdpPassword;
+  app.Window.CurrentWindow = window;
+
+  switch (message) {
+    case WM_CREATE:
+      return OnCreate(app, message, wParam, lParam);
+    case WM_NETWORK_NOTIFY:
+      return 0;
+    case WM_NOTIFY:
+      return 0;
+    case WM_MENUSELECT:
+      return OnMenuSelect(app, wParam);
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+      return OnButtonDown(app, lParam);
+    case WM_MOUSEMOVE:
+      return OnMouseMove(app, lParam);
+    case WM_SIZE:
+      return window->DefWindowProc(message, wParam, lParam);
+    case WM_TIMER:
+      return RunPollCycle(app);
+    case WM_COMMAND:
+      return 0;
+    case WM_KEYDOWN:
+      return 0;
+    case WM_PAINT:
+      return OnPaint(app, message, wParam, lParam);
+    case WM_DESTROY:
+      return OnDestroy(app);
+    default:
+      return window->DefWindowProc(message, wParam, lParam);
+  }
+}
+
+}  // namespace ptpdiag
