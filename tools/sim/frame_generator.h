@@ -1,0 +1,114 @@
+// A deterministic model of a frequency-hopping radio's diagnostic stream:
+// one frame per hop with drifting signal and noise, bursts of missed hops,
+// transmit current and VSWR on about half the hops, and traffic counts that
+// follow slowly changing loads. Optional faults exercise the decoder's
+// resynchronisation. The generator knows nothing about where the bytes go.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "link/diag_frame.h"
+#include "sim/prng.h"
+
+namespace ptpdiag::sim {
+
+inline constexpr int kHopChannels = 112;
+inline constexpr int kMaxGarbageBytes = 4;
+
+struct GeneratorSettings {
+  std::uint64_t Seed = 1;
+  double HopsPerSecond = 50.0;
+  // Share of hops with no packet received (signal 0), and the mean length
+  // of the bursts they come in.
+  double MissFraction = 0.03;
+  double MeanMissBurst = 4.0;
+  // Faults, each a share of all hops. A hop gets at most one of bad check
+  // and low channel; garbage comes on top of either.
+  double BadCheckFraction = 0.0;
+  double GarbageFraction = 0.0;
+  double LowChannelFraction = 0.0;
+};
+
+// Why the settings cannot be used, or nothing when they can.
+std::optional<std::string> ValidateSettings(const GeneratorSettings& settings);
+
+enum class HopFault : std::uint8_t { None, BadCheck, LowChannel };
+
+struct GeneratedHop {
+  std::int64_t TimeMs = 0;
+  int Channel = 0;  // the hop channel, even when the frame names another
+  DiagFrame Frame{};
+  HopFault Fault = HopFault::None;
+  // Line noise sent just before the frame.
+  int GarbageCount = 0;
+  std::array<std::uint8_t, kMaxGarbageBytes> Garbage{};
+};
+
+// The bytes the hop puts on the wire: its garbage, then its frame.
+void AppendHopBytes(const GeneratedHop& hop, std::vector<std::uint8_t>& out);
+
+// XOR of bytes 1..7, the check the decoder expects in byte 8.
+std::uint8_t FrameCheck(const DiagFrame& frame);
+
+class FrameGenerator {
+ public:
+  // `settings` must pass ValidateSettings.
+  explicit FrameGenerator(const GeneratorSettings& settings);
+
+  // The next hop, times non-decreasing from 0.
+  GeneratedHop Next();
+
+  // Time of hop n: n hop intervals, rounded down to whole milliseconds.
+  std::int64_t HopTimeMs(std::int64_t n) const;
+  std::int64_t HopsGenerated() const { return hopIndex_; }
+
+  // Channels whose noise floor is raised by local interference.
+  const std::vector<int>& NoisyChannels() const { return noisyChannels_; }
+
+ private:
+  struct Load {
+    double Level = 0.1;
+    double Target = 0.1;
+    double NextChangeS = 0.0;
+  };
+
+  void AdvanceSlowProcesses(double untilS);
+  void StepSlowProcesses(double stepS);
+  void StepLoad(Load& load, double stepS);
+  void SmoothFades();
+  int NextChannel();
+  bool NextMiss(int channel);
+  int TrafficBytes(const Load& load);
+  void ApplyFaults(GeneratedHop& hop);
+
+  GeneratorSettings settings_;
+  Prng radio_;   // the link itself
+  Prng faults_;  // corruption only, so faults never change the clean stream
+  std::int64_t hopIndex_ = 0;
+
+  std::array<std::uint8_t, kHopChannels> sequence_{};
+  int sequencePos_ = 0;
+
+  double slowTimeS_ = 0.0;
+  double linkLevelDbm_ = -72.0;
+  double noiseFloorDbm_ = -109.0;
+  std::array<double, kHopChannels> fadeRaw_{};
+  std::array<double, kHopChannels> fadeDb_{};
+  std::array<double, kHopChannels> noiseOffsetDb_{};
+  std::array<double, kHopChannels> vswrBase_{};
+  std::vector<int> noisyChannels_;
+  std::array<bool, kHopChannels> noisy_{};
+  Load txLoad_;
+  Load rxLoad_;
+
+  bool inMissBurst_ = false;
+  double burstStartChance_ = 0.0;
+  double burstGoOnChance_ = 0.0;
+  double noisyMissChance_ = 0.0;
+};
+
+}  // namespace ptpdiag::sim

@@ -1,0 +1,37 @@
+// Command-line options of ptpdiag-sim.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "platform/clock.h"
+#include "sim/frame_generator.h"
+
+namespace ptpdiag::sim {
+
+inline constexpr double kMaxSimSeconds = 30.0 * 24 * 3600;
+inline constexpr int kMaxFramesPerLine = 1000;
+
+struct SimOptions {
+  bool Help = false;
+  std::string Out = "capture";
+  std::optional<std::string> File;  // stdout when not given
+  double Seconds = 60.0;
+  LocalDateTime Start{2026, 1, 5, 9, 0, 0, 0};
+  int FramesPerLine = 1;
+  GeneratorSettings Generator;
+};
+
+struct SimOptionsResult {
+  SimOptions Parsed;
+  std::optional<std::string> Error;  // one line saying what is wrong
+};
+
+// `args` excludes the program name.
+SimOptionsResult ParseSimOptions(std::span<const std::string_view> args);
+
+std::string SimUsageText();
+
+}  // namespace ptpdiag::sim
