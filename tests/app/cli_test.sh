@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# The built program from the outside: exit codes, error lines, outputs.
+# Usage: cli_test.sh PATH_TO_PTPDIAG TEST_DATA_DIR
+set -u
+program=$1
+data=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+# expect CODE STDERR_PART -- ARGS...
+expect() {
+  local code=$1 part=$2
+  shift 3
+  "$program" "$@" >"$work/out" 2>"$work/err"
+  local got=$?
+  if [ "$got" -ne "$code" ]; then
+    echo "FAIL: ptpdiag $*: exit code $got, expected $code"; cat "$work/err"; failures=$((failures + 1))
+  elif [ -n "$part" ] && ! grep -qF -- "$part" "$work/err"; then
+    echo "FAIL: ptpdiag $*: stderr lacks '$part':"; cat "$work/err"; failures=$((failures + 1))
+  elif [ "$code" -eq 2 ] && [ "$(wc -l <"$work/err")" -ne 1 ]; then
+    echo "FAIL: ptpdiag $*: expected one error line:"; cat "$work/err"; failures=$((failures + 1))
+  fi
+}
+
+expect 0 "" -- --help
+grep -q -- "--replay" "$work/out" || { echo "FAIL: --help lacks --replay"; failures=$((failures + 1)); }
+expect 2 "unknown option '--bogus'" -- --bogus
+expect 2 "--screen wants 1, 2 or 3" -- --headless --screen 9
+expect 2 "--size wants" -- --headless --size 10
+expect 2 "bad_hex.cap:3: not a hex digit: 'G'" -- --headless --replay "$data/bad_hex.cap"
+expect 2 "cannot open the capture file" -- --headless --replay "$work/none.cap"
+printf '\x00\xff\x10binary junk\n' >"$work/junk.cap"
+expect 2 "junk.cap:1:" -- --headless --replay "$work/junk.cap"
+expect 1 "cannot write" -- --headless --report "$work/no/such/dir/r.json"
+
+expect 0 "" -- --headless --replay "$data/one_miss.cap" --report "$work/r.json" \
+  --snapshot "$work/s.svg" --screen 1
+grep -q '"HistIndex": 1,' "$work/r.json" || { echo "FAIL: report lacks HistIndex 1"; failures=$((failures + 1)); }
+grep -q '>Radio Transmitter vs Frequency</text>' "$work/s.svg" ||
+  { echo "FAIL: snapshot is not screen 1"; failures=$((failures + 1)); }
+
+expect 0 "" -- --headless --replay "$data/one_miss.cap" --snapshot "$work/s.png"
+[ -s "$work/s.png" ] || { echo "FAIL: no PNG written"; failures=$((failures + 1)); }
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures failure(s)"
+  exit 1
+fi
+echo "all command-line checks passed"

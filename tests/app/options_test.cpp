@@ -1,0 +1,79 @@
+#include "app/options.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace ptpdiag {
+namespace {
+
+OptionsResult Parse(std::vector<std::string_view> args) {
+  return ParseOptions(args);
+}
+
+TEST(Options, NoneMeansTheWindowOnScreenThree) {
+  const OptionsResult r = Parse({});
+  ASSERT_FALSE(r.Error);
+  EXPECT_FALSE(r.Parsed.Headless);
+  EXPECT_EQ(r.Parsed.Screen, 3);
+  EXPECT_EQ(r.Parsed.Width, 800);
+  EXPECT_EQ(r.Parsed.Height, 560);
+}
+
+TEST(Options, AllValueOptionsInBothSpellings) {
+  const OptionsResult r =
+      Parse({"--headless", "--replay", "a.cap", "--screen=2", "--report", "r.json",
+             "--snapshot=s.PNG", "--size", "640x480", "--until=9000"});
+  ASSERT_FALSE(r.Error) << *r.Error;
+  const Options& o = r.Parsed;
+  EXPECT_TRUE(o.Headless);
+  EXPECT_EQ(o.ReplayFile, "a.cap");
+  EXPECT_EQ(o.Screen, 2);
+  EXPECT_EQ(o.ReportFile, "r.json");
+  EXPECT_EQ(o.SnapshotFile, "s.PNG");
+  EXPECT_EQ(o.Width, 640);
+  EXPECT_EQ(o.Height, 480);
+  EXPECT_EQ(o.UntilMs, 9000);
+  EXPECT_TRUE(IsPngPath(*o.SnapshotFile));
+  EXPECT_FALSE(IsPngPath("s.svg"));
+}
+
+struct BadOptions {
+  std::vector<std::string_view> args;
+  const char* messagePart;
+};
+
+class RejectedOptions : public testing::TestWithParam<BadOptions> {};
+
+TEST_P(RejectedOptions, SayWhatIsWrong) {
+  const OptionsResult r = Parse(GetParam().args);
+  ASSERT_TRUE(r.Error);
+  EXPECT_NE(r.Error->find(GetParam().messagePart), std::string::npos) << *r.Error;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RejectedOptions,
+    testing::Values(BadOptions{{"--bogus"}, "unknown option '--bogus'"},
+                    BadOptions{{"extra"}, "unknown option 'extra'"},
+                    BadOptions{{"--screen", "4"}, "--screen wants 1, 2 or 3"},
+                    BadOptions{{"--screen", "0"}, "--screen wants 1, 2 or 3"},
+                    BadOptions{{"--screen"}, "--screen needs a value"},
+                    BadOptions{{"--size", "800"}, "--size wants WIDTHxHEIGHT"},
+                    BadOptions{{"--size", "0x560"}, "--size wants"},
+                    BadOptions{{"--size", "99999x560"}, "--size wants"},
+                    BadOptions{{"--size", "-8x-5"}, "--size wants"},
+                    BadOptions{{"--snapshot", "shot.jpg"}, ".svg or .png"},
+                    BadOptions{{"--replay", "a", "--until", "-1"}, "--until wants"},
+                    BadOptions{{"--replay", "a", "--until", "12abc"}, "--until wants"},
+                    BadOptions{{"--until", "100"}, "only applies to --replay"}));
+
+TEST(Options, UsageListsEveryOption) {
+  const std::string usage = UsageText();
+  for (const char* name : {"--headless", "--replay", "--until", "--screen", "--report",
+                           "--snapshot", "--size", "--help"}) {
+    EXPECT_NE(usage.find(name), std::string::npos) << name;
+  }
+}
+
+}  // namespace
+}  // namespace ptpdiag

@@ -1,0 +1,107 @@
+#include "link/capture_file.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace ptpdiag {
+namespace {
+
+CaptureResult Parse(const std::string& text) {
+  std::istringstream in(text);
+  return ParseCapture(in, "test.cap");
+}
+
+TEST(CaptureFile, ReadsStartCommentsAndDataLines) {
+  const CaptureResult r = Parse(
+      "# recorded at the mast\n"
+      "\n"
+      "start 2026-03-01 12:00:00\r\n"
+      "0 F0 64 5F\n"
+      "  # indented comment\n"
+      "250 00035a\t\n"
+      "250 aB\n");
+  ASSERT_FALSE(r.Error) << r.Error->Text();
+  EXPECT_EQ(r.Data.Start.Year, 2026);
+  EXPECT_EQ(r.Data.Start.Month, 3);
+  EXPECT_EQ(r.Data.Start.Hour, 12);
+  EXPECT_EQ(r.Data.Bytes, (std::vector<std::uint8_t>{0xF0, 0x64, 0x5F, 0x00, 0x03, 0x5A, 0xAB}));
+  ASSERT_EQ(r.Data.Chunks.size(), 3U);
+  EXPECT_EQ(r.Data.Chunks[0].TimeMs, 0);
+  EXPECT_EQ(r.Data.Chunks[0].End, 3U);
+  EXPECT_EQ(r.Data.Chunks[1].End, 6U);
+  EXPECT_EQ(r.Data.Chunks[2].TimeMs, 250);
+  EXPECT_EQ(r.Data.LastTimeMs, 250);
+}
+
+TEST(CaptureFile, DefaultsWithoutStartLineOrData) {
+  const CaptureResult r = Parse("# nothing recorded\n");
+  ASSERT_FALSE(r.Error);
+  EXPECT_EQ(r.Data.Start.Year, 2000);
+  EXPECT_EQ(r.Data.Start.Month, 1);
+  EXPECT_EQ(r.Data.Start.Day, 1);
+  EXPECT_TRUE(r.Data.Chunks.empty());
+  EXPECT_EQ(r.Data.LastTimeMs, 0);
+}
+
+struct BadCase {
+  const char* text;
+  int line;
+  const char* messagePart;
+};
+
+class MalformedCapture : public testing::TestWithParam<BadCase> {};
+
+TEST_P(MalformedCapture, NamesTheLineAndTheProblem) {
+  const CaptureResult r = Parse(GetParam().text);
+  ASSERT_TRUE(r.Error) << GetParam().text;
+  EXPECT_EQ(r.Error->Line, GetParam().line);
+  EXPECT_NE(r.Error->Message.find(GetParam().messagePart), std::string::npos) << r.Error->Message;
+  EXPECT_EQ(r.Error->Text().rfind("test.cap:" + std::to_string(GetParam().line) + ": ", 0), 0U);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MalformedCapture,
+    testing::Values(
+        BadCase{"0 F0\n10 F\n", 2, "odd number"}, BadCase{"0 F0 6\n", 1, "odd number"},
+        BadCase{"0 G0\n", 1, "not a hex digit: 'G'"}, BadCase{"0 F0  64\n", 1, "two blanks"},
+        BadCase{"20 F0\n10 F0\n", 2, "earlier than the line before"},
+        BadCase{"-5 F0\n", 1, "expected '<ms> <hex bytes>'"},
+        BadCase{"x F0\n", 1, "expected '<ms> <hex bytes>'"}, BadCase{"100\n", 1, "no hex bytes"},
+        BadCase{"100F0\n", 1, "expected a blank after the time"},
+        BadCase{"99999999999999999999 F0\n", 1, "time too large"},
+        BadCase{"1000000000001 F0\n", 1, "time too large"},
+        BadCase{"start 2026-02-30 00:00:00\n", 1, "valid date"},
+        BadCase{"start 2026-13-01 00:00:00\n", 1, "valid date"},
+        BadCase{"start 2026-01-01 24:00:00\n", 1, "valid date"},
+        BadCase{"start 2026-01-01\n", 1, "valid date"},
+        BadCase{"start 2026-01-01 00:00:00\nstart 2026-01-01 00:00:00\n", 2, "second 'start'"},
+        BadCase{"0 F0\nstart 2026-01-01 00:00:00\n", 2, "before the data"},
+        BadCase{"0 F0\x01\n", 1, "byte 0x01"}, BadCase{"\x7f\x45LF\n", 1, "byte 0x7F"}));
+
+TEST(CaptureFile, LeapDayIsAValidStart) {
+  const CaptureResult r = Parse("start 2024-02-29 23:59:59\n");
+  ASSERT_FALSE(r.Error);
+  EXPECT_EQ(r.Data.Start.Day, 29);
+}
+
+TEST(CaptureFile, MissingFileAndDirectoryAreReportedWithoutALine) {
+  const CaptureResult missing = ReadCaptureFile("/nonexistent/dir/none.cap");
+  ASSERT_TRUE(missing.Error);
+  EXPECT_EQ(missing.Error->Text(), "/nonexistent/dir/none.cap: cannot open the capture file");
+  const CaptureResult dir = ReadCaptureFile("/tmp");
+  ASSERT_TRUE(dir.Error);
+  EXPECT_EQ(dir.Error->Line, 0);
+}
+
+TEST(CaptureFile, VeryLongLineIsRead) {
+  std::string line = "0";
+  for (int i = 0; i < 200000; ++i)
+    line += " F0";
+  const CaptureResult r = Parse(line + "\n");
+  ASSERT_FALSE(r.Error);
+  EXPECT_EQ(r.Data.Bytes.size(), 200000U);
+}
+
+}  // namespace
+}  // namespace ptpdiag
