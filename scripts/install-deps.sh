@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages ptpdiag needs to build, test and run,
+# skipping those already present. Needs root (or sudo).
+set -euo pipefail
+
+packages=(
+  g++ make cmake pkg-config
+  qt6-base-dev          # Qt 6 widgets and painting
+  libgl-dev             # OpenGL headers that Qt's CMake files ask for
+  fonts-dejavu-core     # the screen font, DejaVu Sans Mono Bold
+  libgtest-dev          # unit tests
+  libbenchmark-dev      # benchmarks
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+echo "Installing: ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+if ! $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"; then
+  $sudo apt-get update -q
+  $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds with warnings as errors and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+BUILD_DIR=${BUILD_DIR:-build} bash scripts/build.sh -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPTPDIAG_WERROR=ON "$@"
+ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure -j "$(nproc)"
