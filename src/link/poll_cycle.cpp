@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "link/diag_frame.h"
+#include "link/nearest.h"
 #include "screens/format_masked.h"
 #include "screens/text_grid.h"
 #include "shell/app_context.h"
@@ -145,7 +146,7 @@ void LinkEventLine(AppContext& app, std::int32_t type, std::int32_t value) {
   if (type >= 0) {
     s.LinkEventType = type;
     s.LinkEventValue = value;
-    s.LinkEventCount += 1;
+    WrapAdd(s.LinkEventCount, 1);
   }
   if (!w.ScreenDC.IsValid()) return;
   w.TextRect = w.ClientRect;

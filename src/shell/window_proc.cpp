@@ -55,10 +55,10 @@ LRESULT OnPaint(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM lP
   return app.Window.CurrentWindow->DefWindowProc(message, wParam, lParam);
 }
 
+// Pens are plain colour values here, so there is nothing to release; a
+// snapshot taken after the window closed still draws with them.
 LRESULT OnDestroy(AppContext& app) {
-  WindowState& w = app.Window;
-  w.PenGreen = w.PenRed = w.PenBlue = w.PenGrey = w.PenOlive = w.PenOrange = Pen{};
-  w.CurrentWindow->PostQuitMessage(0);
+  app.Window.CurrentWindow->PostQuitMessage(0);
   return 0;
 }
 

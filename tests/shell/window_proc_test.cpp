@@ -116,7 +116,6 @@ TEST(WindowProcedure, DestroyPostsQuitWithCodeZero) {
   EXPECT_EQ(t.window.Send(WM_DESTROY, 0, 0), 0);
   EXPECT_TRUE(t.window.QuitPosted());
   EXPECT_EQ(t.window.ExitCode(), 0);
-  EXPECT_EQ(t.app.Window.PenRed, Pen{});
 }
 
 TEST(WindowProcedure, CloseGoesThroughDestroy) {
