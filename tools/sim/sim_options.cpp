@@ -23,8 +23,13 @@ std::optional<T> WholeNumber(std::string_view text) {
   return value;
 }
 
+// Built by appending: GCC 12 at -O3 warns falsely (-Wrestrict) about
+// "literal" + std::string.
 std::string Quoted(std::string_view value) {
-  return "'" + std::string(value) + "'";
+  std::string text = "'";
+  text += value;
+  text += '\'';
+  return text;
 }
 
 std::optional<std::string> Fraction(std::string_view name, std::string_view value, double& out) {
