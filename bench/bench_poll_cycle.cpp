@@ -1,0 +1,71 @@
+// One 250 ms poll cycle on the UDP link: a full ring of 113 frames drained,
+// the raw bytes and header values drawn on a RasterCanvas, screen 3 shown.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+
+#include "bench_support.h"
+#include "link/poll_cycle.h"
+
+namespace ptpdiag::bench {
+namespace {
+
+constexpr int kRingFrames = 113;  // 1017 bytes, as many as the ring holds
+
+// How the clock moves between cycles, which decides whether a cycle also
+// closes a history sample and repaints screen 3.
+enum class Pace {
+  // The same second every cycle, period restarted outside the timing: drain
+  // and header only.
+  NoSample = 0,
+  // 250 ms a cycle as in the running program: a sample and a repaint about
+  // every eighth cycle.
+  RealTime = 1,
+  // Two seconds a cycle: every cycle samples and repaints.
+  SampleEveryCycle = 2,
+};
+
+void BM_PollCycle(benchmark::State& state) {
+  const auto pace = static_cast<Pace>(state.range(0));
+  RasterApp r(3);
+  r.App.Link.NetLinkMode = kNetLinkUdp;
+  std::vector<std::uint8_t> bytes;
+  for (const DiagFrame& f : SimulatedFrames(kRingFrames))
+    bytes.insert(bytes.end(), f.begin(), f.end());
+
+  std::int64_t t = 0;
+  int repaints = 0;
+  for (auto _ : state) {
+    EmptyRing(r.App.Store);
+    if (AppendToRing(r.App.Store, bytes) != 0)
+      state.SkipWithError("the ring did not take 1017 bytes");
+    if (pace == Pace::NoSample) ResetPeriod(r.App.Store);
+    t += pace == Pace::RealTime ? 250 : pace == Pace::SampleEveryCycle ? 2000 : 0;
+    r.Clock.SetMs(t);
+    const int paintsBefore = r.Window->PaintCount();
+
+    const auto start = std::chrono::steady_clock::now();
+    r.Window->Send(WM_TIMER, 1, 0);
+    const auto end = std::chrono::steady_clock::now();
+
+    state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+    repaints += r.Window->PaintCount() - paintsBefore;
+    if (r.App.Store.LinkRingCount.load() != 0)
+      state.SkipWithError("the cycle left bytes in the ring");
+  }
+  state.SetItemsProcessed(state.iterations() * kRingFrames);
+  state.counters["repaints_per_cycle"] =
+      static_cast<double>(repaints) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_PollCycle)
+    ->ArgName("pace")
+    ->Arg(static_cast<int>(Pace::NoSample))
+    ->Arg(static_cast<int>(Pace::RealTime))
+    ->Arg(static_cast<int>(Pace::SampleEveryCycle))
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace ptpdiag::bench
+
+BENCHMARK_MAIN();

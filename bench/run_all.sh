@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds Release in build-release/ (tests off, so the figures never wait on
+# them) and runs every benchmark, then the six-hour replay.
+#
+#   bench/run_all.sh [BUILD_DIR]     (default: build-release)
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build-release}
+
+# The build's own output goes to a log: GCC 12 at -O3 prints false
+# -Wrestrict warnings that would bury the figures.
+log=$build/run_all_build.log
+mkdir -p "$build"
+if ! { cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DPTPDIAG_BUILD_TESTS=OFF \
+  -DPTPDIAG_BUILD_BENCH=ON &&
+  cmake --build "$build" -j"$(nproc)" \
+    --target bench_frames bench_poll_cycle bench_repaint ptpdiag ptpdiag-sim; } >"$log" 2>&1; then
+  tail -30 "$log" >&2
+  echo "run_all: the build failed; full output in $log" >&2
+  exit 1
+fi
+
+echo "machine: $(nproc) CPUs, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)"
+echo "targets: frames >= 20M/s; poll cycle < 0.2 ms; repaint < 2 ms per screen; 6 h replay < 5 s"
+for bench in bench_frames bench_poll_cycle bench_repaint; do
+  echo
+  "$build/bench/$bench" --benchmark_counters_tabular=true 2>&1
+done
+echo
+"$root/bench/replay_6h.sh" "$build"
