@@ -70,16 +70,33 @@ TEST_F(PollCycle, ThirtyFramesAreDrainedInOneCycleAndTheLastIsShown) {
   t.Tick();
   EXPECT_EQ(t.app.Store.PeriodFrames, 30);
   const auto raw = RawRow(t.canvas);
-  ASSERT_EQ(raw.size(), 30U * 8U);
-  const std::vector<std::string> lastShown(raw.end() - 8, raw.end());
-  EXPECT_EQ(lastShown,
-            (std::vector<std::string>{"64", "6A", "4B", "C ", "5 ", "1C", "B0", lastShown[7]}));
-  const auto texts = t.canvas.OfKind(DrawOp::Kind::Text);
+  ASSERT_EQ(raw.size(), 8U);  // each cell once, with the last frame's byte
+  EXPECT_EQ(raw, (std::vector<std::string>{"64", "6A", "4B", "C ", "5 ", "1C", "B0", raw[7]}));
   // Byte i at column 50 + 4 i, in the poll cycle's green.
   const DrawOp* first = t.canvas.TextAt(520, 530);
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(first->colour, kPollGreen);
   EXPECT_NE(t.canvas.TextAt(520, 810), nullptr);
+}
+
+TEST_F(PollCycle, FrameCutShortLeavesTheEarlierFramesBytesInTheLaterCells) {
+  t.source.Push(Bytes(MakeFrame(0x50, 0x61, 0x42, 0x13, 0x14, 0x15, 0x16)));
+  t.source.Push(Bytes(MakeFrame(0x60, 0x71, 0x52, 0x23, 0x24, 0x25, 0x26)));
+  t.source.FailOnRead = 14;  // the second frame's fourth byte
+  t.Tick();
+  const auto raw = RawRow(t.canvas);
+  ASSERT_EQ(raw.size(), 8U);
+  EXPECT_EQ(std::vector<std::string>(raw.begin(), raw.begin() + 7),
+            (std::vector<std::string>{"60", "71", "52", "13", "14", "15", "16"}));
+  EXPECT_EQ(t.app.Store.PeriodFrames, 1);
+  EXPECT_EQ(t.app.Store.LinkEventCount, 1);
+  // The event line is drawn last, over the raw row it overlaps.
+  const auto texts = t.canvas.OfKind(DrawOp::Kind::Text);
+  const auto line = std::find_if(texts.rbegin(), texts.rend(),
+                                 [](const DrawOp& op) { return op.text.starts_with("Num=1 "); });
+  ASSERT_NE(line, texts.rend());
+  for (auto op = texts.rbegin(); op != line; ++op)
+    EXPECT_NE(op->rect.bottom, 520) << op->text;
 }
 
 TEST_F(PollCycle, StreamStartingMidFrameResynchronisesOneByteEachCycle) {

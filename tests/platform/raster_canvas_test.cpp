@@ -43,6 +43,13 @@ TEST_F(RasterCanvasTest, TextCellsAreOpaqueAndBottomAligned) {
   EXPECT_EQ(At(15, 50), kGround);
 }
 
+TEST_F(RasterCanvasTest, LongTextStaysOnTheTenPixelGrid) {
+  canvas.Text(Rect{0, 0, 200, 50}, "                 |", Rgb{0, 0, 0}, kWhite);
+  // Only the 18th cell (x 170..179) holds ink.
+  EXPECT_EQ(CountInside(QRect(0, 32, 170, 18), Qt::black), 0);
+  EXPECT_GT(CountInside(QRect(170, 32, 10, 18), Qt::black), 8);
+}
+
 TEST_F(RasterCanvasTest, TextIsClippedToItsRectangle) {
   canvas.Text(Rect{10, 0, 15, 50}, "WWWW", Rgb{0, 0, 0}, kWhite);
   EXPECT_EQ(At(15, 40), kGround);

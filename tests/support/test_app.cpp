@@ -20,6 +20,10 @@ void FakeClock::AdvanceSeconds(int seconds) {
 ReadResult FakeSource::Read(std::int32_t count) {
   ++Reads;
   ReadResult result;
+  if (Reads == FailOnRead) {
+    result.Error = LinkError{5, 0};
+    return result;
+  }
   if (!FailNextReads.empty()) {
     result.Error = FailNextReads.front();
     FailNextReads.erase(FailNextReads.begin());

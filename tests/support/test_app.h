@@ -30,6 +30,7 @@ class FakeSource final : public ByteSource {
  public:
   std::string Queue;
   std::vector<LinkError> FailNextReads;  // consumed one per read
+  int FailOnRead = 0;                     // this read (counted from 1) fails
   int Reads = 0;
   std::int32_t BytesAvailable() override { return static_cast<std::int32_t>(Queue.size()); }
   ReadResult Read(std::int32_t count) override;

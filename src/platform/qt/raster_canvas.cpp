@@ -1,6 +1,7 @@
 #include "platform/qt/raster_canvas.h"
 
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QPen>
 #include <algorithm>
 
@@ -22,6 +23,11 @@ RasterCanvas::RasterCanvas(QImage* image) : image_(image) {
   font_.setStyleHint(QFont::Monospace);
   font_.setPixelSize(16);
   font_.setBold(true);
+  font_.setKerning(false);
+  // Stretch the advance to exactly one cell so that a whole string can be
+  // drawn at once and still land on the 10-pixel grid.
+  const qreal advance = QFontMetricsF(font_).horizontalAdvance(QLatin1Char('0'));
+  font_.setLetterSpacing(QFont::AbsoluteSpacing, kCellWidth - advance);
   const QFontMetrics metrics(font_);
   // Centre the font's height in the 18-pixel cell.
   const int spare = std::max(0, kCellHeight - metrics.height());
@@ -65,11 +71,8 @@ void RasterCanvas::Text(const Rect& clip, std::string_view text, Rgb colour, Rgb
   p.setFont(font_);
   p.setPen(ToQColor(colour));
   const int baseline = clip.bottom - baselineFromBottom_;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const QChar ch(static_cast<unsigned char>(text[i]));
-    if (ch == QLatin1Char(' ')) continue;
-    p.drawText(QPoint(clip.left + kCellWidth * static_cast<int>(i), baseline), QString(ch));
-  }
+  p.drawText(QPoint(clip.left, baseline),
+             QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
   p.restore();
 }
 
