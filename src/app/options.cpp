@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 
+#include "app/command_line.h"
 #include "link/capture_file.h"
 
 namespace ptpdiag {
@@ -83,36 +84,24 @@ bool IsPngPath(std::string_view path) {
 OptionsResult ParseOptions(std::span<const std::string_view> args) {
   OptionsResult result;
   Options& o = result.Parsed;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    std::string_view name = args[i];
-    std::optional<std::string_view> value;
-    if (const std::size_t eq = name.find('=');
-        name.starts_with("--") && eq != std::string_view::npos) {
-      value = name.substr(eq + 1);
-      name = name.substr(0, eq);
-    }
-    if (name == "--help" || name == "-h") {
-      o.Help = true;
-    } else if (name == "--headless") {
-      o.Headless = true;
-    } else if (TakesValue(name)) {
-      if (!value) {
-        if (i + 1 >= args.size()) {
-          result.Error = std::string(name) + " needs a value";
-          return result;
-        }
-        value = args[++i];
-      }
-      if (auto error = ApplyValueOption(name, *value, o)) {
-        result.Error = std::move(error);
-        return result;
-      }
-    } else {
-      result.Error = "unknown option '" + std::string(args[i]) + "' (try --help)";
-      return result;
-    }
+  result.Error =
+      WalkOptions(args, TakesValue,
+                  [&o](std::string_view name,
+                       std::optional<std::string_view> value) -> std::optional<std::string> {
+                    if (TakesValue(name)) return ApplyValueOption(name, *value, o);
+                    if (value) return UnknownOption(std::string(name) + "=" + std::string(*value));
+                    if (name == "--help" || name == "-h") {
+                      o.Help = true;
+                    } else if (name == "--headless") {
+                      o.Headless = true;
+                    } else {
+                      return UnknownOption(name);
+                    }
+                    return std::nullopt;
+                  });
+  if (!result.Error && o.UntilMs && !o.ReplayFile) {
+    result.Error = "--until only applies to --replay";
   }
-  if (o.UntilMs && !o.ReplayFile) result.Error = "--until only applies to --replay";
   return result;
 }
 

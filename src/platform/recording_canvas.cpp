@@ -46,6 +46,14 @@ std::vector<DrawOp> RecordingCanvas::OfKind(DrawOp::Kind kind) const {
   return out;
 }
 
+std::vector<DrawOp> RecordingCanvas::LinesIn(Rgb colour) const {
+  std::vector<DrawOp> out;
+  for (const DrawOp& op : ops_) {
+    if (op.kind == DrawOp::Kind::Line && op.colour == colour) out.push_back(op);
+  }
+  return out;
+}
+
 const DrawOp* RecordingCanvas::FindText(std::string_view text) const {
   for (const DrawOp& op : ops_) {
     if (op.kind == DrawOp::Kind::Text && op.text == text) return &op;

@@ -31,6 +31,8 @@ class RecordingCanvas final : public Canvas {
   void Clear() { ops_.clear(); }
   // The recorded calls of one kind, in drawing order.
   std::vector<DrawOp> OfKind(DrawOp::Kind kind) const;
+  // The recorded lines drawn in `colour`, in drawing order.
+  std::vector<DrawOp> LinesIn(Rgb colour) const;
   // The first text call whose text equals `text`, or nullptr.
   const DrawOp* FindText(std::string_view text) const;
   // The first text call drawn with its bottom at `bottom` and its left edge

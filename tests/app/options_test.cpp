@@ -55,6 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, RejectedOptions,
     testing::Values(BadOptions{{"--bogus"}, "unknown option '--bogus'"},
                     BadOptions{{"extra"}, "unknown option 'extra'"},
+                    BadOptions{{"--headless=yes"}, "unknown option '--headless=yes'"},
                     BadOptions{{"--screen", "4"}, "--screen wants 1, 2 or 3"},
                     BadOptions{{"--screen", "0"}, "--screen wants 1, 2 or 3"},
                     BadOptions{{"--screen"}, "--screen needs a value"},

@@ -17,14 +17,6 @@ std::vector<std::string> LegendRow(const RecordingCanvas& canvas, int row) {
   return texts;
 }
 
-std::vector<DrawOp> LinesOf(const RecordingCanvas& canvas, Rgb colour) {
-  std::vector<DrawOp> lines;
-  for (const DrawOp& op : canvas.OfKind(DrawOp::Kind::Line)) {
-    if (op.colour == colour) lines.push_back(op);
-  }
-  return lines;
-}
-
 using Strings = std::vector<std::string>;
 
 TEST(TransmitterScreen, EmptyStoreShowsFlatCurvesAndTheStartingMinimum) {
@@ -34,7 +26,7 @@ TEST(TransmitterScreen, EmptyStoreShowsFlatCurvesAndTheStartingMinimum) {
   EXPECT_EQ(LegendRow(t.canvas, 12), (Strings{"  0", "  0", "  0"}));
   EXPECT_EQ(LegendRow(t.canvas, 17), (Strings{"  0", "   0", " 12"}));
   for (const Rgb colour : {kPenGreen.Colour, kPenRed.Colour}) {
-    const auto lines = LinesOf(t.canvas, colour);
+    const auto lines = t.canvas.LinesIn(colour);
     ASSERT_EQ(lines.size(), 111U);
     EXPECT_EQ(lines.front().from, (Point{144, 480}));
     EXPECT_EQ(lines.back().to, (Point{655, 480}));
@@ -59,7 +51,7 @@ TEST(FrequencyPanel, BoxGridScaleAndAxis) {
   EXPECT_EQ(boxes[0].rect, (Rect{100, 80, 700, 480}));
   EXPECT_EQ(boxes[0].colour, kPenGrey.Colour);
   EXPECT_EQ(boxes[0].background, kBlack);
-  EXPECT_EQ(LinesOf(t.canvas, kPenGrey.Colour).size(), 9U);
+  EXPECT_EQ(t.canvas.LinesIn(kPenGrey.Colour).size(), 9U);
   EXPECT_EQ(t.canvas.TextAt(88, 60)->text, "100");
   EXPECT_EQ(t.canvas.TextAt(248, 60)->text, "60");
   EXPECT_EQ(t.canvas.TextAt(488, 60)->text, "0");
@@ -98,10 +90,10 @@ TEST(TransmitterScreen, StatisticsSkipChannelZeroButDivideBy111) {
   EXPECT_EQ(LegendRow(t.canvas, 12), (Strings{" 20", " 10", " 20"}));
   // The minimum never rises above 99: 99 / 8 shows as 12.
   EXPECT_EQ(LegendRow(t.canvas, 17), (Strings{" 50", "  50", " 12"}));
-  const auto vswr = LinesOf(t.canvas, kPenGreen.Colour);
+  const auto vswr = t.canvas.LinesIn(kPenGreen.Colour);
   EXPECT_EQ(vswr.front().from, (Point{144, -540}));  // drawn outside the window, unclipped
   EXPECT_EQ(vswr.front().to, (Point{149, 440}));
-  const auto current = LinesOf(t.canvas, kPenRed.Colour);
+  const auto current = t.canvas.LinesIn(kPenRed.Colour);
   EXPECT_EQ(current.back().to.y, 413);  // 480 - 400 / 6 = 413.33
 }
 
@@ -116,7 +108,7 @@ TEST(SignalFrequencyScreen, EmptyStoreLegend) {
   EXPECT_EQ(t.canvas.TextAt(320, 710)->text, "PeakNoise");
   EXPECT_EQ(t.canvas.TextAt(320, 710)->colour, (Rgb{128, 128, 0}));
   for (const Pen& pen : {kPenGreen, kPenRed, kPenBlue, kPenOlive}) {
-    const auto lines = LinesOf(t.canvas, pen.Colour);
+    const auto lines = t.canvas.LinesIn(pen.Colour);
     ASSERT_EQ(lines.size(), 111U);
     for (const DrawOp& line : lines)
       ASSERT_EQ(line.to.y, 480);
@@ -153,13 +145,13 @@ TEST(SignalFrequencyScreen, CurvesAndLegendFromTheTables) {
   EXPECT_EQ(LegendRow(t.canvas, 12), (Strings{" 78", " 78", " 78"}));
   // Noise maximum is the loudest channel; the minimum starts at 99.
   EXPECT_EQ(LegendRow(t.canvas, 17), (Strings{" 98", " 108", "122"}));
-  const auto good = LinesOf(t.canvas, kPenBlue.Colour);
+  const auto good = t.canvas.LinesIn(kPenBlue.Colour);
   EXPECT_EQ(good.back().to, (Point{655, 80}));  // 480 - 1000 / 2.5
-  const auto peak = LinesOf(t.canvas, kPenOlive.Colour);
+  const auto peak = t.canvas.LinesIn(kPenOlive.Colour);
   EXPECT_EQ(peak.back().to, (Point{655, -40}));  // 4 pixels per dB, outside the window
   EXPECT_EQ(peak[13].to, (Point{208, 380}));     // channel 14 on the 4.604 grid
   EXPECT_EQ(good[13].to, (Point{208, 100}));
-  const auto signal = LinesOf(t.canvas, kPenGreen.Colour);
+  const auto signal = t.canvas.LinesIn(kPenGreen.Colour);
   EXPECT_EQ(signal[13].to, (Point{209, 280}));  // and on the 4.608 grid
 }
 

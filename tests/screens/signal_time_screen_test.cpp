@@ -10,14 +10,6 @@ namespace {
 using test::TestApp;
 using Strings = std::vector<std::string>;
 
-std::vector<DrawOp> LinesOf(const RecordingCanvas& canvas, Rgb colour) {
-  std::vector<DrawOp> lines;
-  for (const DrawOp& op : canvas.OfKind(DrawOp::Kind::Line)) {
-    if (op.colour == colour) lines.push_back(op);
-  }
-  return lines;
-}
-
 std::string TextAt(const RecordingCanvas& canvas, int bottom, int left) {
   const DrawOp* op = canvas.TextAt(bottom, left);
   return op != nullptr ? op->text : "<none>";
@@ -119,13 +111,13 @@ TEST(SignalTimeScreen, OneSlotGivesSinglePointsAndNoRates) {
   // x = 100 + 600 x (2 - (2 - 450)) / 450 = 700
   for (const auto& [colour, y] : {std::pair{kPenGreen.Colour, 240}, std::pair{kPenRed.Colour, 400},
                                   std::pair{kPenBlue.Colour, 278}}) {
-    const auto lines = LinesOf(t.canvas, colour);
+    const auto lines = t.canvas.LinesIn(colour);
     ASSERT_EQ(lines.size(), 1U);
     EXPECT_EQ(lines[0].from, (Point{700, y}));
     EXPECT_EQ(lines[0].to, (Point{700, y}));
   }
-  EXPECT_TRUE(LinesOf(t.canvas, kPenOlive.Colour).empty());
-  EXPECT_TRUE(LinesOf(t.canvas, kPenOrange.Colour).empty());
+  EXPECT_TRUE(t.canvas.LinesIn(kPenOlive.Colour).empty());
+  EXPECT_TRUE(t.canvas.LinesIn(kPenOrange.Colour).empty());
   EXPECT_EQ(TextAt(t.canvas, 112, 700), " 50  50 50");  // 128 / 2.56
   EXPECT_EQ(TextAt(t.canvas, 192, 700), " 68 68 68");
   EXPECT_EQ(TextAt(t.canvas, 272, 700), "108 108108");
@@ -145,7 +137,7 @@ TEST(SignalTimeScreen, RateStepsRunFromTheSlotBefore) {
   s.HistRcvd[1] = 3;
   SetNow(t, 4);
   t.Repaint();
-  const auto xmit = LinesOf(t.canvas, kPenOlive.Colour);
+  const auto xmit = t.canvas.LinesIn(kPenOlive.Colour);
   ASSERT_EQ(xmit.size(), 4U);
   EXPECT_EQ(TimeX(ChooseTimeAxis(2, 4), 0), 695);  // 100 + 600 x 446 / 450 = 694.67
   EXPECT_EQ(xmit[0].from, (Point{697, 480}));
@@ -156,7 +148,7 @@ TEST(SignalTimeScreen, RateStepsRunFromTheSlotBefore) {
   // The panel shows the last step at full height: 2000 x 50 / 1000 kB/s.
   EXPECT_EQ(TextAt(t.canvas, 336, 700), "100.00");
   EXPECT_EQ(TextAt(t.canvas, 400, 700), "  0.00");
-  EXPECT_EQ(LinesOf(t.canvas, kPenOrange.Colour).size(), 4U);
+  EXPECT_EQ(t.canvas.LinesIn(kPenOrange.Colour).size(), 4U);
 }
 
 TEST(SignalTimeScreen, FirstRateStepReachesLeftOfTheBoxOnceTheHistoryMovesOn) {
@@ -168,7 +160,7 @@ TEST(SignalTimeScreen, FirstRateStepReachesLeftOfTheBoxOnceTheHistoryMovesOn) {
   s.HistXmit[1] = 4500000;  // over 900 s: 5000 B/s -> 100 pixels
   SetNow(t, 1000);
   t.Repaint();
-  const auto xmit = LinesOf(t.canvas, kPenOlive.Colour);
+  const auto xmit = t.canvas.LinesIn(kPenOlive.Colour);
   ASSERT_EQ(xmit.size(), 2U);
   EXPECT_EQ(xmit[0].from, (Point{567, 480}));  // 100 + 600 x 350 / 450 = 566.67
   EXPECT_EQ(xmit[0].to, (Point{-633, 380}));   // slot 0 at t = 0, unclipped
@@ -189,7 +181,7 @@ TEST(SignalTimeScreen, NoiseAboveNinetyNineLeavesTheMinimumAt99) {
   t.Repaint();
   EXPECT_EQ(TextAt(t.canvas, 272, 700), "  8  13 29");
   EXPECT_EQ(TextAt(t.canvas, 112, 700), "100  50  0");  // 255 / 2.56 = 99.6; 128 / 2.56 = 50
-  const auto error = LinesOf(t.canvas, kPenBlue.Colour);
+  const auto error = t.canvas.LinesIn(kPenBlue.Colour);
   EXPECT_EQ(error[0].to.y, 80);  // 478 - 255 / 0.64 = 79.56
 }
 

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdint>
 
+#include "app/command_line.h"
 #include "link/capture_file.h"
 
 namespace ptpdiag::sim {
@@ -106,33 +107,19 @@ bool TakesValue(std::string_view name) {
 SimOptionsResult ParseSimOptions(std::span<const std::string_view> args) {
   SimOptionsResult result;
   SimOptions& o = result.Parsed;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    std::string_view name = args[i];
-    std::optional<std::string_view> value;
-    if (const std::size_t eq = name.find('=');
-        name.starts_with("--") && eq != std::string_view::npos) {
-      value = name.substr(eq + 1);
-      name = name.substr(0, eq);
-    }
-    if ((name == "--help" || name == "-h") && !value) {
-      o.Help = true;
-    } else if (TakesValue(name)) {
-      if (!value) {
-        if (i + 1 >= args.size()) {
-          result.Error = std::string(name) + " needs a value";
-          return result;
-        }
-        value = args[++i];
-      }
-      if (auto error = ApplyValue(name, *value, o)) {
-        result.Error = std::move(error);
-        return result;
-      }
-    } else {
-      result.Error = "unknown option " + Quoted(args[i]) + " (try --help)";
-      return result;
-    }
-  }
+  result.Error =
+      WalkOptions(args, TakesValue,
+                  [&o](std::string_view name,
+                       std::optional<std::string_view> value) -> std::optional<std::string> {
+                    if (TakesValue(name)) return ApplyValue(name, *value, o);
+                    if ((name == "--help" || name == "-h") && !value) {
+                      o.Help = true;
+                      return std::nullopt;
+                    }
+                    return UnknownOption(value ? std::string(name) + "=" + std::string(*value)
+                                               : std::string(name));
+                  });
+  if (result.Error) return result;
   if (auto error = ValidateSettings(o.Generator)) result.Error = std::move(error);
   return result;
 }
