@@ -62,6 +62,9 @@ void SvgCanvas::FillRect(const Rect& rect, Rgb colour) {
   body_ += "<rect " + RectAttributes(rect) + " fill=\"" + HexColour(colour) + "\"/>\n";
 }
 
+// The font size gives DejaVu Sans Mono (advance 0.602 em) a natural advance
+// of one 10-pixel cell, so the text stays on the grid even where a renderer
+// ignores textLength.
 void SvgCanvas::Text(const Rect& clip, std::string_view text, Rgb colour, Rgb background) {
   if (text.empty() || clip.IsEmpty()) return;
   const auto width = static_cast<std::int32_t>(kCellWidth * text.size());
@@ -74,7 +77,7 @@ void SvgCanvas::Text(const Rect& clip, std::string_view text, Rgb colour, Rgb ba
   body_ += "<text x=\"" + Number(clip.left) + "\" y=\"" + Number(clip.bottom) + "\" fill=\"" +
            HexColour(colour) +
            "\" dominant-baseline=\"text-after-edge\" xml:space=\"preserve\""
-           " font-family=\"DejaVu Sans Mono, monospace\" font-size=\"16\" font-weight=\"bold\""
+           " font-family=\"DejaVu Sans Mono, monospace\" font-size=\"16.61\" font-weight=\"bold\""
            " textLength=\"" +
            Number(width) + "\" lengthAdjust=\"spacingAndGlyphs\">" + XmlText(text) + "</text>\n";
 }
