@@ -8,19 +8,25 @@
 
 #include "platform/clock.h"
 #include "sim/frame_generator.h"
+#include "sim/host_port.h"
 
 namespace ptpdiag::sim {
 
 inline constexpr double kMaxSimSeconds = 30.0 * 24 * 3600;
 inline constexpr int kMaxFramesPerLine = 1000;
+inline constexpr int kMaxFramesPerDatagram = 1000;
 
 struct SimOptions {
   bool Help = false;
-  std::string Out = "capture";
+  std::string Out = "capture";      // or the live outputs "pty", "tcp", "udp"
   std::optional<std::string> File;  // stdout when not given
-  double Seconds = 60.0;
+  double Seconds = 60.0;            // 0: until stopped (live outputs only)
   LocalDateTime Start{2026, 1, 5, 9, 0, 0, 0};
   int FramesPerLine = 1;
+  std::optional<HostPort> Listen;  // given with tcp
+  std::optional<HostPort> To;      // given with udp
+  int FramesPerDatagram = 1;
+  bool Split = false;
   GeneratorSettings Generator;
 };
 

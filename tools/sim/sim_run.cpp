@@ -7,6 +7,7 @@
 
 #include "sim/capture_writer.h"
 #include "sim/frame_generator.h"
+#include "sim/live_run.h"
 
 namespace ptpdiag::sim {
 namespace {
@@ -70,6 +71,7 @@ int RunSim(std::span<const std::string_view> args, std::ostream& out, std::ostre
     out << SimUsageText();
     return 0;
   }
+  if (options.Out != "capture") return RunLive(options, out, err);
   const std::vector<std::string> comments = {"Simulated radio diagnostic stream, made with:",
                                              "  " + CommandLineText(args)};
 

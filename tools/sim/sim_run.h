@@ -23,7 +23,8 @@ void WriteCapture(const SimOptions& options, const std::vector<std::string>& com
 std::string CommandLineText(std::span<const std::string_view> args);
 
 // Parses `args` (without the program name) and runs; returns the exit code.
-// Output goes to `out` unless --file names a file; errors to `err`.
+// A capture goes to `out` unless --file names a file; a live output says on
+// `out` where to connect (see RunLive). Errors go to `err`.
 int RunSim(std::span<const std::string_view> args, std::ostream& out, std::ostream& err);
 
 }  // namespace ptpdiag::sim

@@ -92,7 +92,7 @@ TEST(SimRunTest, BadInputGivesOneErrorLineAndExitCode2) {
       {"--miss", "0.95"},
       {"--frames-per-line", "0"},
       {"--frames-per-line", "2.5"},
-      {"--out", "pty"},
+      {"--out", "serial"},
       {"--file="},
       {"--help=yes"},
   };

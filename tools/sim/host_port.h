@@ -1,0 +1,36 @@
+// "HOST:PORT" addresses of the simulator's network outputs.
+#pragma once
+
+#include <netinet/in.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ptpdiag::sim {
+
+inline constexpr std::string_view kDefaultListenHost = "127.0.0.1";
+
+// An IPv4 host, kept as written ("localhost" or a dotted quad), and a port.
+struct HostPort {
+  std::string Host;
+  std::uint16_t Port = 0;
+  bool operator==(const HostPort&) const = default;
+};
+
+// Parses "HOST:PORT" with HOST a dotted IPv4 address or "localhost" and
+// PORT 1 to 65535. Nothing when the text is not such an address.
+std::optional<HostPort> ParseHostPort(std::string_view text);
+
+// Parses "[HOST:]PORT" for listening: HOST defaults to 127.0.0.1 and PORT
+// may be 0 (the system picks a free one).
+std::optional<HostPort> ParseListenAddress(std::string_view text);
+
+// "HOST:PORT".
+std::string HostPortText(const HostPort& address);
+
+// The socket address of a HostPort that one of the parsers accepted.
+sockaddr_in SocketAddress(const HostPort& address);
+
+}  // namespace ptpdiag::sim
