@@ -8,6 +8,8 @@ packages=(
   qt6-base-dev          # Qt 6 widgets and painting
   libgl-dev             # OpenGL headers that Qt's CMake files ask for
   fonts-dejavu-core     # the screen font, DejaVu Sans Mono Bold
+  libserialport-dev     # serial ports, with USB descriptions for port discovery
+  socat                 # pseudo-terminal pairs for the serial link tests
   libgtest-dev          # unit tests
   libbenchmark-dev      # benchmarks
 )

@@ -1,6 +1,7 @@
 // ptpdiag: Norvalen PTP Diagnostics.
 #include <QApplication>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 #include <iostream>
 #include <string_view>
 #include <vector>
@@ -25,8 +26,17 @@ int main(int argc, char** argv) {
   int qtArgc = 1;
   char* qtArgv[] = {argv[0], nullptr};
   if (options.Headless) {
-    if (options.SnapshotFile && IsPngPath(*options.SnapshotFile)) {
+    // A live link needs the event loop; pixels need no display.
+    if (options.LiveLink() || options.RunMs ||
+        (options.SnapshotFile && IsPngPath(*options.SnapshotFile))) {
       qputenv("QT_QPA_PLATFORM", "offscreen");  // pixels without a display
+      // Qt warns on every start without a runtime directory (services,
+      // cron jobs, containers); a private one for this run keeps stderr to
+      // our own messages.
+      QTemporaryDir runtimeDir;
+      if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtimeDir.isValid()) {
+        qputenv("XDG_RUNTIME_DIR", runtimeDir.path().toLocal8Bit());
+      }
       QGuiApplication gui(qtArgc, qtArgv);
       return RunHeadless(options);
     }

@@ -40,8 +40,53 @@ std::optional<std::string> ParseSize(std::string_view text, Options& o) {
   return std::nullopt;
 }
 
+std::optional<std::string> ParsePortMap(std::string_view text, Options& o) {
+  const std::size_t eq = text.find('=');
+  const auto name = eq == std::string_view::npos ? std::nullopt : CommPortName(text.substr(0, eq));
+  if (!name || eq + 1 >= text.size()) {
+    return "--port wants ComN=DEVICE with N from 1 to 8, not '" + std::string(text) + "'";
+  }
+  o.PortMap.emplace_back(*name, std::string(text.substr(eq + 1)));
+  return std::nullopt;
+}
+
+std::optional<std::string> ApplyLinkOption(std::string_view name, std::string_view value,
+                                           Options& o) {
+  if (name == "--serial") {
+    if (value.empty()) return "--serial wants a port name (Com1 .. Com8) or a device path";
+    o.SerialPort = std::string(value);
+  } else if (name == "--tcp") {
+    if (value.find(':') == std::string_view::npos) {
+      return "--tcp wants HOST:PORT, not '" + std::string(value) + "'";
+    }
+    o.TcpTarget = std::string(value);
+  } else if (name == "--port") {
+    return ParsePortMap(value, o);
+  } else if (name == "--udp-port") {
+    const auto port = WholeNumber(value);
+    if (!port || *port < 1 || *port > 65535) {
+      return "--udp-port wants a port number from 1 to 65535, not '" + std::string(value) + "'";
+    }
+    o.UdpPort = static_cast<std::uint16_t>(*port);
+  } else if (name == "--seconds") {
+    const auto seconds = WholeNumber(value);
+    if (!seconds || *seconds < 1 || *seconds > kMaxRunSeconds) {
+      return "--seconds wants whole seconds from 1 to " + std::to_string(kMaxRunSeconds) +
+             ", not '" + std::string(value) + "'";
+    }
+    o.RunMs = *seconds * 1000;
+  } else if (name == "--record") {
+    o.RecordFile = std::string(value);
+  }
+  return std::nullopt;
+}
+
 std::optional<std::string> ApplyValueOption(std::string_view name, std::string_view value,
                                             Options& o) {
+  if (name == "--serial" || name == "--tcp" || name == "--port" || name == "--udp-port" ||
+      name == "--seconds" || name == "--record") {
+    return ApplyLinkOption(name, value, o);
+  }
   if (name == "--replay") {
     o.ReplayFile = std::string(value);
   } else if (name == "--report") {
@@ -72,10 +117,37 @@ std::optional<std::string> ApplyValueOption(std::string_view name, std::string_v
 
 bool TakesValue(std::string_view name) {
   return name == "--replay" || name == "--report" || name == "--snapshot" || name == "--screen" ||
-         name == "--size" || name == "--until";
+         name == "--size" || name == "--until" || name == "--serial" || name == "--tcp" ||
+         name == "--port" || name == "--udp-port" || name == "--seconds" || name == "--record";
+}
+
+// Why the options cannot go together, if they cannot.
+std::optional<std::string> CheckCombination(const Options& o) {
+  const int links =
+      (o.SerialPort ? 1 : 0) + (o.TcpTarget ? 1 : 0) + (o.Udp ? 1 : 0) + (o.Demo ? 1 : 0);
+  if (links > 1) return "choose one link: --serial, --tcp, --udp or --demo";
+  if (o.UntilMs && !o.ReplayFile) return "--until only applies to --replay";
+  if (o.ReplayFile && (links > 0 || o.RecordFile)) {
+    return "--replay plays a recording; it cannot go with a live link or --record";
+  }
+  if (o.ReplayFile && o.RunMs) return "--seconds is for live runs; --until ends a replay";
+  if (o.Headless && links > 0 && !o.RunMs) {
+    return "a headless live run needs --seconds N";
+  }
+  if (o.RecordFile && links == 0) return "--record needs a live link to record";
+  return std::nullopt;
 }
 
 }  // namespace
+
+std::optional<std::string> CommPortName(std::string_view text) {
+  if (text.size() != 4 || text[3] < '1' || text[3] > '8') return std::nullopt;
+  const auto lower = [](char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  };
+  if (lower(text[0]) != 'c' || lower(text[1]) != 'o' || lower(text[2]) != 'm') return std::nullopt;
+  return "Com" + std::string(1, text[3]);
+}
 
 bool IsPngPath(std::string_view path) {
   return EndsWithNoCase(path, ".png");
@@ -94,14 +166,18 @@ OptionsResult ParseOptions(std::span<const std::string_view> args) {
                       o.Help = true;
                     } else if (name == "--headless") {
                       o.Headless = true;
+                    } else if (name == "--udp") {
+                      o.Udp = true;
+                    } else if (name == "--demo") {
+                      o.Demo = true;
+                    } else if (name == "--tick-stats") {
+                      o.TickStats = true;
                     } else {
                       return UnknownOption(name);
                     }
                     return std::nullopt;
                   });
-  if (!result.Error && o.UntilMs && !o.ReplayFile) {
-    result.Error = "--until only applies to --replay";
-  }
+  if (!result.Error) result.Error = CheckCombination(o);
   return result;
 }
 
@@ -120,6 +196,22 @@ std::string UsageText() {
          "  --report FILE.json  at exit, write the diagnostics store as JSON\n"
          "  --snapshot FILE     at exit, repaint the screen into FILE.svg or FILE.png\n"
          "  --size WxH          client area size when headless (default 800x560)\n"
+         "\n"
+         "Live links (one at a time; headless runs need --seconds):\n"
+         "  --serial PORT       open the serial link: Com1 .. Com8, or a device path\n"
+         "                      (then known as Com1); ComN is the N-th serial port\n"
+         "                      found, USB adapters first\n"
+         "  --port ComN=DEVICE  let ComN reach DEVICE (repeatable)\n"
+         "  --tcp HOST:PORT     connect to the radio over TCP\n"
+         "  --udp               listen for the radio's datagrams on UDP port 4131\n"
+         "  --udp-port N        listen on port N instead of 4131\n"
+         "  --demo              start a simulated radio in the program, streaming\n"
+         "                      over UDP on this machine, and listen to it\n"
+         "  --seconds N         close the link and exit after N seconds (headless\n"
+         "                      with no link: run idle that long)\n"
+         "  --record FILE       write every byte received, with its arrival time, to\n"
+         "                      a new capture file that --replay can play\n"
+         "  --tick-stats        at exit, print how late the 250 ms timer ran\n"
          "  --help              this text\n"
          "\n"
          "Exit codes: 0 done, 1 an output file could not be written, 2 bad options or\n"

@@ -8,6 +8,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace ptpdiag {
 
@@ -21,7 +23,25 @@ struct Options {
   int Width = 800;
   int Height = 560;
   std::optional<std::int64_t> UntilMs;
+
+  // Live links: at most one of these.
+  std::optional<std::string> SerialPort;  // "ComN" or a device path
+  std::optional<std::string> TcpTarget;   // "HOST:PORT"
+  bool Udp = false;
+  bool Demo = false;  // the simulated radio over UDP on loopback
+  // "ComN" -> device path, from --port.
+  std::vector<std::pair<std::string, std::string>> PortMap;
+  std::optional<std::uint16_t> UdpPort;  // local port instead of 4131
+  std::optional<std::int64_t> RunMs;     // --seconds
+  std::optional<std::string> RecordFile;
+  bool TickStats = false;
+
+  bool LiveLink() const { return SerialPort || TcpTarget || Udp || Demo; }
 };
+
+// Hop rate of the demo radio.
+inline constexpr double kDemoHopsPerSecond = 50.0;
+inline constexpr std::int64_t kMaxRunSeconds = 366LL * 24 * 3600;
 
 struct OptionsResult {
   Options Parsed;
@@ -34,6 +54,9 @@ inline constexpr int kMaxClientSide = 4096;
 OptionsResult ParseOptions(std::span<const std::string_view> args);
 
 std::string UsageText();
+
+// "Com1" .. "Com8" (any case) as the program names them, or nothing.
+std::optional<std::string> CommPortName(std::string_view text);
 
 // True when `path` ends in ".png" (any case); otherwise it is an SVG.
 bool IsPngPath(std::string_view path);

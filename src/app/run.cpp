@@ -1,13 +1,18 @@
 #include "app/run.h"
 
 #include <QCoreApplication>
+#include <QImage>
 #include <iostream>
 #include <memory>
 
+#include "app/live_session.h"
 #include "app/outputs.h"
+#include "app/stop_signals.h"
 #include "link/replay.h"
 #include "platform/os/system_clock.h"
+#include "platform/qt/event_window.h"
 #include "platform/qt/main_window.h"
+#include "platform/qt/raster_canvas.h"
 #include "shell/app_context.h"
 #include "shell/startup.h"
 #include "shell/window_proc.h"
@@ -33,9 +38,48 @@ void StartUp(AppContext& app, BackedWindow& window, const Options& options) {
   CreateMainWindow(app, window);
 }
 
+void PrintTickStats(const TickStats& stats) {
+  std::cerr << "ptpdiag: timer ticks " << stats.Ticks << ", lateness mean " << stats.MeanLateMs
+            << " ms, max " << stats.MaxLateMs << " ms\n";
+}
+
+// A live link, or none, with no window on screen: the real event loop,
+// timer and sockets for the time asked, drawing on an image as the window
+// would.
+int RunHeadlessLive(const Options& options) {
+  SystemClock clock;
+  AppContext app(clock);
+  QImage image(options.Width, options.Height, QImage::Format_RGB32);
+  image.fill(Qt::white);
+  RasterCanvas canvas(&image);
+  EventWindow window(options.Width, options.Height, &canvas, std::cerr);
+  LiveSession session;
+  std::string error;
+  if (!session.Prepare(app, options, error)) {
+    std::cerr << "ptpdiag: " << error << "\n";
+    return 2;
+  }
+  StartUp(app, window, options);
+  const bool opened = session.OpenLink(app, window, options, error);
+  if (opened) {
+    window.StartTimer();
+    window.CloseAfter(*options.RunMs);
+    const StopSignals stop([&window] { window.Send(WM_CLOSE, 0, 0); });
+    QCoreApplication::exec();
+  } else {
+    std::cerr << "ptpdiag: " << error << "\n";
+    window.Send(WM_CLOSE, 0, 0);
+  }
+  session.End(app, std::cerr);
+  if (options.TickStats) PrintTickStats(window.Stats());
+  const int status = WriteRequestedOutputs(app, window, options);
+  return opened ? status : kExitLinkFailed;
+}
+
 }  // namespace
 
 int RunHeadless(const Options& options) {
+  if (options.LiveLink() || options.RunMs) return RunHeadlessLive(options);
   std::optional<Capture> capture;
   if (!LoadCapture(options, capture)) return 2;
   SystemClock systemClock;
@@ -64,6 +108,12 @@ int RunWindowed(const Options& options) {
   std::unique_ptr<CaptureFeed> feed;
 
   AppContext app(clock);
+  LiveSession session;
+  std::string error;
+  if (!session.Prepare(app, options, error)) {
+    std::cerr << "ptpdiag: " << error << "\n";
+    return 2;
+  }
   QtMainWindow main(options.Width, options.Height);
   StartUp(app, main.Window(), options);
   if (capture) {
@@ -77,7 +127,12 @@ int RunWindowed(const Options& options) {
   }
   main.StartTimer();
   main.show();
+  // Failures show in the window: a message box or the link event line.
+  if (options.LiveLink()) session.OpenLink(app, main.Window(), options, error);
+  if (options.RunMs) main.CloseAfter(*options.RunMs);
+  const StopSignals stop([&main] { main.close(); });
   const int exitCode = QCoreApplication::exec();
+  session.End(app, std::cerr);
   const int status = WriteRequestedOutputs(app, main.Window(), options);
   app.Link.ReplayFeed = nullptr;
   return exitCode != 0 ? exitCode : status;

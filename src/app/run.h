@@ -6,8 +6,11 @@
 
 namespace ptpdiag {
 
-// Returns the process exit code. Needs a Qt GUI application only when a
-// PNG snapshot is asked for.
+// Exit code of a headless live run whose link did not open.
+inline constexpr int kExitLinkFailed = 3;
+
+// Returns the process exit code. Needs a Qt GUI application for a live
+// link or a PNG snapshot.
 int RunHeadless(const Options& options);
 
 // Needs a QApplication; runs its event loop until the window ends.

@@ -1,24 +1,11 @@
-// Where the poll cycle takes its bytes from when no ring-fed network link is
-// active: the serial port driver, or a replayed capture.
+// A replayed capture as the poll cycle reads it when no link is open.
 #pragma once
 
 #include <cstdint>
-#include <optional>
-#include <string>
+
+#include "platform/serial_port.h"
 
 namespace ptpdiag {
-
-// A failed read: a fixed nonzero code per kind of failure and the
-// failure's secondary code (0 when there is none).
-struct LinkError {
-  std::int32_t Code = 0;
-  std::int32_t Extended = 0;
-};
-
-struct ReadResult {
-  std::string Bytes;  // what arrived, at most the number asked for
-  std::optional<LinkError> Error;
-};
 
 class ByteSource {
  public:

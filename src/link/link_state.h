@@ -1,16 +1,27 @@
-// Which link is open and the settings the link commands use.
+// Which link is open, the settings the link commands use, and the open
+// link's port or sockets and thread.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <thread>
 
 #include "link/byte_source.h"
+#include "link/link_thread.h"
+#include "platform/network.h"
+#include "platform/serial_port.h"
 
 namespace ptpdiag {
+
+class CaptureRecorder;
 
 inline constexpr int kNetLinkNone = 0;
 inline constexpr int kNetLinkTcp = 1;
 inline constexpr int kNetLinkUdp = 2;
+
+// The radio's datagrams arrive on this local port.
+inline constexpr std::uint16_t kUdpLinkPort = 4131;
 
 struct LinkState {
   std::int32_t CommOpen = 0;
@@ -20,10 +31,25 @@ struct LinkState {
   std::string UdpPassword;
   std::string UdpAddress;
   std::string UdpPort;
-  // The open serial port while CommOpen is 1 (not owned).
-  ByteSource* SerialPort = nullptr;
+  std::uint16_t UdpListenPort = kUdpLinkPort;
+
+  // What opens ports and sockets (not owned; null where there is none).
+  SerialDriver* Serial = nullptr;
+  Network* Net = nullptr;
+
+  // The open link. At most one of these is set.
+  std::unique_ptr<SerialPort> CommHandle;
+  std::unique_ptr<TcpConnection> TcpSocket;
+  std::unique_ptr<UdpSocket> UdpChannel;
+  // The serial transmit thread or the TCP receive thread.
+  std::thread LinkThreadHandle;
+  LinkThreadSignal LinkThreadWake;
+  LinkThreadEvents ThreadEvents;
+
   // A replayed capture; read while no link is open (not owned).
   ByteSource* ReplayFeed = nullptr;
+  // Takes every byte the poll cycle receives (not owned; may be null).
+  CaptureRecorder* Recorder = nullptr;
 };
 
 }  // namespace ptpdiag

@@ -5,8 +5,10 @@
 #include <string>
 #include <utility>
 
+#include "link/capture_recorder.h"
 #include "link/diag_frame.h"
 #include "link/nearest.h"
+#include "link/net_link.h"
 #include "screens/format_masked.h"
 #include "screens/text_grid.h"
 #include "shell/app_context.h"
@@ -32,7 +34,8 @@ void RefreshBytesAvailable(AppContext& app) {
   app.Store.BytesAvailable = LinkBytesAvailable(app);
 }
 
-void TakeFromNetwork(AppContext& app, std::string& received) {
+// True when the bytes were taken; a shortfall leaves `received` as it was.
+bool TakeFromNetwork(AppContext& app, std::string& received) {
   const std::int32_t wanted = app.Store.BytesWanted;
   if (wanted <= app.Store.LinkRingCount.load()) {
     received.clear();
@@ -41,26 +44,49 @@ void TakeFromNetwork(AppContext& app, std::string& received) {
       if (byte < 0) break;
       received.push_back(static_cast<char>(byte));
     }
-  } else if (app.Link.NetLinkMode == kNetLinkUdp) {
-    LinkEventLine(app, kLinkEventUdpShortfall, wanted);
+    return true;
   }
+  if (app.Link.NetLinkMode == kNetLinkUdp) LinkEventLine(app, kErrUdpShortfall, wanted);
+  return false;
+}
+
+ReadResult ReadSerialOrReplay(AppContext& app) {
+  if (app.Link.CommOpen == 1) {
+    if (app.Link.CommHandle == nullptr) return {};
+    return app.Link.CommHandle->Read(app.Store.BytesWanted);
+  }
+  if (app.Link.ReplayFeed == nullptr) return {};
+  return app.Link.ReplayFeed->Read(app.Store.BytesWanted);
+}
+
+void Record(AppContext& app, const std::string& received) {
+  if (app.Link.Recorder == nullptr) return;
+  for (const char byte : received)
+    app.Link.Recorder->Append(static_cast<std::uint8_t>(byte));
 }
 
 // Delivers BytesWanted bytes into `received` from the active link; a
 // network shortfall leaves it as it was. A failed read becomes a link event.
 void TakeBytes(AppContext& app, std::string& received) {
   if (app.Link.NetLinkMode == kNetLinkTcp || app.Link.NetLinkMode == kNetLinkUdp) {
-    TakeFromNetwork(app, received);
+    if (TakeFromNetwork(app, received)) Record(app, received);
     return;
   }
-  ByteSource* source = app.Link.CommOpen == 1 ? app.Link.SerialPort : app.Link.ReplayFeed;
-  if (source == nullptr) {
-    received.clear();
-    return;
-  }
-  ReadResult result = source->Read(app.Store.BytesWanted);
+  ReadResult result = ReadSerialOrReplay(app);
   received = std::move(result.Bytes);
+  Record(app, received);
   if (result.Error) LinkEventLine(app, result.Error->Code, result.Error->Extended);
+}
+
+// Failures found outside the frame loop: the TCP thread's, and the
+// recorder's.
+void ReportBackgroundFailures(AppContext& app) {
+  ReportLinkThreadEvents(app);
+  if (app.Link.Recorder == nullptr) return;
+  app.Link.Recorder->FlushIfDue();
+  if (const auto failure = app.Link.Recorder->TakeFailure()) {
+    LinkEventLine(app, failure->Code, failure->Extended);
+  }
 }
 
 // The raw-data row: each of its eight cells shows the last byte taken for
@@ -161,7 +187,10 @@ std::int32_t LinkBytesAvailable(AppContext& app) {
     return app.Store.LinkRingCount.load();
   }
   if (app.Link.CommOpen == 1) {
-    return app.Link.SerialPort != nullptr ? app.Link.SerialPort->BytesAvailable() : 0;
+    if (app.Link.CommHandle == nullptr) return 0;
+    const QueueStatus queue = app.Link.CommHandle->Queued();
+    if (queue.Error) LinkEventLine(app, queue.Error->Code, queue.Error->Extended);
+    return queue.Count;
   }
   return app.Link.ReplayFeed != nullptr ? app.Link.ReplayFeed->BytesAvailable() : 0;
 }
@@ -193,6 +222,7 @@ LRESULT RunPollCycle(AppContext& app) {
 
   w.ScreenDC.Attach(window != nullptr ? window->GetDC() : nullptr);
   PrintAt(w, 1, 73, TimeOfDayText(app.SystemClock.LocalNow()));
+  ReportBackgroundFailures(app);
   w.ScreenDC.SetTextColor(kPollValueGreen);
   RefreshBytesAvailable(app);
   DrainFrames(app);

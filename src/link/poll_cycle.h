@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "platform/link_error.h"
 #include "platform/messages.h"
 
 namespace ptpdiag {
@@ -12,7 +13,7 @@ namespace ptpdiag {
 struct AppContext;
 
 // Link event type for a UDP read that found fewer bytes than wanted.
-inline constexpr std::int32_t kLinkEventUdpShortfall = 30;
+inline constexpr std::int32_t kLinkEventUdpShortfall = kErrUdpShortfall;
 
 // Runs one cycle (WM_TIMER); a cycle that finds one still running returns
 // at once. Returns 0.

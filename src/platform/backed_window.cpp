@@ -72,4 +72,24 @@ void BackedWindow::PostQuitMessage(int exitCode) {
   exitCode_ = exitCode;
 }
 
+void BackedWindow::MessageBox(std::string_view text, std::string_view caption,
+                              std::string_view detail) {
+  messageBoxes_.push_back({std::string(text), std::string(caption), std::string(detail)});
+  OnMessageBox(messageBoxes_.back());
+}
+
+std::uint32_t BackedWindow::WatchedMessage(std::intptr_t socket) const {
+  const auto found = watched_.find(socket);
+  return found == watched_.end() ? 0 : found->second;
+}
+
+void BackedWindow::WatchSocket(std::intptr_t socket, std::uint32_t message) {
+  watched_[socket] = message;
+  OnWatchChanged(socket, message);
+}
+
+void BackedWindow::UnwatchSocket(std::intptr_t socket) {
+  if (watched_.erase(socket) > 0) OnWatchChanged(socket, 0);
+}
+
 }  // namespace ptpdiag

@@ -5,11 +5,19 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "platform/window.h"
 
 namespace ptpdiag {
+
+struct MessageBoxRecord {
+  std::string Text;
+  std::string Caption;
+  std::string Detail;
+};
 
 class BackedWindow : public PlatformWindow {
  public:
@@ -30,6 +38,12 @@ class BackedWindow : public PlatformWindow {
   int ExitCode() const { return exitCode_; }
   const std::string& StatusText() const { return statusText_; }
   int PaintCount() const { return paintCount_; }
+  // The message boxes shown so far, oldest first.
+  const std::vector<MessageBoxRecord>& MessageBoxes() const { return messageBoxes_; }
+  // The message the window procedure gets when `socket` is readable; 0 when
+  // the socket is not watched.
+  std::uint32_t WatchedMessage(std::intptr_t socket) const;
+  std::size_t WatchedCount() const { return watched_.size(); }
 
   Rect GetClientRect() const override;
   void InvalidateRect(const Rect& rect, bool erase) override;
@@ -41,10 +55,19 @@ class BackedWindow : public PlatformWindow {
   LRESULT DefWindowProc(std::uint32_t message, WPARAM wParam, LPARAM lParam) override;
   void PostQuitMessage(int exitCode) override;
   void SetStatusText(std::string_view text) override { statusText_.assign(text); }
+  void MessageBox(std::string_view text, std::string_view caption,
+                  std::string_view detail) override;
+  void WatchSocket(std::intptr_t socket, std::uint32_t message) override;
+  void UnwatchSocket(std::intptr_t socket) override;
 
  protected:
   // Called after each repaint so a backend can show the new pixels.
   virtual void OnRepainted() {}
+  // Called after a message box was recorded; a backend shows it here.
+  virtual void OnMessageBox(const MessageBoxRecord& /*box*/) {}
+  // Called when a socket's watch starts or ends; a backend hooks its event
+  // loop here.
+  virtual void OnWatchChanged(std::intptr_t /*socket*/, std::uint32_t /*message*/) {}
 
  private:
   Procedure procedure_;
@@ -58,6 +81,8 @@ class BackedWindow : public PlatformWindow {
   int exitCode_ = 0;
   int paintCount_ = 0;
   std::string statusText_;
+  std::vector<MessageBoxRecord> messageBoxes_;
+  std::map<std::intptr_t, std::uint32_t> watched_;
 };
 
 }  // namespace ptpdiag

@@ -1,7 +1,9 @@
 // The main window as the core sees it: client geometry, repaint requests,
-// device contexts, the default procedure, the quit request, status text.
+// device contexts, the default procedure, the quit request, status text,
+// message boxes and socket readiness notification.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "platform/canvas.h"
@@ -28,6 +30,14 @@ class PlatformWindow {
   virtual LRESULT DefWindowProc(std::uint32_t message, WPARAM wParam, LPARAM lParam) = 0;
   virtual void PostQuitMessage(int exitCode) = 0;
   virtual void SetStatusText(std::string_view text) = 0;
+  // A message box with an OK button; `detail`, when not empty, is shown
+  // beneath `text` in smaller print.
+  virtual void MessageBox(std::string_view text, std::string_view caption,
+                          std::string_view detail) = 0;
+  // From now on `message` (wParam = the socket handle) reaches the window
+  // procedure whenever the socket has data to read, until UnwatchSocket.
+  virtual void WatchSocket(std::intptr_t socket, std::uint32_t message) = 0;
+  virtual void UnwatchSocket(std::intptr_t socket) = 0;
 };
 
 }  // namespace ptpdiag

@@ -13,6 +13,9 @@ namespace ptpdiag {
 
 struct AppContext {
   explicit AppContext(const Clock& clock) : SystemClock(clock) {}
+  // Stops a link thread still running (the program may end without the
+  // window's close routine).
+  ~AppContext();
   AppContext(const AppContext&) = delete;
   AppContext& operator=(const AppContext&) = delete;
 

@@ -2,11 +2,13 @@
 
 #include <string>
 
+#include "link/net_link.h"
 #include "link/poll_cycle.h"
 #include "link/reset_statistics.h"
 #include "resources/string_table.h"
 #include "screens/screen_frame.h"
 #include "shell/app_context.h"
+#include "shell/link_commands.h"
 
 namespace ptpdiag {
 namespace {
@@ -55,9 +57,27 @@ LRESULT OnPaint(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM lP
   return app.Window.CurrentWindow->DefWindowProc(message, wParam, lParam);
 }
 
+LRESULT OnCommand(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
+  switch (LowWord(wParam)) {
+    case kCmdCloseComm:
+      return CommandCloseComm(app);
+    case kCmdOpenComm:
+      return CommandOpenComm(app);
+    case kCmdConnectTcp:
+      return CommandConnectTcp(app, message, wParam, lParam);
+    case kCmdCloseNetwork:
+      return CommandCloseNetwork(app, message, wParam, lParam);
+    case kCmdOpenUdp:
+      return CommandOpenUdp(app, message, wParam, lParam);
+    default:
+      return 0;
+  }
+}
+
 // Pens are plain colour values here, so there is nothing to release; a
 // snapshot taken after the window closed still draws with them.
 LRESULT OnDestroy(AppContext& app) {
+  CloseLinkOnDestroy(app);
   app.Window.CurrentWindow->PostQuitMessage(0);
   return 0;
 }
@@ -73,7 +93,7 @@ LRESULT WNDPROC(AppContext& app, PlatformWindow* window, std::uint32_t message, 
     case WM_CREATE:
       return OnCreate(app, message, wParam, lParam);
     case WM_NETWORK_NOTIFY:
-      return 0;
+      return OnDatagramArrived(app);
     case WM_NOTIFY:
       return 0;
     case WM_MENUSELECT:
@@ -88,7 +108,7 @@ LRESULT WNDPROC(AppContext& app, PlatformWindow* window, std::uint32_t message, 
     case WM_TIMER:
       return RunPollCycle(app);
     case WM_COMMAND:
-      return 0;
+      return OnCommand(app, message, wParam, lParam);
     case WM_KEYDOWN:
       return 0;
     case WM_PAINT:

@@ -34,6 +34,19 @@ printf '\x00\xff\x10binary junk\n' >"$work/junk.cap"
 expect 2 "junk.cap:1:" -- --headless --replay "$work/junk.cap"
 expect 1 "cannot write" -- --headless --report "$work/no/such/dir/r.json"
 
+# Live-link options that cannot work are refused before anything opens.
+expect 2 "needs --seconds" -- --headless --udp
+expect 0 "" -- --headless --seconds 1 --report "$work/idle.json"
+expect 2 "choose one link" -- --headless --seconds 1 --udp --tcp 127.0.0.1:9
+expect 2 "cannot go with a live link" -- --headless --seconds 1 --udp --replay "$data/one_miss.cap"
+expect 2 "--record needs a live link" -- --headless --record "$work/r.cap"
+expect 2 "--port wants ComN=DEVICE" -- --headless --port Com9=/dev/ttyS0
+expect 2 "--tcp wants HOST:PORT" -- --headless --seconds 1 --tcp localhost
+expect 2 "--seconds wants whole seconds" -- --headless --udp --seconds 0
+expect 2 "--udp-port wants" -- --headless --udp --seconds 1 --udp-port 70000
+echo "0 F0" >"$work/taken.cap"
+expect 2 "already exists" -- --headless --udp --seconds 1 --record "$work/taken.cap"
+
 expect 0 "" -- --headless --replay "$data/one_miss.cap" --report "$work/r.json" \
   --snapshot "$work/s.svg" --screen 1
 grep -q '"HistIndex": 1,' "$work/r.json" || { echo "FAIL: report lacks HistIndex 1"; failures=$((failures + 1)); }

@@ -17,24 +17,6 @@ void FakeClock::AdvanceSeconds(int seconds) {
   Monotonic += 1000LL * seconds;
 }
 
-ReadResult FakeSource::Read(std::int32_t count) {
-  ++Reads;
-  ReadResult result;
-  if (Reads == FailOnRead) {
-    result.Error = LinkError{5, 0};
-    return result;
-  }
-  if (!FailNextReads.empty()) {
-    result.Error = FailNextReads.front();
-    FailNextReads.erase(FailNextReads.begin());
-    return result;
-  }
-  const auto n = std::min<std::size_t>(static_cast<std::size_t>(count), Queue.size());
-  result.Bytes = Queue.substr(0, n);
-  Queue.erase(0, n);
-  return result;
-}
-
 DiagFrame MakeFrame(int channel, int noise, int signal, int xmit, int rcvd, int vswr, int current) {
   DiagFrame f{kFrameLead,
               static_cast<std::uint8_t>(channel),
@@ -56,6 +38,8 @@ std::vector<std::uint8_t> Bytes(const DiagFrame& frame) {
 
 TestApp::TestApp(int width, int height, int screen) : window(width, height, &canvas) {
   SetStartValues(app);
+  app.Link.Serial = &serial;
+  app.Link.Net = &network;
   app.Window.ScreenNumber = static_cast<std::uint8_t>(screen);
   CreateMainWindow(app, window);
 }
@@ -71,7 +55,7 @@ void TestApp::Repaint() {
 }
 
 void TestApp::OpenFakeSerial() {
-  app.Link.SerialPort = &source;
+  app.Link.CommHandle = serial.Open("Com1").Port;
   app.Link.CommOpen = 1;
 }
 

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "link/byte_source.h"
 #include "link/diag_frame.h"
 #include "platform/backed_window.h"
 #include "platform/recording_canvas.h"
 #include "shell/app_context.h"
+#include "support/fake_links.h"
 
 namespace ptpdiag::test {
 
@@ -25,18 +25,6 @@ class FakeClock final : public Clock {
   void AdvanceSeconds(int seconds);
 };
 
-// A serial driver fake: bytes queue up and are read one request at a time.
-class FakeSource final : public ByteSource {
- public:
-  std::string Queue;
-  std::vector<LinkError> FailNextReads;  // consumed one per read
-  int FailOnRead = 0;                     // this read (counted from 1) fails
-  int Reads = 0;
-  std::int32_t BytesAvailable() override { return static_cast<std::int32_t>(Queue.size()); }
-  ReadResult Read(std::int32_t count) override;
-  void Push(const std::vector<std::uint8_t>& bytes) { Queue.append(bytes.begin(), bytes.end()); }
-};
-
 // A frame with a correct check byte.
 DiagFrame MakeFrame(int channel, int noise, int signal, int xmit, int rcvd, int vswr, int current);
 std::vector<std::uint8_t> Bytes(const DiagFrame& frame);
@@ -48,14 +36,17 @@ struct TestApp {
   void Tick();
   // A full erase-and-paint repaint into a fresh recording.
   void Repaint();
-  // Makes the fake serial port the open link.
+  // Makes the fake serial port the open link, without its thread.
   void OpenFakeSerial();
 
+  // The fakes come first: the application's link may use them until it ends.
   FakeClock clock;
+  FakeSource source;
+  FakeSerialDriver serial{source};
+  FakeNetwork network;
   AppContext app{clock};
   RecordingCanvas canvas;
   BackedWindow window;
-  FakeSource source;
 };
 
 }  // namespace ptpdiag::test

@@ -2,8 +2,10 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QMessageBox>
 #include <QPainter>
 #include <QResizeEvent>
+#include <algorithm>
 
 #include "resources/string_table.h"
 
@@ -12,7 +14,8 @@ namespace ptpdiag {
 QtMainWindow::QtMainWindow(int clientWidth, int clientHeight)
     : image_(clientWidth, clientHeight, QImage::Format_RGB32),
       canvas_(&image_),
-      window_(*this, clientWidth, clientHeight, &canvas_) {
+      window_(*this, clientWidth, clientHeight, &canvas_),
+      watcher_([this](std::uint32_t message, WPARAM wParam) { Deliver(message, wParam, 1); }) {
   image_.fill(Qt::white);
   setWindowTitle(
       QString::fromLatin1(kProgramCaption.data(), static_cast<qsizetype>(kProgramCaption.size())));
@@ -27,6 +30,27 @@ QtMainWindow::QtMainWindow(int clientWidth, int clientHeight)
 
 void QtMainWindow::StartTimer() {
   timer_.start();
+}
+
+void QtMainWindow::CloseAfter(std::int64_t ms) {
+  QTimer::singleShot(static_cast<int>(std::min<std::int64_t>(ms, INT32_MAX)), this,
+                     [this] { close(); });
+}
+
+namespace {
+
+QString Latin1(const std::string& text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+void QtMainWindow::Backing::OnMessageBox(const MessageBoxRecord& box) {
+  // Modal: the timer goes on ticking underneath, as it does for any dialog.
+  QMessageBox message(QMessageBox::NoIcon, Latin1(box.Caption), Latin1(box.Text), QMessageBox::Ok,
+                      &owner_);
+  if (!box.Detail.empty()) message.setInformativeText(Latin1(box.Detail));
+  message.exec();
 }
 
 void QtMainWindow::Deliver(std::uint32_t message, WPARAM wParam, LPARAM lParam) {

@@ -9,6 +9,7 @@
 
 #include "platform/backed_window.h"
 #include "platform/qt/raster_canvas.h"
+#include "platform/qt/socket_watcher.h"
 
 namespace ptpdiag {
 
@@ -21,6 +22,8 @@ class QtMainWindow final : public QWidget {
   void SetTickHook(std::function<void()> hook) { tickHook_ = std::move(hook); }
   // Starts timer 1: WM_TIMER every 250 ms.
   void StartTimer();
+  // Closes the window after `ms`, as the close box would.
+  void CloseAfter(std::int64_t ms);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -35,6 +38,10 @@ class QtMainWindow final : public QWidget {
 
    protected:
     void OnRepainted() override { owner_.update(); }
+    void OnMessageBox(const MessageBoxRecord& box) override;
+    void OnWatchChanged(std::intptr_t socket, std::uint32_t message) override {
+      owner_.watcher_.Change(socket, message);
+    }
 
    private:
     QtMainWindow& owner_;
@@ -47,6 +54,7 @@ class QtMainWindow final : public QWidget {
   RasterCanvas canvas_;
   Backing window_;
   QTimer timer_;
+  QtSocketWatcher watcher_;
   std::function<void()> tickHook_;
 };
 

@@ -1,0 +1,109 @@
+#include "app/live_session.h"
+
+#include <cstring>
+#include <ostream>
+
+#include "platform/os/libserialport_driver.h"
+#include "platform/os/posix_network.h"
+#include "shell/app_context.h"
+#include "shell/link_commands.h"
+#include "sim/live_streamer.h"
+
+namespace ptpdiag {
+namespace {
+
+constexpr char kLoopback[] = "127.0.0.1";
+
+PortMappings Mappings(const Options& options) {
+  PortMappings mappings;
+  for (const auto& [name, device] : options.PortMap)
+    mappings[name] = device;
+  // A device path given to --serial is known as Com1.
+  if (options.SerialPort && !CommPortName(*options.SerialPort)) {
+    mappings["Com1"] = *options.SerialPort;
+  }
+  return mappings;
+}
+
+std::string LinkEventText(const AppContext& app) {
+  return "link event type " + std::to_string(app.Store.LinkEventType) + ", value " +
+         std::to_string(app.Store.LinkEventValue);
+}
+
+std::unique_ptr<sim::LiveStreamer> StartDemoRadio(std::uint16_t port, std::string& error) {
+  sim::GeneratorSettings settings;
+  settings.HopsPerSecond = kDemoHopsPerSecond;
+  auto demo = std::make_unique<sim::LiveStreamer>(
+      settings, sim::StreamTarget::UdpTo(sim::HostPort{kLoopback, port}));
+  if (demo->SetupError()) {
+    error = "the demo radio cannot start: " + *demo->SetupError();
+    return nullptr;
+  }
+  demo->Start();
+  return demo;
+}
+
+}  // namespace
+
+LiveSession::LiveSession() = default;
+LiveSession::~LiveSession() = default;
+
+bool LiveSession::Prepare(AppContext& app, const Options& options, std::string& error) {
+  serial_ = std::make_unique<LibSerialPortDriver>(Mappings(options));
+  network_ = std::make_unique<PosixNetwork>();
+  app.Link.Serial = serial_.get();
+  app.Link.Net = network_.get();
+  if (options.UdpPort) app.Link.UdpListenPort = *options.UdpPort;
+  if (options.RecordFile) {
+    auto recorder = CaptureRecorder::Create(*options.RecordFile, app.SystemClock, error);
+    if (!recorder) return false;
+    recorder_.emplace(std::move(*recorder));
+    app.Link.Recorder = &*recorder_;
+  }
+  return true;
+}
+
+bool LiveSession::OpenLink(AppContext& app, BackedWindow& window, const Options& options,
+                           std::string& error) {
+  const auto command = [&window](std::uint16_t id) { window.Send(WM_COMMAND, id, 0); };
+  if (options.SerialPort) {
+    ChangeCommPort(app, CommPortName(*options.SerialPort).value_or("Com1"));
+    command(kCmdOpenComm);
+    if (app.Link.CommOpen == 1) return true;
+    error = "the serial link on " + app.Link.CommPortName + " did not open";
+    return false;
+  }
+  if (options.TcpTarget) {
+    const std::size_t colon = options.TcpTarget->rfind(':');
+    app.Link.UdpAddress = options.TcpTarget->substr(0, colon);
+    app.Link.UdpPort = options.TcpTarget->substr(colon + 1);
+    command(kCmdConnectTcp);
+    if (app.Link.NetLinkMode == kNetLinkTcp) return true;
+    error = "the TCP link to " + *options.TcpTarget + " did not open: " + LinkEventText(app);
+    return false;
+  }
+  if (!options.Udp && !options.Demo) return true;
+  if (options.Demo) {
+    demo_ = StartDemoRadio(app.Link.UdpListenPort, error);
+    if (!demo_) return false;
+  }
+  command(kCmdOpenUdp);
+  if (app.Link.NetLinkMode == kNetLinkUdp) return true;
+  error = "the UDP link on port " + std::to_string(app.Link.UdpListenPort) +
+          " did not open: " + LinkEventText(app) + " (" + std::strerror(app.Store.LinkEventValue) +
+          ")";
+  return false;
+}
+
+void LiveSession::End(AppContext& app, std::ostream& err) {
+  if (demo_) demo_->Stop();
+  if (!recorder_) return;
+  recorder_->Finish();
+  if (recorder_->FailureErrno() != 0) {
+    err << "ptpdiag: the recording " << recorder_->Path()
+        << " is incomplete: " << std::strerror(recorder_->FailureErrno()) << "\n";
+  }
+  app.Link.Recorder = nullptr;
+}
+
+}  // namespace ptpdiag

@@ -1,0 +1,51 @@
+// A session on a live link: the serial driver and sockets, the demo radio,
+// the recording, and opening the link the options ask for through the
+// window procedure, as the link commands would.
+#pragma once
+
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/options.h"
+#include "link/capture_recorder.h"
+#include "platform/backed_window.h"
+#include "platform/network.h"
+#include "platform/serial_port.h"
+
+namespace ptpdiag {
+
+struct AppContext;
+
+namespace sim {
+class LiveStreamer;
+}
+
+class LiveSession {
+ public:
+  LiveSession();
+  ~LiveSession();
+  LiveSession(const LiveSession&) = delete;
+  LiveSession& operator=(const LiveSession&) = delete;
+
+  // Gives the application its serial driver, sockets and recorder. False,
+  // with `error` set, when the recording cannot be made.
+  bool Prepare(AppContext& app, const Options& options, std::string& error);
+
+  // Starts the demo radio if asked for and sends the link command. False,
+  // with `error` set, when the link asked for is not open afterwards.
+  bool OpenLink(AppContext& app, BackedWindow& window, const Options& options, std::string& error);
+
+  // After the window has closed the link: stops the demo radio and writes
+  // out the recording. A recording that failed is reported on `err`.
+  void End(AppContext& app, std::ostream& err);
+
+ private:
+  std::unique_ptr<SerialDriver> serial_;
+  std::unique_ptr<Network> network_;
+  std::unique_ptr<sim::LiveStreamer> demo_;
+  std::optional<CaptureRecorder> recorder_;
+};
+
+}  // namespace ptpdiag

@@ -1,0 +1,96 @@
+#include "link/serial_link.h"
+
+#include <algorithm>
+#include <chrono>
+#include <span>
+
+#include "shell/app_context.h"
+
+namespace ptpdiag {
+namespace {
+
+// How long the idle transmit thread waits before looking at the ring
+// again; queuing bytes or a stop request wakes it sooner.
+constexpr std::chrono::milliseconds kIdleWait{100};
+constexpr std::chrono::milliseconds kRetryWait{1};
+constexpr std::int32_t kStopSerialThread = -2;
+
+// Sends what the window side queued at LinkRingUiPos, until the count is
+// negative.
+void TransmitLoop(DiagnosticsStore& s, SerialPort& port, LinkThreadSignal& wake) {
+  for (;;) {
+    const std::int32_t queued = s.LinkRingCount.load();
+    if (queued < 0) return;
+    if (queued == 0) {
+      wake.Wait(kIdleWait);
+      continue;
+    }
+    const std::int32_t n = std::min(queued, kRingSize - s.LinkRingLinkPos);
+    const std::int32_t written = port.Write(std::span<const std::uint8_t>(
+        s.LinkRing.data() + s.LinkRingLinkPos, static_cast<std::size_t>(n)));
+    if (written > 0) {
+      s.LinkRingLinkPos = (s.LinkRingLinkPos + written) % kRingSize;
+      s.LinkRingCount.fetch_sub(written);
+    } else {
+      wake.Wait(kRetryWait);
+    }
+  }
+}
+
+void ShowOpenFailure(AppContext& app, const SerialOpenError& error) {
+  app.Window.CurrentWindow->MessageBox(kOpenCommError, kErrorCaption,
+                                       SerialOpenAdvice(app.Link.CommPortName, error));
+}
+
+}  // namespace
+
+std::string SerialOpenAdvice(const std::string& portName, const SerialOpenError& error) {
+  const std::string device = error.Device.empty() ? portName : error.Device;
+  switch (error.Failure) {
+    case SerialOpenFailure::PermissionDenied:
+      return "This user may not open " + device +
+             ". On Linux, serial ports belong to the dialout group: run "
+             "'sudo adduser $USER dialout', then log out and in again.";
+    case SerialOpenFailure::InUse:
+      return device + " is in use by another program.";
+    case SerialOpenFailure::NoSuchDevice:
+      if (error.Device.empty()) {
+        return "No serial port is known as " + portName + ". Is the adapter plugged in?";
+      }
+      return device + " does not exist. Is the adapter plugged in?";
+    case SerialOpenFailure::Other:
+      break;
+  }
+  return error.Detail.empty() ? device : device + ": " + error.Detail;
+}
+
+void OpenSerialLink(AppContext& app) {
+  LinkState& link = app.Link;
+  if (link.Serial == nullptr) {
+    ShowOpenFailure(app, {SerialOpenFailure::NoSuchDevice, "", "no serial ports here"});
+    return;
+  }
+  SerialOpenResult opened = link.Serial->Open(link.CommPortName);
+  if (!opened.Port) {
+    ShowOpenFailure(app, opened.Error.value_or(SerialOpenError{}));
+    return;
+  }
+  link.CommHandle = std::move(opened.Port);
+  EmptyRing(app.Store);
+  link.LinkThreadHandle = std::thread(TransmitLoop, std::ref(app.Store), std::ref(*link.CommHandle),
+                                      std::ref(link.LinkThreadWake));
+  link.CommOpen = 1;
+}
+
+void CloseSerialLink(AppContext& app) {
+  LinkState& link = app.Link;
+  app.Store.LinkRingCount.store(kStopSerialThread);
+  link.LinkThreadWake.Wake();
+  if (link.LinkThreadHandle.joinable()) link.LinkThreadHandle.join();
+  const bool closed = link.CommHandle == nullptr || link.CommHandle->Close();
+  link.CommHandle.reset();
+  link.CommOpen = 0;
+  if (!closed) app.Window.CurrentWindow->MessageBox(kCloseCommError, kErrorCaption, "");
+}
+
+}  // namespace ptpdiag

@@ -1,0 +1,32 @@
+// Serial ports through libserialport, opened exclusively with the program's
+// fixed settings.
+#pragma once
+
+#include <string>
+
+#include "platform/os/serial_ports.h"
+#include "platform/serial_port.h"
+
+namespace ptpdiag {
+
+class LibSerialPortDriver final : public SerialDriver {
+ public:
+  // `mappings` name devices for port names explicitly (they win over the
+  // system's list; keys in any case).
+  explicit LibSerialPortDriver(PortMappings mappings = {});
+
+  // Resolves `portName` (ResolvePortName over ListSerialPorts) and opens it.
+  // NoSuchDevice with an empty Device when the name reaches no device.
+  SerialOpenResult Open(const std::string& portName) override;
+
+  // Opens a device path directly. Exclusive: a second open of the same device,
+  // from this process or another, fails with InUse while this one is open.
+  // Devices libserialport does not know (pseudo-terminals) are opened with
+  // plain POSIX calls and the same settings.
+  SerialOpenResult OpenDevice(const std::string& devicePath);
+
+ private:
+  PortMappings mappings_;
+};
+
+}  // namespace ptpdiag

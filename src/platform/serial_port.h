@@ -1,0 +1,60 @@
+// A serial port as the link sees it, and the driver that opens one by its
+// port name ("Com1" .. "Com8").
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "platform/link_error.h"
+
+namespace ptpdiag {
+
+struct ReadResult {
+  std::string Bytes;  // what arrived, at most the number asked for
+  std::optional<LinkError> Error;
+};
+
+struct QueueStatus {
+  std::int32_t Count = 0;  // bytes in the driver's receive queue
+  // A failed query or a device that went away; Count is then 0.
+  std::optional<LinkError> Error;
+};
+
+class SerialPort {
+ public:
+  virtual ~SerialPort() = default;
+  virtual QueueStatus Queued() = 0;
+  // Up to `count` bytes that have already arrived; never waits.
+  virtual ReadResult Read(std::int32_t count) = 0;
+  // Writes, waiting at most 100 ms; the bytes written, or -1 on failure.
+  // Called from the transmit thread while the window thread reads.
+  virtual std::int32_t Write(std::span<const std::uint8_t> bytes) = 0;
+  // Releases the port; false when the system reported an error.
+  virtual bool Close() = 0;
+};
+
+enum class SerialOpenFailure { NoSuchDevice, InUse, PermissionDenied, Other };
+
+struct SerialOpenError {
+  SerialOpenFailure Failure = SerialOpenFailure::Other;
+  std::string Device;  // the device the name reached; empty when none
+  std::string Detail;  // the system's words
+};
+
+struct SerialOpenResult {
+  std::unique_ptr<SerialPort> Port;
+  std::optional<SerialOpenError> Error;
+};
+
+class SerialDriver {
+ public:
+  virtual ~SerialDriver() = default;
+  // Opens the port exclusively with the fixed settings: 115200 baud, 8 data
+  // bits, no parity, 1 stop bit, no CTS/DSR flow control, DTR on.
+  virtual SerialOpenResult Open(const std::string& portName) = 0;
+};
+
+}  // namespace ptpdiag

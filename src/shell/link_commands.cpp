@@ -1,0 +1,92 @@
+#include "shell/link_commands.h"
+
+#include "link/net_link.h"
+#include "link/serial_link.h"
+#include "shell/app_context.h"
+
+namespace ptpdiag {
+namespace {
+
+void Repaint(AppContext& app) {
+  PlatformWindow* window = app.Window.CurrentWindow;
+  window->InvalidateRect(app.Window.ClientRect, true);
+  window->UpdateWindow();
+}
+
+LRESULT Default(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
+  return app.Window.CurrentWindow->DefWindowProc(message, wParam, lParam);
+}
+
+void CloseSerialIfOpen(AppContext& app) {
+  if (app.Link.CommOpen == 1) CloseSerialLink(app);
+}
+
+}  // namespace
+
+void ChangeCommPort(AppContext& app, const std::string& portName) {
+  CloseSerialIfOpen(app);
+  app.Link.CommPortName = portName;
+}
+
+LRESULT CommandCloseComm(AppContext& app) {
+  CloseSerialIfOpen(app);
+  Repaint(app);
+  return 0;
+}
+
+LRESULT CommandOpenComm(AppContext& app) {
+  CloseNetLink(app);
+  if (app.Link.CommOpen == 0) OpenSerialLink(app);
+  Repaint(app);
+  return 0;
+}
+
+LRESULT CommandConnectTcp(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
+  CloseSerialIfOpen(app);
+  if (app.Link.NetLinkMode == kNetLinkUdp) CloseNetLink(app);
+  if (app.Link.NetLinkMode == kNetLinkNone) ConnectTcp(app);
+  Repaint(app);
+  return Default(app, message, wParam, lParam);
+}
+
+LRESULT CommandCloseNetwork(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
+  CloseNetLink(app);
+  Repaint(app);
+  return Default(app, message, wParam, lParam);
+}
+
+LRESULT CommandOpenUdp(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
+  CloseSerialIfOpen(app);
+  if (app.Link.NetLinkMode == kNetLinkTcp) CloseNetLink(app);
+  if (app.Link.NetLinkMode == kNetLinkNone) OpenUdp(app);
+  Repaint(app);
+  return Default(app, message, wParam, lParam);
+}
+
+void CloseLinkOnDestroy(AppContext& app) {
+  if (app.Link.CommOpen == 1) {
+    CloseSerialLink(app);
+  } else {
+    CloseNetLink(app);
+  }
+}
+
+void AbandonLink(AppContext& app) {
+  LinkState& link = app.Link;
+  if (link.LinkThreadHandle.joinable()) {
+    app.Store.LinkRingCount.store(-1);
+    link.LinkThreadWake.Wake();
+    if (link.TcpSocket) link.TcpSocket->Wake();
+    link.LinkThreadHandle.join();
+  }
+  if (link.CommHandle) link.CommHandle->Close();
+  if (link.TcpSocket) link.TcpSocket->Close();
+  if (link.UdpChannel) link.UdpChannel->Close();
+  link.CommHandle.reset();
+  link.TcpSocket.reset();
+  link.UdpChannel.reset();
+  link.CommOpen = 0;
+  link.NetLinkMode = kNetLinkNone;
+}
+
+}  // namespace ptpdiag

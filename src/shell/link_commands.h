@@ -1,0 +1,38 @@
+// The commands that open, close and switch links. At most one link is open:
+// each open first ends the others.
+#pragma once
+
+#include <string>
+
+#include "platform/messages.h"
+
+namespace ptpdiag {
+
+struct AppContext;
+
+inline constexpr std::uint16_t kCmdChgCommPort = 119;
+inline constexpr std::uint16_t kCmdCloseComm = 120;
+inline constexpr std::uint16_t kCmdOpenComm = 121;
+inline constexpr std::uint16_t kCmdConnectTcp = 130;
+inline constexpr std::uint16_t kCmdCloseNetwork = 131;
+inline constexpr std::uint16_t kCmdOpenUdp = 150;
+
+// The port chosen in "Chg Comm port": an open port is closed first; the new
+// one is not opened.
+void ChangeCommPort(AppContext& app, const std::string& portName);
+
+// The link commands as WM_COMMAND runs them, each with its result.
+LRESULT CommandCloseComm(AppContext& app);
+LRESULT CommandOpenComm(AppContext& app);
+LRESULT CommandConnectTcp(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM lParam);
+LRESULT CommandCloseNetwork(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM lParam);
+LRESULT CommandOpenUdp(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM lParam);
+
+// The window is going away: closes whichever link is open.
+void CloseLinkOnDestroy(AppContext& app);
+
+// The program is ending without the window's close routine: stops any
+// link thread and releases the port or sockets, telling nobody.
+void AbandonLink(AppContext& app);
+
+}  // namespace ptpdiag

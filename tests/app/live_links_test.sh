@@ -1,0 +1,172 @@
+#!/usr/bin/env bash
+# The built program on real links: the simulated radio streams over a
+# pseudo-terminal, TCP and UDP on loopback; each live session is recorded,
+# and a replay of the recording must rebuild the same per-channel tables.
+# Then the failures: missing device, port in use, device vanishing, refused
+# and empty TCP targets, peer closing, UDP port in use.
+# Usage: live_links_test.sh PATH_TO_PTPDIAG PATH_TO_PTPDIAG_SIM [CASE]
+set -u
+program=$1
+sim=$2
+only=${3:-}
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# A loopback port unlikely to be taken by a parallel test.
+free_port() { echo $((20000 + (RANDOM * 7 + $$) % 40000)); }
+
+# Starts the simulator in the background; waits for the line that names
+# where it streams and prints it.
+start_sim() {
+  local out=$work/sim$RANDOM
+  "$sim" "$@" >"$out" 2>"$out.err" &
+  pids+=($!)
+  for _ in $(seq 100); do
+    if [ -s "$out" ]; then head -1 "$out"; return 0; fi
+    sleep 0.05
+  done
+  echo "simulator did not start: $(cat "$out.err")" >&2
+  return 1
+}
+
+# json_number FILE KEY
+json_number() { sed -n "s/^  \"$2\": \\(-\\{0,1\\}[0-9]*\\),\$/\\1/p" "$1"; }
+
+# The channel tables of two reports, and that frames came at all.
+same_tables() {
+  local name=$1 live=$2 replay=$3
+  for key in FreqCurrent FreqVswr FreqSignal FreqNoise FreqPeakNoise FreqGoodScore; do
+    if [ "$(grep "\"$key\"" "$live")" != "$(grep "\"$key\"" "$replay")" ]; then
+      fail "$name: $key differs between the live session and its replay"
+    fi
+  done
+  grep '"FreqSignal"' "$live" | grep -q '[1-9]' || fail "$name: no frame arrived"
+}
+
+# live_and_replay NAME PTPDIAG_LINK_ARGS...
+live_and_replay() {
+  local name=$1
+  shift
+  "$program" --headless --seconds 4 --screen 2 --record "$work/$name.cap" \
+    --report "$work/$name.json" "$@" 2>"$work/$name.err" ||
+    { fail "$name: live run failed: $(cat "$work/$name.err")"; return; }
+  "$program" --headless --replay "$work/$name.cap" --report "$work/$name-replay.json" ||
+    { fail "$name: replay of the recording failed"; return; }
+  same_tables "$name" "$work/$name.json" "$work/$name-replay.json"
+  [ "$(json_number "$work/$name.json" LinkEventCount)" = 0 ] ||
+    fail "$name: link events on a clean stream: $(grep LinkEvent "$work/$name.json")"
+}
+
+case_serial() {
+  local line
+  line=$(start_sim --out pty --rate 50 --seconds 8 --seed 3) || { fail "serial: no pty"; return; }
+  live_and_replay serial --serial "${line#pty }"
+}
+
+case_tcp() {
+  local line
+  line=$(start_sim --out tcp --listen 127.0.0.1:0 --rate 50 --seconds 8 --seed 4) ||
+    { fail "tcp: no listener"; return; }
+  live_and_replay tcp --tcp "${line#listening }"
+}
+
+case_udp() {
+  local port
+  port=$(free_port)
+  "$sim" --out udp --to "127.0.0.1:$port" --rate 50 --seconds 8 --seed 5 --split \
+    >/dev/null 2>&1 &
+  pids+=($!)
+  live_and_replay udp --udp --udp-port "$port"
+}
+
+# expect_failure NAME CODE STDERR_PART PTPDIAG_ARGS...
+expect_failure() {
+  local name=$1 code=$2 part=$3
+  shift 3
+  "$program" --headless "$@" >/dev/null 2>"$work/$name.err"
+  local got=$?
+  [ "$got" -eq "$code" ] || fail "$name: exit code $got, expected $code: $(cat "$work/$name.err")"
+  grep -qF -- "$part" "$work/$name.err" || fail "$name: stderr lacks '$part': $(cat "$work/$name.err")"
+}
+
+socat_pair() {
+  socat "pty,raw,echo=0,link=$work/$1-a" "pty,raw,echo=0,link=$work/$1-b" 2>/dev/null &
+  pids+=($!)
+  for _ in $(seq 100); do
+    [ -e "$work/$1-b" ] && [ -e "$work/$1-a" ] && return 0
+    sleep 0.05
+  done
+  return 1
+}
+
+case_serial_failures() {
+  expect_failure missing 3 "Could not open comm port!" --seconds 1 --serial "$work/no-such-tty"
+  grep -qF "does not exist" "$work/missing.err" || fail "missing: no plain advice"
+
+  socat_pair busy || { fail "socat pair did not start"; return; }
+  "$program" --headless --seconds 3 --serial "$work/busy-b" 2>/dev/null &
+  local holder=$!
+  sleep 1
+  expect_failure busy 3 "in use by another program" --seconds 1 --serial "$work/busy-b"
+  wait "$holder" || fail "busy: the first session failed"
+}
+
+case_serial_vanishes() {
+  socat_pair gone || { fail "socat pair did not start"; return; }
+  local socat_pid=${pids[-1]}
+  "$program" --headless --seconds 3 --serial "$work/gone-b" --report "$work/gone.json" \
+    2>"$work/gone.err" &
+  local session=$!
+  sleep 1
+  kill "$socat_pid"
+  wait "$session" || fail "gone: exit code $? after the device vanished: $(cat "$work/gone.err")"
+  [ "$(json_number "$work/gone.json" LinkEventType)" = 58 ] ||
+    fail "gone: expected link events of type 58: $(grep LinkEvent "$work/gone.json")"
+  [ "$(json_number "$work/gone.json" LinkEventCount)" -ge 2 ] 2>/dev/null ||
+    fail "gone: each failed read should be an event"
+}
+
+case_tcp_failures() {
+  local port
+  port=$(free_port)
+  expect_failure refused 3 "type 43" --seconds 1 --tcp "127.0.0.1:$port"
+  expect_failure no-address 3 "type 41" --seconds 1 --tcp ":4000"
+  expect_failure no-port 3 "type 41" --seconds 1 --tcp "127.0.0.1:"
+
+  local line
+  line=$(start_sim --out tcp --listen 127.0.0.1:0 --rate 50 --seconds 1 --seed 6) ||
+    { fail "peer: no listener"; return; }
+  "$program" --headless --seconds 3 --tcp "${line#listening }" --report "$work/peer.json" ||
+    fail "peer: the session failed after the peer closed"
+  [ "$(json_number "$work/peer.json" LinkEventType)" = 45 ] ||
+    fail "peer: expected the peer's close as event 45: $(grep LinkEvent "$work/peer.json")"
+}
+
+case_udp_in_use() {
+  local port
+  port=$(free_port)
+  "$program" --headless --seconds 3 --udp --udp-port "$port" 2>/dev/null &
+  local holder=$!
+  sleep 1
+  expect_failure udp-busy 3 "type 51" --seconds 1 --udp --udp-port "$port"
+  wait "$holder" || fail "udp-busy: the first session failed"
+}
+
+cases=(serial tcp udp serial_failures serial_vanishes tcp_failures udp_in_use)
+for c in "${cases[@]}"; do
+  if [ -z "$only" ] || [ "$only" = "$c" ]; then "case_$c"; fi
+done
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures failure(s)"
+  exit 1
+fi
+echo "all live-link checks passed"

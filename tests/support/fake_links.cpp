@@ -1,0 +1,146 @@
+#include "support/fake_links.h"
+
+#include <chrono>
+
+namespace ptpdiag::test {
+
+QueueStatus FakeSource::Queued() {
+  if (QueueError) return {0, QueueError};
+  return {static_cast<std::int32_t>(Queue.size()), std::nullopt};
+}
+
+ReadResult FakeSource::Read(std::int32_t count) {
+  ++Reads;
+  ReadResult result;
+  if (Reads == FailOnRead) {
+    result.Error = LinkError{5, 0};
+    return result;
+  }
+  if (!FailNextReads.empty()) {
+    result.Error = FailNextReads.front();
+    FailNextReads.erase(FailNextReads.begin());
+    return result;
+  }
+  const auto n = std::min<std::size_t>(static_cast<std::size_t>(count), Queue.size());
+  result.Bytes = Queue.substr(0, n);
+  Queue.erase(0, n);
+  return result;
+}
+
+std::int32_t FakeSource::Write(std::span<const std::uint8_t> bytes) {
+  std::lock_guard lock(writtenMutex_);
+  written_.append(bytes.begin(), bytes.end());
+  return static_cast<std::int32_t>(bytes.size());
+}
+
+std::string FakeSource::Written() const {
+  std::lock_guard lock(writtenMutex_);
+  return written_;
+}
+
+bool FakeSource::Close() {
+  ++Closes;
+  return !CloseFails;
+}
+
+namespace {
+
+// The link owns its port; the test keeps the fake, so hand out a view.
+class PortView final : public SerialPort {
+ public:
+  explicit PortView(FakeSource& port) : port_(port) {}
+  QueueStatus Queued() override { return port_.Queued(); }
+  ReadResult Read(std::int32_t count) override { return port_.Read(count); }
+  std::int32_t Write(std::span<const std::uint8_t> bytes) override { return port_.Write(bytes); }
+  bool Close() override { return port_.Close(); }
+
+ private:
+  FakeSource& port_;
+};
+
+}  // namespace
+
+SerialOpenResult FakeSerialDriver::Open(const std::string& portName) {
+  Opened.push_back(portName);
+  if (FailWith) return {nullptr, FailWith};
+  return {std::make_unique<PortView>(port_), std::nullopt};
+}
+
+void FakeTcpConnection::Push(const std::vector<std::uint8_t>& bytes) {
+  {
+    std::lock_guard lock(mutex_);
+    bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+  }
+  changed_.notify_all();
+}
+
+void FakeTcpConnection::EndStream() {
+  {
+    std::lock_guard lock(mutex_);
+    ended_ = true;
+  }
+  changed_.notify_all();
+}
+
+TcpReceive FakeTcpConnection::ReceiveByte(int timeoutMs) {
+  std::unique_lock lock(mutex_);
+  changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                    [this] { return !bytes_.empty() || ended_ || woken_; });
+  woken_ = false;
+  if (!bytes_.empty()) {
+    const std::uint8_t byte = bytes_.front();
+    bytes_.pop_front();
+    return {TcpReceive::Status::Byte, byte, {}};
+  }
+  if (ended_) return {TcpReceive::Status::Closed, 0, {}};
+  return {};
+}
+
+void FakeTcpConnection::Wake() {
+  {
+    std::lock_guard lock(mutex_);
+    woken_ = true;
+  }
+  changed_.notify_all();
+}
+
+std::optional<LinkError> FakeTcpConnection::Close() {
+  std::lock_guard lock(mutex_);
+  closed_ = true;
+  return CloseError;
+}
+
+bool FakeTcpConnection::Closed() const {
+  std::lock_guard lock(mutex_);
+  return closed_;
+}
+
+std::size_t FakeTcpConnection::Pending() const {
+  std::lock_guard lock(mutex_);
+  return bytes_.size();
+}
+
+Datagram FakeUdpSocket::Receive() {
+  if (Waiting.empty()) return {};
+  Datagram next = std::move(Waiting.front());
+  Waiting.pop_front();
+  return next;
+}
+
+TcpConnectResult FakeNetwork::ConnectTcp(const std::string& host, std::uint16_t port, int) {
+  Connects.push_back(host + ":" + std::to_string(port));
+  if (ConnectError) return {nullptr, ConnectError};
+  auto connection = std::make_unique<FakeTcpConnection>();
+  LastConnection = connection.get();
+  return {std::move(connection), std::nullopt};
+}
+
+UdpBindResult FakeNetwork::BindUdp(std::uint16_t port) {
+  Binds.push_back(port);
+  if (BindError) return {nullptr, BindError};
+  auto socket = std::make_unique<FakeUdpSocket>();
+  LastSocket = socket.get();
+  return {std::move(socket), std::nullopt};
+}
+
+}  // namespace ptpdiag::test

@@ -1,0 +1,99 @@
+// Fakes of the serial driver and the sockets, scripted by tests.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/network.h"
+#include "platform/serial_port.h"
+
+namespace ptpdiag::test {
+
+// A serial port fake: bytes queue up and are read one request at a time.
+class FakeSource final : public SerialPort {
+ public:
+  std::string Queue;
+  std::vector<LinkError> FailNextReads;  // consumed one per read
+  int FailOnRead = 0;                    // this read (counted from 1) fails
+  int Reads = 0;
+  std::optional<LinkError> QueueError;  // every queue query fails with it
+  bool CloseFails = false;
+  int Closes = 0;
+
+  QueueStatus Queued() override;
+  ReadResult Read(std::int32_t count) override;
+  std::int32_t Write(std::span<const std::uint8_t> bytes) override;
+  bool Close() override;
+  void Push(const std::vector<std::uint8_t>& bytes) { Queue.append(bytes.begin(), bytes.end()); }
+  std::string Written() const;
+
+ private:
+  mutable std::mutex writtenMutex_;
+  std::string written_;
+};
+
+// Opens the one fake port under any name, unless told to fail.
+class FakeSerialDriver final : public SerialDriver {
+ public:
+  explicit FakeSerialDriver(FakeSource& port) : port_(port) {}
+  std::optional<SerialOpenError> FailWith;
+  std::vector<std::string> Opened;  // names asked for, in order
+  SerialOpenResult Open(const std::string& portName) override;
+
+ private:
+  FakeSource& port_;
+};
+
+// A TCP connection whose bytes the test pushes from its own thread.
+class FakeTcpConnection final : public TcpConnection {
+ public:
+  void Push(const std::vector<std::uint8_t>& bytes);
+  void EndStream();  // the peer closes
+  std::optional<LinkError> CloseError;
+
+  TcpReceive ReceiveByte(int timeoutMs) override;
+  void Wake() override;
+  std::optional<LinkError> Close() override;
+  bool Closed() const;
+  std::size_t Pending() const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::uint8_t> bytes_;
+  bool ended_ = false;
+  bool woken_ = false;
+  bool closed_ = false;
+};
+
+class FakeUdpSocket final : public UdpSocket {
+ public:
+  static constexpr SocketHandle kHandle = 77;
+  std::deque<Datagram> Waiting;
+  bool Closed = false;
+  SocketHandle Handle() const override { return kHandle; }
+  Datagram Receive() override;
+  void Close() override { Closed = true; }
+};
+
+// Hands out the test's connection and socket (not owned by the test once
+// handed out: the link owns them), or scripted failures.
+class FakeNetwork final : public Network {
+ public:
+  std::optional<LinkError> ConnectError;
+  std::optional<LinkError> BindError;
+  std::vector<std::string> Connects;  // "host:port" asked for
+  std::vector<std::uint16_t> Binds;
+  FakeTcpConnection* LastConnection = nullptr;
+  FakeUdpSocket* LastSocket = nullptr;
+
+  TcpConnectResult ConnectTcp(const std::string& host, std::uint16_t port, int timeoutMs) override;
+  UdpBindResult BindUdp(std::uint16_t port) override;
+};
+
+}  // namespace ptpdiag::test
