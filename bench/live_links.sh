@@ -39,7 +39,7 @@ run() {
   /usr/bin/time -f "%U %S %M" -o "$work/time" "$ptpdiag" --headless --seconds "$seconds" \
     --screen 2 "${record[@]}" --report "$work/r.json" --tick-stats "$@" \
     2>"$work/err" || true
-  read -r user sys rss <"$work/time"
+  read -r user sys rss <"$work/time" || { echo "$label: no timing: $(cat "$work/err")"; return; }
   local cpu
   cpu=$(awk -v u="$user" -v s="$sys" -v t="$seconds" 'BEGIN { printf "%.2f", 100 * (u + s) / t }')
   local got=0
@@ -96,7 +96,11 @@ for rate in 400 420 440 460 480; do
 done
 
 echo
-echo "UDP flood (20,000 datagrams/s) against the timer:"
-start_sim --out udp --to "127.0.0.1:$udp_port" --rate 20000 --seconds 0 --seed 16
+echo "UDP flood (two simulators, 10,000 datagrams/s each) against the timer:"
+"$sim" --out udp --to "127.0.0.1:$udp_port" --rate 10000 --seconds 0 --seed 17 \
+  >/dev/null 2>&1 &
+flood_pid=$!
+start_sim --out udp --to "127.0.0.1:$udp_port" --rate 10000 --seconds 0 --seed 16
 seconds=10 run "UDP flood 20000/s" --udp --udp-port "$udp_port"
+kill "$flood_pid"
 stop_sim

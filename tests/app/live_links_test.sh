@@ -119,6 +119,26 @@ case_serial_failures() {
   wait "$holder" || fail "busy: the first session failed"
 }
 
+# Bytes as printf wants them: "F0 4C" -> "\xF0\x4C".
+escaped() { sed 's/\([0-9A-F][0-9A-F]\) */\\x\1/g'; }
+
+case_serial_resync() {
+  socat_pair mid || { fail "socat pair did not start"; return; }
+  "$program" --headless --seconds 3 --serial "$work/mid-b" --report "$work/mid.json" \
+    2>"$work/mid.err" &
+  local session=$!
+  sleep 0.5
+  # Half a frame first, as when the port opens in the middle of the stream.
+  local frames
+  frames=$("$sim" --seconds 1 --rate 40 --seed 8 --miss 0 | grep -v '^#\|^start' |
+    cut -d' ' -f2- | tr '\n' ' ')
+  printf "$(echo "4C 69 46 0C $frames" | escaped)" >"$work/mid-a"
+  wait "$session" || fail "resync: the session failed: $(cat "$work/mid.err")"
+  grep '"FreqSignal"' "$work/mid.json" | grep -q '[1-9]' ||
+    fail "resync: no frame was read after starting mid-frame"
+  [ "$(json_number "$work/mid.json" LinkEventCount)" = 0 ] || fail "resync: link events"
+}
+
 case_serial_vanishes() {
   socat_pair gone || { fail "socat pair did not start"; return; }
   local socat_pid=${pids[-1]}
@@ -160,7 +180,7 @@ case_udp_in_use() {
   wait "$holder" || fail "udp-busy: the first session failed"
 }
 
-cases=(serial tcp udp serial_failures serial_vanishes tcp_failures udp_in_use)
+cases=(serial tcp udp serial_failures serial_resync serial_vanishes tcp_failures udp_in_use)
 for c in "${cases[@]}"; do
   if [ -z "$only" ] || [ "$only" = "$c" ]; then "case_$c"; fi
 done
