@@ -216,7 +216,7 @@ TEST_F(UdpLink, CloseEndsTheWatchAndTheSocket) {
   Open();
   t.window.Send(WM_COMMAND, kCmdCloseNetwork, 0);
   EXPECT_EQ(t.window.WatchedCount(), 0U);
-  EXPECT_TRUE(socket->Closed);
+  EXPECT_EQ(t.network.UdpCloses, 1);
   // A late notification for the closed socket is harmless.
   EXPECT_EQ(t.window.Send(WM_NETWORK_NOTIFY, test::FakeUdpSocket::kHandle, 1), 0);
 }

@@ -185,17 +185,15 @@ TEST(LinkCommands, DestroyClosesTheOpenLinkBeforeQuitting) {
   for (const Open open : {S, T, U}) {
     TestApp t;
     Reach(t, open);
-    test::FakeTcpConnection* tcp = t.network.LastConnection;
-    test::FakeUdpSocket* udp = t.network.LastSocket;
     t.window.Send(WM_CLOSE, 0, 0);
     EXPECT_TRUE(t.window.QuitPosted());
     EXPECT_EQ(OpenLink(t), N) << Name(open);
     if (open == S) {
       EXPECT_EQ(t.source.Closes, 1);
     } else if (open == T) {
-      EXPECT_TRUE(tcp->Closed());
+      EXPECT_EQ(t.network.TcpCloses, 1);
     } else {
-      EXPECT_TRUE(udp->Closed);
+      EXPECT_EQ(t.network.UdpCloses, 1);
     }
   }
 }

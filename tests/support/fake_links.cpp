@@ -105,14 +105,8 @@ void FakeTcpConnection::Wake() {
 }
 
 std::optional<LinkError> FakeTcpConnection::Close() {
-  std::lock_guard lock(mutex_);
-  closed_ = true;
+  ++closes_;  // on the window thread, after the link thread has ended
   return CloseError;
-}
-
-bool FakeTcpConnection::Closed() const {
-  std::lock_guard lock(mutex_);
-  return closed_;
 }
 
 std::size_t FakeTcpConnection::Pending() const {
@@ -130,7 +124,7 @@ Datagram FakeUdpSocket::Receive() {
 TcpConnectResult FakeNetwork::ConnectTcp(const std::string& host, std::uint16_t port, int) {
   Connects.push_back(host + ":" + std::to_string(port));
   if (ConnectError) return {nullptr, ConnectError};
-  auto connection = std::make_unique<FakeTcpConnection>();
+  auto connection = std::make_unique<FakeTcpConnection>(TcpCloses);
   LastConnection = connection.get();
   return {std::move(connection), std::nullopt};
 }
@@ -138,7 +132,7 @@ TcpConnectResult FakeNetwork::ConnectTcp(const std::string& host, std::uint16_t 
 UdpBindResult FakeNetwork::BindUdp(std::uint16_t port) {
   Binds.push_back(port);
   if (BindError) return {nullptr, BindError};
-  auto socket = std::make_unique<FakeUdpSocket>();
+  auto socket = std::make_unique<FakeUdpSocket>(UdpCloses);
   LastSocket = socket.get();
   return {std::move(socket), std::nullopt};
 }

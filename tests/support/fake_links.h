@@ -52,6 +52,9 @@ class FakeSerialDriver final : public SerialDriver {
 // A TCP connection whose bytes the test pushes from its own thread.
 class FakeTcpConnection final : public TcpConnection {
  public:
+  // Counts closes in `closes`, which outlives the connection (the link
+  // deletes its connection when it closes it).
+  explicit FakeTcpConnection(int& closes) : closes_(closes) {}
   void Push(const std::vector<std::uint8_t>& bytes);
   void EndStream();  // the peer closes
   std::optional<LinkError> CloseError;
@@ -59,7 +62,6 @@ class FakeTcpConnection final : public TcpConnection {
   TcpReceive ReceiveByte(int timeoutMs) override;
   void Wake() override;
   std::optional<LinkError> Close() override;
-  bool Closed() const;
   std::size_t Pending() const;
 
  private:
@@ -68,17 +70,20 @@ class FakeTcpConnection final : public TcpConnection {
   std::deque<std::uint8_t> bytes_;
   bool ended_ = false;
   bool woken_ = false;
-  bool closed_ = false;
+  int& closes_;
 };
 
 class FakeUdpSocket final : public UdpSocket {
  public:
   static constexpr SocketHandle kHandle = 77;
+  explicit FakeUdpSocket(int& closes) : closes_(closes) {}
   std::deque<Datagram> Waiting;
-  bool Closed = false;
   SocketHandle Handle() const override { return kHandle; }
   Datagram Receive() override;
-  void Close() override { Closed = true; }
+  void Close() override { ++closes_; }
+
+ private:
+  int& closes_;
 };
 
 // Hands out the test's connection and socket (not owned by the test once
@@ -89,8 +94,11 @@ class FakeNetwork final : public Network {
   std::optional<LinkError> BindError;
   std::vector<std::string> Connects;  // "host:port" asked for
   std::vector<std::uint16_t> Binds;
+  // Valid while the link holds them.
   FakeTcpConnection* LastConnection = nullptr;
   FakeUdpSocket* LastSocket = nullptr;
+  int TcpCloses = 0;
+  int UdpCloses = 0;
 
   TcpConnectResult ConnectTcp(const std::string& host, std::uint16_t port, int timeoutMs) override;
   UdpBindResult BindUdp(std::uint16_t port) override;
