@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QImage>
+#include <QTimer>
 #include <iostream>
 #include <memory>
 
@@ -127,9 +128,12 @@ int RunWindowed(const Options& options) {
   }
   main.StartTimer();
   main.show();
-  // Failures show in the window: a message box or the link event line.
-  if (options.LiveLink()) session.OpenLink(app, main.Window(), options, error);
   if (options.RunMs) main.CloseAfter(*options.RunMs);
+  // Opened from inside the event loop: a failure's message box is modal,
+  // and the timers (the clock, --seconds) go on underneath it.
+  if (options.LiveLink()) {
+    QTimer::singleShot(0, &main, [&] { session.OpenLink(app, main.Window(), options, error); });
+  }
   const StopSignals stop([&main] { main.close(); });
   const int exitCode = QCoreApplication::exec();
   session.End(app, std::cerr);
