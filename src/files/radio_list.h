@@ -11,6 +11,7 @@ inline constexpr int kRadioSlots = 2048;  // entries 1..2047 are used
 
 struct RadioList {
   std::string RadioFileName;
+  std::string FileDialogDir;  // initial folder of the file prompts
   std::int32_t RadioCount = 0;
   std::int32_t SelectedRadio = 0;
   std::array<std::uint32_t, kRadioSlots> RadioSerial{};

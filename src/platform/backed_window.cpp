@@ -92,4 +92,21 @@ void BackedWindow::UnwatchSocket(std::intptr_t socket) {
   if (watched_.erase(socket) > 0) OnWatchChanged(socket, 0);
 }
 
+std::optional<std::string> BackedWindow::AskOpenPath(const FilePrompt& prompt) {
+  prompts_.push_back(prompt);
+  return OnAskPath(prompt, false);
+}
+
+std::optional<std::string> BackedWindow::AskSavePath(const FilePrompt& prompt) {
+  prompts_.push_back(prompt);
+  return OnAskPath(prompt, true);
+}
+
+std::optional<std::string> BackedWindow::OnAskPath(const FilePrompt&, bool) {
+  if (FileAnswers.empty()) return std::nullopt;
+  std::optional<std::string> answer = std::move(FileAnswers.front());
+  FileAnswers.pop_front();
+  return answer;
+}
+
 }  // namespace ptpdiag

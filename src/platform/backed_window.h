@@ -4,6 +4,7 @@
 // it is; the Qt window shows its backing image on screen.
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <string>
@@ -44,6 +45,12 @@ class BackedWindow : public PlatformWindow {
   // the socket is not watched.
   std::uint32_t WatchedMessage(std::intptr_t socket) const;
   std::size_t WatchedCount() const { return watched_.size(); }
+  // Answers for the file prompts, taken in turn; none left means cancel.
+  std::deque<std::optional<std::string>> FileAnswers;
+  // The prompts shown so far, oldest first.
+  const std::vector<FilePrompt>& Prompts() const { return prompts_; }
+  // Dialogs come from `host` (not owned; null: none).
+  void SetDialogHost(DialogHost* host) { dialogs_ = host; }
 
   Rect GetClientRect() const override;
   void InvalidateRect(const Rect& rect, bool erase) override;
@@ -59,6 +66,9 @@ class BackedWindow : public PlatformWindow {
                   std::string_view detail) override;
   void WatchSocket(std::intptr_t socket, std::uint32_t message) override;
   void UnwatchSocket(std::intptr_t socket) override;
+  std::optional<std::string> AskOpenPath(const FilePrompt& prompt) override;
+  std::optional<std::string> AskSavePath(const FilePrompt& prompt) override;
+  DialogHost* Dialogs() override { return dialogs_; }
 
  protected:
   // Called after each repaint so a backend can show the new pixels.
@@ -68,6 +78,8 @@ class BackedWindow : public PlatformWindow {
   // Called when a socket's watch starts or ends; a backend hooks its event
   // loop here.
   virtual void OnWatchChanged(std::intptr_t /*socket*/, std::uint32_t /*message*/) {}
+  // Asks for a path; the default takes the next of FileAnswers.
+  virtual std::optional<std::string> OnAskPath(const FilePrompt& prompt, bool save);
 
  private:
   Procedure procedure_;
@@ -83,6 +95,8 @@ class BackedWindow : public PlatformWindow {
   std::string statusText_;
   std::vector<MessageBoxRecord> messageBoxes_;
   std::map<std::intptr_t, std::uint32_t> watched_;
+  std::vector<FilePrompt> prompts_;
+  DialogHost* dialogs_ = nullptr;
 };
 
 }  // namespace ptpdiag

@@ -4,9 +4,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/canvas.h"
+#include "platform/dialog_host.h"
+#include "platform/file_prompt.h"
 #include "platform/geometry.h"
 #include "platform/messages.h"
 
@@ -38,6 +42,12 @@ class PlatformWindow {
   // procedure whenever the socket has data to read, until UnwatchSocket.
   virtual void WatchSocket(std::intptr_t socket, std::uint32_t message) = 0;
   virtual void UnwatchSocket(std::intptr_t socket) = 0;
+  // The full path of a file the user chose; nothing when cancelled.
+  virtual std::optional<std::string> AskOpenPath(const FilePrompt& prompt) = 0;
+  virtual std::optional<std::string> AskSavePath(const FilePrompt& prompt) = 0;
+  // Where run-time dialogs are built; null where there are none (every
+  // dialog then counts as cancelled).
+  virtual DialogHost* Dialogs() = 0;
 };
 
 }  // namespace ptpdiag

@@ -28,6 +28,8 @@ struct WindowState {
   std::int32_t ClickY = 0;
   std::string StatusText;
   float PollInterval = 0.0F;
+  // The text handed back by the last accepted dialog.
+  std::string DialogText;
   // Made at window creation, dropped at destruction.
   Pen PenRed{}, PenGreen{}, PenBlue{}, PenGrey{}, PenOlive{}, PenOrange{};
 };
