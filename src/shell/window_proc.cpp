@@ -8,6 +8,7 @@
 #include "resources/string_table.h"
 #include "screens/screen_frame.h"
 #include "shell/app_context.h"
+#include "shell/keyboard.h"
 #include "shell/link_commands.h"
 
 namespace ptpdiag {
@@ -44,11 +45,6 @@ LRESULT OnMenuSelect(AppContext& app, WPARAM wParam) {
 LRESULT OnMouseMove(AppContext& app, LPARAM lParam) {
   const auto bits = static_cast<std::uintptr_t>(lParam);
   ShowStatusText(app, " " + std::to_string(LowWord(bits)) + ", " + std::to_string(HighWord(bits)));
-  return 0;
-}
-
-LRESULT OnButtonDown(AppContext& app, LPARAM lParam) {
-  app.Window.ClickY = static_cast<std::int32_t>(HighWord(static_cast<std::uintptr_t>(lParam)));
   return 0;
 }
 
@@ -99,8 +95,9 @@ LRESULT WNDPROC(AppContext& app, PlatformWindow* window, std::uint32_t message, 
     case WM_MENUSELECT:
       return OnMenuSelect(app, wParam);
     case WM_LBUTTONDOWN:
+      return OnButtonDown(app, true, lParam);
     case WM_RBUTTONDOWN:
-      return OnButtonDown(app, lParam);
+      return OnButtonDown(app, false, lParam);
     case WM_MOUSEMOVE:
       return OnMouseMove(app, lParam);
     case WM_SIZE:
@@ -110,7 +107,7 @@ LRESULT WNDPROC(AppContext& app, PlatformWindow* window, std::uint32_t message, 
     case WM_COMMAND:
       return OnCommand(app, message, wParam, lParam);
     case WM_KEYDOWN:
-      return 0;
+      return OnKeyDown(app, wParam);
     case WM_PAINT:
       return OnPaint(app, message, wParam, lParam);
     case WM_DESTROY:
