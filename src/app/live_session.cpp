@@ -87,7 +87,7 @@ bool LiveSession::OpenLink(AppContext& app, BackedWindow& window, const Options&
     demo_ = StartDemoRadio(app.Link.UdpListenPort, error);
     if (!demo_) return false;
   }
-  command(kCmdOpenUdp);
+  OpenUdpLink(app, false);
   if (app.Link.NetLinkMode == kNetLinkUdp) return true;
   error = "the UDP link on port " + std::to_string(app.Link.UdpListenPort) +
           " did not open: " + LinkEventText(app) + " (" + std::strerror(app.Store.LinkEventValue) +

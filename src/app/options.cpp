@@ -37,6 +37,7 @@ std::optional<std::string> ParseSize(std::string_view text, Options& o) {
   }
   o.Width = static_cast<int>(*w);
   o.Height = static_cast<int>(*h);
+  o.SizeGiven = true;
   return std::nullopt;
 }
 
@@ -81,12 +82,28 @@ std::optional<std::string> ApplyLinkOption(std::string_view name, std::string_vi
   return std::nullopt;
 }
 
+std::optional<std::string> ApplyCommandOption(std::string_view name, std::string_view value,
+                                              Options& o) {
+  if (name == "--open") {
+    if (value.empty()) return "--open wants a radio file";
+    o.OpenFile = std::string(value);
+    return std::nullopt;
+  }
+  const auto id = WholeNumber(value);
+  if (!id || *id > 65535) {
+    return "--command wants a command identifier from 0 to 65535, not '" + std::string(value) + "'";
+  }
+  o.Commands.push_back(static_cast<std::uint16_t>(*id));
+  return std::nullopt;
+}
+
 std::optional<std::string> ApplyValueOption(std::string_view name, std::string_view value,
                                             Options& o) {
   if (name == "--serial" || name == "--tcp" || name == "--port" || name == "--udp-port" ||
       name == "--seconds" || name == "--record") {
     return ApplyLinkOption(name, value, o);
   }
+  if (name == "--open" || name == "--command") return ApplyCommandOption(name, value, o);
   if (name == "--replay") {
     o.ReplayFile = std::string(value);
   } else if (name == "--report") {
@@ -118,7 +135,8 @@ std::optional<std::string> ApplyValueOption(std::string_view name, std::string_v
 bool TakesValue(std::string_view name) {
   return name == "--replay" || name == "--report" || name == "--snapshot" || name == "--screen" ||
          name == "--size" || name == "--until" || name == "--serial" || name == "--tcp" ||
-         name == "--port" || name == "--udp-port" || name == "--seconds" || name == "--record";
+         name == "--port" || name == "--udp-port" || name == "--seconds" || name == "--record" ||
+         name == "--open" || name == "--command";
 }
 
 // Why the options cannot go together, if they cannot.
@@ -212,6 +230,17 @@ std::string UsageText() {
          "  --record FILE       write every byte received, with its arrival time, to\n"
          "                      a new capture file that --replay can play\n"
          "  --tick-stats        at exit, print how late the 250 ms timer ran\n"
+         "\n"
+         "Commands (run after start-up, after any link option):\n"
+         "  --open FILE.RAD     load a radio file (the Open command without its prompt)\n"
+         "  --command ID        send command ID to the window, as its menu item would\n"
+         "                      (repeatable, run in order). Some identifiers:\n"
+         "                      119 Chg Comm port  120 Close Comm  121 Open Comm\n"
+         "                      129 network address and port  130 connect TCP\n"
+         "                      131 close network link  150 open UDP  151 Locate Radio\n"
+         "                      152 Polling Interval  141-143 Screen1-3  3072 New\n"
+         "                      3073 Open  3074 Close  3075 Save  3076 Exit\n"
+         "                      3080 Help  3081 About\n"
          "  --help              this text\n"
          "\n"
          "Exit codes: 0 done, 1 an output file could not be written, 2 bad options or\n"

@@ -22,6 +22,7 @@ struct Options {
   std::optional<std::string> SnapshotFile;
   int Width = 800;
   int Height = 560;
+  bool SizeGiven = false;  // --size; else the window's outer size is 808 x 600
   std::optional<std::int64_t> UntilMs;
 
   // Live links: at most one of these.
@@ -35,6 +36,10 @@ struct Options {
   std::optional<std::int64_t> RunMs;     // --seconds
   std::optional<std::string> RecordFile;
   bool TickStats = false;
+
+  // Run after start-up, in order: loading a radio file, then commands.
+  std::optional<std::string> OpenFile;  // --open FILE.RAD
+  std::vector<std::uint16_t> Commands;  // --command ID
 
   bool LiveLink() const { return SerialPort || TcpTarget || Udp || Demo; }
 };

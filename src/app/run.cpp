@@ -8,11 +8,13 @@
 
 #include "app/live_session.h"
 #include "app/outputs.h"
+#include "app/startup_commands.h"
 #include "app/stop_signals.h"
 #include "link/replay.h"
 #include "platform/os/system_clock.h"
 #include "platform/qt/event_window.h"
 #include "platform/qt/main_window.h"
+#include "platform/qt/qt_dialog_host.h"
 #include "platform/qt/raster_canvas.h"
 #include "shell/app_context.h"
 #include "shell/startup.h"
@@ -39,6 +41,9 @@ void StartUp(AppContext& app, BackedWindow& window, const Options& options) {
   CreateMainWindow(app, window);
 }
 
+constexpr int kOuterWidth = 808;
+constexpr int kOuterHeight = 600;
+
 void PrintTickStats(const TickStats& stats) {
   std::cerr << "ptpdiag: timer ticks " << stats.Ticks << ", lateness mean " << stats.MeanLateMs
             << " ms, max " << stats.MaxLateMs << " ms\n";
@@ -63,10 +68,13 @@ int RunHeadlessLive(const Options& options) {
   StartUp(app, window, options);
   const bool opened = session.OpenLink(app, window, options, error);
   if (opened) {
-    window.StartTimer();
-    window.CloseAfter(*options.RunMs);
-    const StopSignals stop([&window] { window.Send(WM_CLOSE, 0, 0); });
-    QCoreApplication::exec();
+    RunStartupCommands(window, options);
+    if (!window.QuitPosted()) {
+      window.StartTimer();
+      window.CloseAfter(*options.RunMs);
+      const StopSignals stop([&window] { window.Send(WM_CLOSE, 0, 0); });
+      QCoreApplication::exec();
+    }
   } else {
     std::cerr << "ptpdiag: " << error << "\n";
     window.Send(WM_CLOSE, 0, 0);
@@ -90,7 +98,9 @@ int RunHeadless(const Options& options) {
   AppContext app(clock);
   NullCanvas blank;
   BackedWindow window(options.Width, options.Height, &blank);
+  window.SetMessageSink(&std::cerr);
   StartUp(app, window, options);
+  RunStartupCommands(window, options);
   if (capture) {
     CaptureFeed feed(*capture);
     RunReplay(app, window, replayClock, feed, ReplayTickCount(*capture, options.UntilMs));
@@ -116,6 +126,8 @@ int RunWindowed(const Options& options) {
     return 2;
   }
   QtMainWindow main(options.Width, options.Height);
+  QtDialogHost dialogs(&main);
+  main.SetDialogHost(&dialogs);
   StartUp(app, main.Window(), options);
   if (capture) {
     // A replay in real time: one capture tick per timer tick.
@@ -128,12 +140,22 @@ int RunWindowed(const Options& options) {
   }
   main.StartTimer();
   main.show();
+  if (!options.SizeGiven) {
+    // The window's outer size, frame and menu included, once the window
+    // system has framed it.
+    QTimer::singleShot(0, &main, [&main] {
+      const QSize frame = main.frameGeometry().size() - main.size();
+      main.resize(kOuterWidth - frame.width(), kOuterHeight - frame.height());
+    });
+  }
   if (options.RunMs) main.CloseAfter(*options.RunMs);
   // Opened from inside the event loop: a failure's message box is modal,
   // and the timers (the clock, --seconds) go on underneath it.
-  if (options.LiveLink()) {
-    QTimer::singleShot(0, &main, [&] { session.OpenLink(app, main.Window(), options, error); });
-  }
+  QTimer::singleShot(0, &main, [&] {
+    if (options.LiveLink()) session.OpenLink(app, main.Window(), options, error);
+    RunStartupCommands(main.Window(), options);
+    if (main.Window().QuitPosted()) QCoreApplication::exit(main.Window().ExitCode());
+  });
   const StopSignals stop([&main] { main.close(); });
   const int exitCode = QCoreApplication::exec();
   session.End(app, std::cerr);

@@ -1,5 +1,7 @@
 #include "platform/backed_window.h"
 
+#include <ostream>
+
 namespace ptpdiag {
 
 BackedWindow::BackedWindow(int clientWidth, int clientHeight, Canvas* canvas)
@@ -75,6 +77,11 @@ void BackedWindow::PostQuitMessage(int exitCode) {
 void BackedWindow::MessageBox(std::string_view text, std::string_view caption,
                               std::string_view detail) {
   messageBoxes_.push_back({std::string(text), std::string(caption), std::string(detail)});
+  if (messageSink_ != nullptr) {
+    *messageSink_ << "ptpdiag: " << caption << " " << text << "\n";
+    if (!detail.empty()) *messageSink_ << "ptpdiag: " << detail << "\n";
+    messageSink_->flush();
+  }
   OnMessageBox(messageBoxes_.back());
 }
 

@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <functional>
+#include <iosfwd>
 #include <map>
 #include <string>
 #include <vector>
@@ -28,7 +29,7 @@ class BackedWindow : public PlatformWindow {
 
   void SetProcedure(Procedure procedure) { procedure_ = std::move(procedure); }
   // Delivers a message to the window procedure and returns its result.
-  LRESULT Send(std::uint32_t message, WPARAM wParam = 0, LPARAM lParam = 0);
+  LRESULT Send(std::uint32_t message, WPARAM wParam = 0, LPARAM lParam = 0) override;
 
   // Later drawing goes to `canvas` (not owned).
   void SetCanvas(Canvas* canvas) { canvas_ = canvas; }
@@ -49,6 +50,9 @@ class BackedWindow : public PlatformWindow {
   std::deque<std::optional<std::string>> FileAnswers;
   // The prompts shown so far, oldest first.
   const std::vector<FilePrompt>& Prompts() const { return prompts_; }
+  // Message boxes are also written to `out` (not owned), for runs with no
+  // screen.
+  void SetMessageSink(std::ostream* out) { messageSink_ = out; }
   // Dialogs come from `host` (not owned; null: none).
   void SetDialogHost(DialogHost* host) { dialogs_ = host; }
 
@@ -61,7 +65,10 @@ class BackedWindow : public PlatformWindow {
   void ReleaseDC(Canvas* dc) override;
   LRESULT DefWindowProc(std::uint32_t message, WPARAM wParam, LPARAM lParam) override;
   void PostQuitMessage(int exitCode) override;
-  void SetStatusText(std::string_view text) override { statusText_.assign(text); }
+  void SetStatusText(std::string_view text) override {
+    statusText_.assign(text);
+    OnStatusText(text);
+  }
   void MessageBox(std::string_view text, std::string_view caption,
                   std::string_view detail) override;
   void WatchSocket(std::intptr_t socket, std::uint32_t message) override;
@@ -73,6 +80,8 @@ class BackedWindow : public PlatformWindow {
  protected:
   // Called after each repaint so a backend can show the new pixels.
   virtual void OnRepainted() {}
+  // Called when the status bar's text changed; a backend shows it here.
+  virtual void OnStatusText(std::string_view /*text*/) {}
   // Called after a message box was recorded; a backend shows it here.
   virtual void OnMessageBox(const MessageBoxRecord& /*box*/) {}
   // Called when a socket's watch starts or ends; a backend hooks its event
@@ -97,6 +106,7 @@ class BackedWindow : public PlatformWindow {
   std::map<std::intptr_t, std::uint32_t> watched_;
   std::vector<FilePrompt> prompts_;
   DialogHost* dialogs_ = nullptr;
+  std::ostream* messageSink_ = nullptr;
 };
 
 }  // namespace ptpdiag

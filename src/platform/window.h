@@ -32,6 +32,8 @@ class PlatformWindow {
   virtual Canvas* GetDC() = 0;
   virtual void ReleaseDC(Canvas* dc) = 0;
   virtual LRESULT DefWindowProc(std::uint32_t message, WPARAM wParam, LPARAM lParam) = 0;
+  // Delivers a message to the window procedure now and returns its result.
+  virtual LRESULT Send(std::uint32_t message, WPARAM wParam, LPARAM lParam) = 0;
   virtual void PostQuitMessage(int exitCode) = 0;
   virtual void SetStatusText(std::string_view text) = 0;
   // A message box with an OK button; `detail`, when not empty, is shown

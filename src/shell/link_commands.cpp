@@ -3,6 +3,7 @@
 #include "link/net_link.h"
 #include "link/serial_link.h"
 #include "shell/app_context.h"
+#include "shell/dialogs.h"
 
 namespace ptpdiag {
 namespace {
@@ -56,11 +57,22 @@ LRESULT CommandCloseNetwork(AppContext& app, std::uint32_t message, WPARAM wPara
 }
 
 LRESULT CommandOpenUdp(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
+  OpenUdpLink(app, true);
+  return Default(app, message, wParam, lParam);
+}
+
+void OpenUdpLink(AppContext& app, bool askPassword) {
   CloseSerialIfOpen(app);
   if (app.Link.NetLinkMode == kNetLinkTcp) CloseNetLink(app);
-  if (app.Link.NetLinkMode == kNetLinkNone) OpenUdp(app);
+  if (app.Link.NetLinkMode == kNetLinkNone) {
+    // Asked for and kept, though the link does not use it; the socket
+    // opens whether the dialog was accepted or not.
+    const auto password =
+        askPassword ? AskText(app, "UDP PassWord", app.Link.UdpPassword) : std::nullopt;
+    if (password) app.Link.UdpPassword = *password;
+    OpenUdp(app);
+  }
   Repaint(app);
-  return Default(app, message, wParam, lParam);
 }
 
 void CloseLinkOnDestroy(AppContext& app) {

@@ -28,6 +28,10 @@ LRESULT CommandConnectTcp(AppContext& app, std::uint32_t message, WPARAM wParam,
 LRESULT CommandCloseNetwork(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM lParam);
 LRESULT CommandOpenUdp(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM lParam);
 
+// Open UDP (150) with its repaint; the command line's --udp and --demo
+// skip the password dialog.
+void OpenUdpLink(AppContext& app, bool askPassword);
+
 // The window is going away: closes whichever link is open.
 void CloseLinkOnDestroy(AppContext& app);
 

@@ -10,6 +10,7 @@
 #include "shell/app_context.h"
 #include "shell/keyboard.h"
 #include "shell/link_commands.h"
+#include "shell/menu_commands.h"
 
 namespace ptpdiag {
 namespace {
@@ -51,23 +52,6 @@ LRESULT OnMouseMove(AppContext& app, LPARAM lParam) {
 LRESULT OnPaint(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
   PaintMainWindow(app);
   return app.Window.CurrentWindow->DefWindowProc(message, wParam, lParam);
-}
-
-LRESULT OnCommand(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
-  switch (LowWord(wParam)) {
-    case kCmdCloseComm:
-      return CommandCloseComm(app);
-    case kCmdOpenComm:
-      return CommandOpenComm(app);
-    case kCmdConnectTcp:
-      return CommandConnectTcp(app, message, wParam, lParam);
-    case kCmdCloseNetwork:
-      return CommandCloseNetwork(app, message, wParam, lParam);
-    case kCmdOpenUdp:
-      return CommandOpenUdp(app, message, wParam, lParam);
-    default:
-      return 0;
-  }
 }
 
 // Pens are plain colour values here, so there is nothing to release; a

@@ -10,8 +10,8 @@ constexpr int kTimerMs = 250;
 
 EventWindow::EventWindow(int clientWidth, int clientHeight, Canvas* canvas, std::ostream& messages)
     : BackedWindow(clientWidth, clientHeight, canvas),
-      messages_(messages),
       watcher_([this](std::uint32_t message, WPARAM wParam) { Deliver(message, wParam, 1); }) {
+  SetMessageSink(&messages);
   timer_.setInterval(kTimerMs);
   timer_.setTimerType(Qt::PreciseTimer);
   QObject::connect(&timer_, &QTimer::timeout, [this] { OnTick(); });
@@ -56,12 +56,6 @@ void EventWindow::Deliver(std::uint32_t message, WPARAM wParam, LPARAM lParam) {
     closer_.stop();
     QCoreApplication::exit(ExitCode());
   }
-}
-
-void EventWindow::OnMessageBox(const MessageBoxRecord& box) {
-  messages_ << "ptpdiag: " << box.Caption << " " << box.Text << "\n";
-  if (!box.Detail.empty()) messages_ << "ptpdiag: " << box.Detail << "\n";
-  messages_.flush();
 }
 
 void EventWindow::OnWatchChanged(std::intptr_t socket, std::uint32_t message) {

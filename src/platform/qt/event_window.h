@@ -34,14 +34,12 @@ class EventWindow final : public BackedWindow {
   void SetTickHook(std::function<void()> hook) { tickHook_ = std::move(hook); }
 
  protected:
-  void OnMessageBox(const MessageBoxRecord& box) override;
   void OnWatchChanged(std::intptr_t socket, std::uint32_t message) override;
 
  private:
   void Deliver(std::uint32_t message, WPARAM wParam, LPARAM lParam);
   void OnTick();
 
-  std::ostream& messages_;
   QTimer timer_;
   QTimer closer_;
   QtSocketWatcher watcher_;

@@ -2,30 +2,155 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QVBoxLayout>
 #include <algorithm>
 
+#include "platform/qt/key_map.h"
+#include "platform/qt/program_icon.h"
+#include "resources/main_menu.h"
 #include "resources/string_table.h"
 
 namespace ptpdiag {
+namespace {
+
+// As high as the status bar of the window system the program came from; the
+// footer's link event line sits just above it.
+constexpr int kStatusBarHeight = 22;
+constexpr std::uint32_t kMenuClosed = 0xFFFF;
+
+QString Latin1(std::string_view text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string Local(const QString& text) {
+  return text.toLocal8Bit().toStdString();
+}
+
+// "Radio Files|*.RAD|All Files|*.*" as Qt writes it.
+QString QtFilter(const std::string& filter) {
+  const QStringList parts = Latin1(filter).split('|');
+  QStringList pairs;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    pairs << parts[i] + " (" + parts[i + 1] + ")";
+  }
+  return pairs.join(";;");
+}
+
+}  // namespace
+
+// The client area: shows the backing image, and turns the mouse and keys
+// into messages.
+class QtMainWindow::Client final : public QWidget {
+ public:
+  explicit Client(QtMainWindow& owner) : owner_(owner) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    owner_.canvas_.Flush();
+    QPainter painter(this);
+    painter.drawImage(0, 0, owner_.image_);
+  }
+  void resizeEvent(QResizeEvent* event) override { owner_.ResizeClient(event->size()); }
+  void mouseMoveEvent(QMouseEvent* event) override {
+    owner_.Deliver(WM_MOUSEMOVE, 0, PointParam(event));
+  }
+  void mousePressEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::LeftButton) owner_.Deliver(WM_LBUTTONDOWN, 0, PointParam(event));
+    if (event->button() == Qt::RightButton) owner_.Deliver(WM_RBUTTONDOWN, 0, PointParam(event));
+  }
+  void keyPressEvent(QKeyEvent* event) override {
+    const bool x11 = QGuiApplication::platformName() == "xcb";
+    const auto key = VirtualKey({event->key(), event->modifiers(), event->nativeScanCode(), x11});
+    if (key) {
+      owner_.Deliver(WM_KEYDOWN, *key, 0);
+    } else {
+      QWidget::keyPressEvent(event);
+    }
+  }
+
+ private:
+  static LPARAM PointParam(const QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    return MakeLParam(static_cast<std::uint32_t>(std::max(p.x(), 0)),
+                      static_cast<std::uint32_t>(std::max(p.y(), 0)));
+  }
+
+  QtMainWindow& owner_;
+};
 
 QtMainWindow::QtMainWindow(int clientWidth, int clientHeight)
     : image_(clientWidth, clientHeight, QImage::Format_RGB32),
       canvas_(&image_),
       window_(*this, clientWidth, clientHeight, &canvas_),
+      menuBar_(new QMenuBar(this)),
+      client_(new Client(*this)),
+      statusBar_(new QStatusBar(client_)),
       watcher_([this](std::uint32_t message, WPARAM wParam) { Deliver(message, wParam, 1); }) {
   image_.fill(Qt::white);
-  setWindowTitle(
-      QString::fromLatin1(kProgramCaption.data(), static_cast<qsizetype>(kProgramCaption.size())));
-  setAttribute(Qt::WA_OpaquePaintEvent);
-  resize(clientWidth, clientHeight);
+  setWindowTitle(Latin1(kProgramCaption));
+  setWindowIcon(ProgramIcon());
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->setMenuBar(menuBar_);
+  layout->addWidget(client_);
+  client_->setMinimumSize(1, 1);
+  statusBar_->setSizeGripEnabled(false);
+  BuildMenu();
+  client_->resize(clientWidth, clientHeight);
+  resize(clientWidth, clientHeight + menuBar_->sizeHint().height());
+  client_->setFocus();
   timer_.setInterval(250);
   connect(&timer_, &QTimer::timeout, this, [this] {
     if (tickHook_) tickHook_();
     Deliver(WM_TIMER, 1, 0);
   });
+}
+
+QtMainWindow::~QtMainWindow() = default;
+
+QWidget& QtMainWindow::ClientArea() {
+  return *client_;
+}
+
+void QtMainWindow::BuildMenu() {
+  QMenuBar* rightEnd = nullptr;
+  for (std::size_t index = 0; index < MainMenu().size(); ++index) {
+    const MenuPopup& popup = MainMenu()[index];
+    if (popup.RightEnd && rightEnd == nullptr) {
+      rightEnd = new QMenuBar(menuBar_);
+      menuBar_->setCornerWidget(rightEnd, Qt::TopRightCorner);
+    }
+    QMenu* menu = (popup.RightEnd ? rightEnd : menuBar_)->addMenu(Latin1(popup.Title));
+    // Opening a pop-up names its position, which has no help text; closing
+    // the menu reports identifier 0: both clear the status bar.
+    connect(menu, &QMenu::aboutToShow, this,
+            [this, index] { Deliver(WM_MENUSELECT, static_cast<WPARAM>(index), 0); });
+    connect(menu, &QMenu::aboutToHide, this,
+            [this] { Deliver(WM_MENUSELECT, static_cast<WPARAM>(kMenuClosed) << 16, 0); });
+    for (const MenuItem& item : popup.Items) {
+      if (item.Id == 0) {
+        menu->addSeparator();
+        continue;
+      }
+      QAction* action = menu->addAction(Latin1(item.Text));
+      action->setData(item.Id);
+      const WPARAM id = item.Id;
+      connect(action, &QAction::hovered, this, [this, id] { Deliver(WM_MENUSELECT, id, 0); });
+      connect(action, &QAction::triggered, this, [this, id] { Deliver(WM_COMMAND, id, 0); });
+    }
+  }
 }
 
 void QtMainWindow::StartTimer() {
@@ -37,40 +162,20 @@ void QtMainWindow::CloseAfter(std::int64_t ms) {
                      [this] { close(); });
 }
 
-namespace {
-
-QString Latin1(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
-
-void QtMainWindow::Backing::OnMessageBox(const MessageBoxRecord& box) {
-  // Modal: the timer goes on ticking underneath, as it does for any dialog.
-  QMessageBox message(QMessageBox::NoIcon, Latin1(box.Caption), Latin1(box.Text), QMessageBox::Ok,
-                      &owner_);
-  if (!box.Detail.empty()) message.setInformativeText(Latin1(box.Detail));
-  message.exec();
-}
-
 void QtMainWindow::Deliver(std::uint32_t message, WPARAM wParam, LPARAM lParam) {
+  if (window_.QuitPosted()) return;
   window_.Send(message, wParam, lParam);
-  update();
+  client_->update();
   if (window_.QuitPosted()) {
     timer_.stop();
     QCoreApplication::exit(window_.ExitCode());
   }
 }
 
-void QtMainWindow::paintEvent(QPaintEvent*) {
-  canvas_.Flush();
-  QPainter painter(this);
-  painter.drawImage(0, 0, image_);
-}
-
-void QtMainWindow::resizeEvent(QResizeEvent* event) {
-  const QSize size = event->size();
-  if (size.width() <= 0 || size.height() <= 0 || size == image_.size()) return;
+void QtMainWindow::ResizeClient(QSize size) {
+  if (size.width() <= 0 || size.height() <= 0) return;
+  statusBar_->setGeometry(0, size.height() - kStatusBarHeight, size.width(), kStatusBarHeight);
+  if (size == image_.size()) return;
   canvas_.Flush();
   QImage resized(size, QImage::Format_RGB32);
   resized.fill(Qt::white);
@@ -88,6 +193,35 @@ void QtMainWindow::resizeEvent(QResizeEvent* event) {
 void QtMainWindow::closeEvent(QCloseEvent* event) {
   if (!window_.QuitPosted()) Deliver(WM_CLOSE, 0, 0);
   event->accept();
+}
+
+void QtMainWindow::Backing::OnRepainted() {
+  owner_.client_->update();
+}
+
+void QtMainWindow::Backing::OnMessageBox(const MessageBoxRecord& box) {
+  // Modal: the timer goes on ticking underneath, as it does for any dialog.
+  QMessageBox message(QMessageBox::NoIcon, Latin1(box.Caption), Latin1(box.Text), QMessageBox::Ok,
+                      &owner_);
+  if (!box.Detail.empty()) message.setInformativeText(Latin1(box.Detail));
+  message.exec();
+}
+
+void QtMainWindow::Backing::OnStatusText(std::string_view text) {
+  owner_.statusBar_->showMessage(Latin1(text));
+}
+
+std::optional<std::string> QtMainWindow::Backing::OnAskPath(const FilePrompt& prompt, bool save) {
+  if (!FileAnswers.empty()) return BackedWindow::OnAskPath(prompt, save);
+  QFileDialog dialog(&owner_, Latin1(prompt.Title), QString::fromLocal8Bit(prompt.InitialDir),
+                     QtFilter(prompt.Filter));
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+  dialog.setDefaultSuffix(Latin1(prompt.DefaultExtension));
+  dialog.selectFile(QString::fromLocal8Bit(prompt.FileName));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return Local(dialog.selectedFiles().front());
 }
 
 }  // namespace ptpdiag

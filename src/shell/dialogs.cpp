@@ -1,0 +1,92 @@
+#include "shell/dialogs.h"
+
+#include "platform/dialog_host.h"
+#include "shell/app_context.h"
+
+namespace ptpdiag {
+namespace {
+
+constexpr int kResultAccepted = 1;
+constexpr int kResultCancelled = 0;
+constexpr int kNotifySelChange = 1;
+constexpr int kNotifyDoubleClick = 2;
+constexpr int kCommPortCount = 8;
+
+DialogHost* Host(AppContext& app) {
+  PlatformWindow* window = app.Window.CurrentWindow;
+  return window == nullptr ? nullptr : window->Dialogs();
+}
+
+ControlCallback CancelCallback(DialogHost& host) {
+  return
+      [&host](DialogId dialog, int /*notification*/) { host.EndDialog(dialog, kResultCancelled); };
+}
+
+ControlCallback ListChoiceCallback(AppContext& app, DialogHost& host) {
+  return [&app, &host](DialogId dialog, int notification) {
+    if (notification != kNotifySelChange && notification != kNotifyDoubleClick) return;
+    app.Window.DialogText = host.GetListText(dialog, kCommPortListId);
+    host.EndDialog(dialog, kResultAccepted);
+  };
+}
+
+ControlCallback OkCallback(AppContext& app, DialogHost& host) {
+  return [&app, &host](DialogId dialog, int /*notification*/) {
+    app.Window.DialogText = host.GetText(dialog, kDialogTextBoxId);
+    host.EndDialog(dialog, kResultAccepted);
+  };
+}
+
+ControlSpec CancelButton(DialogHost& host, int x, int y, int width) {
+  return {ControlKind::PushButton, kIdCancel, "Cancel", {}, x, y, width, 14, CancelCallback(host)};
+}
+
+// The port number is the fourth character of the name ("Com3" -> 3); any
+// other name selects nothing.
+int PortNumber(const std::string& name) {
+  if (name.size() < 4) return 0;
+  const int number = name[3] - '0';
+  return number >= 1 && number <= kCommPortCount ? number : 0;
+}
+
+std::optional<std::string> Accepted(AppContext& app, int result) {
+  if (result != kResultAccepted) return std::nullopt;
+  return app.Window.DialogText;
+}
+
+}  // namespace
+
+std::optional<std::string> AskCommPort(AppContext& app) {
+  DialogHost* host = Host(app);
+  if (host == nullptr) return std::nullopt;
+  const DialogId dialog = host->NewDialog("Select Comm Port", 80, 120);
+  ControlSpec list{ControlKind::ListBox,          kCommPortListId, "", {}, 20, 10, 40, 80,
+                   ListChoiceCallback(app, *host)};
+  for (int i = 1; i <= kCommPortCount; ++i)
+    list.Items.push_back("Com" + std::to_string(i));
+  host->AddControl(dialog, list);
+  const int selected = PortNumber(app.Link.CommPortName);
+  if (selected != 0) host->SelectListItem(dialog, kCommPortListId, selected);
+  host->AddControl(dialog, CancelButton(*host, 25, 90, 30));
+  return Accepted(app, host->ShowModal(dialog));
+}
+
+std::optional<std::string> AskText(AppContext& app, const std::string& caption,
+                                   const std::string& initialText) {
+  DialogHost* host = Host(app);
+  if (host == nullptr) return std::nullopt;
+  const DialogId dialog = host->NewDialog(caption, 160, 50);
+  host->AddControl(dialog,
+                   {ControlKind::TextBox, kDialogTextBoxId, initialText, {}, 14, 12, 134, 12, {}});
+  host->AddControl(
+      dialog,
+      {ControlKind::DefaultPushButton, kIdOk, "OK", {}, 34, 32, 40, 14, OkCallback(app, *host)});
+  host->AddControl(dialog, CancelButton(*host, 84, 32, 40));
+  return Accepted(app, host->ShowModal(dialog));
+}
+
+void ShowAbout(AppContext& app) {
+  if (DialogHost* host = Host(app)) host->ShowAbout();
+}
+
+}  // namespace ptpdiag

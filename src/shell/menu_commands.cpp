@@ -1,0 +1,146 @@
+#include "shell/menu_commands.h"
+
+#include <cmath>
+
+#include "files/radio_file.h"
+#include "screens/format_masked.h"
+#include "shell/app_context.h"
+#include "shell/dialogs.h"
+#include "shell/file_commands.h"
+#include "shell/link_commands.h"
+
+namespace ptpdiag {
+namespace {
+
+void Repaint(AppContext& app) {
+  app.Window.CurrentWindow->InvalidateRect(app.Window.ClientRect, true);
+  app.Window.CurrentWindow->UpdateWindow();
+}
+
+LRESULT RepaintThenZero(AppContext& app) {
+  Repaint(app);
+  return 0;
+}
+
+void ChooseCommPort(AppContext& app) {
+  if (const auto name = AskCommPort(app)) ChangeCommPort(app, *name);
+}
+
+// "New IP Address", then "Port Address" only when the first was accepted.
+void EnterNetworkAddress(AppContext& app) {
+  const auto address = AskText(app, "New IP Address", app.Link.UdpAddress);
+  if (!address) return;
+  app.Link.UdpAddress = *address;
+  if (const auto port = AskText(app, "Port Address", app.Link.UdpPort)) app.Link.UdpPort = *port;
+}
+
+void EnterPollInterval(AppContext& app) {
+  const auto text =
+      AskText(app, "Polling Interval", FormatMasked(app.Window.PollInterval, "###.#"));
+  if (text) app.Window.PollInterval = static_cast<float>(LeadingNumber(*text));
+}
+
+// 140 and 141 show screen 1, 142 screen 2, 143 and 144 screen 3.
+LRESULT SelectScreen(AppContext& app, std::uint32_t id) {
+  const std::uint32_t screen = id - 140;
+  app.Window.ScreenNumber = static_cast<std::uint8_t>(screen == 0 ? 1 : screen == 4 ? 3 : screen);
+  return RepaintThenZero(app);
+}
+
+// Exit runs the destruction at once, from inside this command.
+LRESULT Exit(AppContext& app, WPARAM wParam, LPARAM lParam) {
+  app.Window.CurrentWindow->Send(WM_DESTROY, wParam, lParam);
+  return 0;
+}
+
+LRESULT Help(AppContext& app) {
+  app.Window.CurrentWindow->MessageBox(kSupportText, kSupportCaption, "");
+  return 0;
+}
+
+}  // namespace
+
+void LocateRadio(AppContext& app) {
+  RadioList& r = app.Radios;
+  const int shown = r.SelectedRadio == 0 ? 1 : r.SelectedRadio;
+  const auto text = AskText(app, "Locate Radio",
+                            FormatMasked(static_cast<double>(r.RadioSerial[shown]), "#######"));
+  const double n = text ? LeadingNumber(*text) : 0.0;
+  if (n == 0.0) {
+    r.SelectedRadio = 0;
+    return;
+  }
+  for (int i = 0; i <= r.RadioCount && i < kRadioSlots; ++i) {
+    if (static_cast<double>(r.RadioSerial[static_cast<std::size_t>(i)]) == n) {
+      r.SelectedRadio = i;
+      Repaint(app);
+      return;
+    }
+  }
+  app.Window.CurrentWindow->MessageBox(kRadioNotFound, kRadioNotFoundCaption, "");
+}
+
+LRESULT OnCommand(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
+  PlatformWindow* window = app.Window.CurrentWindow;
+  const auto defaultResult = [&] { return window->DefWindowProc(message, wParam, lParam); };
+  const std::uint32_t id = LowWord(wParam);
+  switch (id) {
+    case kCmdChgCommPort:
+      ChooseCommPort(app);
+      return 0;
+    case kCmdCloseComm:
+      return CommandCloseComm(app);
+    case kCmdOpenComm:
+      return CommandOpenComm(app);
+    case 122:
+      return 0;
+    case 124:
+    case 125:
+    case 132:
+    case 133:
+      return RepaintThenZero(app);
+    case 129:
+      EnterNetworkAddress(app);
+      return defaultResult();
+    case kCmdConnectTcp:
+      return CommandConnectTcp(app, message, wParam, lParam);
+    case kCmdCloseNetwork:
+      return CommandCloseNetwork(app, message, wParam, lParam);
+    case 140:
+    case 141:
+    case 142:
+    case 143:
+    case 144:
+      return SelectScreen(app, id);
+    case kCmdOpenUdp:
+      return CommandOpenUdp(app, message, wParam, lParam);
+    case 151:
+      LocateRadio(app);
+      return defaultResult();
+    case 152:
+      EnterPollInterval(app);
+      return defaultResult();
+    case 3072:
+      FileNew(app);
+      return defaultResult();
+    case 3073:
+      return FileOpen(app) ? defaultResult() : 0;
+    case 3074:
+      FileClose(app);
+      return 0;
+    case 3075:
+      FileSave(app);
+      return 0;
+    case 3076:
+      return Exit(app, wParam, lParam);
+    case 3080:
+      return Help(app);
+    case 3081:
+      ShowAbout(app);
+      return 0;
+    default:  // 123, 128, 3077-3079 and every unknown identifier
+      return defaultResult();
+  }
+}
+
+}  // namespace ptpdiag

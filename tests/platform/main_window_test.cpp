@@ -1,0 +1,155 @@
+// The Qt main window on the offscreen platform: the menu "MAINMENU", the
+// status bar's texts, and keys and the mouse as window messages.
+#include "platform/qt/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+#include <QTest>
+
+#include "platform/qt/key_map.h"
+#include "platform/virtual_keys.h"
+#include "shell/app_context.h"
+#include "shell/startup.h"
+#include "support/test_app.h"
+
+namespace ptpdiag {
+namespace {
+
+struct KeyCase {
+  std::string name;
+  KeyPress press;
+  std::optional<std::uint32_t> code;
+};
+
+class KeyMap : public testing::TestWithParam<KeyCase> {};
+
+TEST_P(KeyMap, GivesTheVirtualKeyCode) {
+  EXPECT_EQ(VirtualKey(GetParam().press), GetParam().code);
+}
+
+constexpr auto kNone = Qt::NoModifier;
+constexpr auto kShift = Qt::ShiftModifier;
+constexpr auto kPad = Qt::KeypadModifier;
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, KeyMap,
+    testing::Values(KeyCase{"One", {Qt::Key_1, kNone, 0, false}, VK_0 + 1},
+                    KeyCase{"ShiftOneOnUs", {Qt::Key_Exclam, kShift, 0, false}, VK_0 + 1},
+                    KeyCase{"ShiftThreeByScanCode", {Qt::Key_section, kShift, 12, true}, VK_0 + 3},
+                    KeyCase{"FrenchAmpersandIsOne", {Qt::Key_Ampersand, kNone, 10, true}, VK_0 + 1},
+                    KeyCase{"ZeroByScanCode", {Qt::Key_0, kNone, 19, true}, VK_0},
+                    KeyCase{"KeypadOneIsNotOne", {Qt::Key_1, kPad, 87, true}, VK_NUMPAD0 + 1},
+                    KeyCase{"KeypadUpIsUp", {Qt::Key_Up, kPad, 80, true}, VK_UP},
+                    KeyCase{"LowerCIsC", {Qt::Key_C, kNone, 54, true}, VK_A + 2},
+                    KeyCase{"ShiftCIsC", {Qt::Key_C, kShift, 54, true}, VK_A + 2},
+                    KeyCase{"Escape", {Qt::Key_Escape, kNone, 9, true}, VK_ESCAPE},
+                    KeyCase{"PageUp", {Qt::Key_PageUp, kNone, 0, false}, VK_PRIOR},
+                    KeyCase{"PageDown", {Qt::Key_PageDown, kNone, 0, false}, VK_NEXT},
+                    KeyCase{"F1", {Qt::Key_F1, kNone, 0, false}, VK_F1},
+                    KeyCase{"F10GoesToTheMenu", {Qt::Key_F10, kNone, 0, false}, std::nullopt},
+                    KeyCase{"AltGoesToTheMenu", {Qt::Key_Alt, kNone, 0, false}, std::nullopt},
+                    KeyCase{
+                        "OtherKeyStillRepaints", {Qt::Key_Comma, kNone, 0, false}, VK_OEM_OTHER}),
+    [](const auto& info) { return info.param.name; });
+
+class MainWindow : public testing::Test {
+ protected:
+  MainWindow() : main(800, 560) {
+    SetStartValues(app);
+    CreateMainWindow(app, main.Window());
+  }
+  test::FakeClock clock;
+  AppContext app{clock};
+  QtMainWindow main;
+};
+
+std::vector<std::pair<std::string, int>> Items(QMenu* menu) {
+  std::vector<std::pair<std::string, int>> items;
+  for (QAction* a : menu->actions()) {
+    items.emplace_back(a->isSeparator() ? "-" : a->text().toStdString(),
+                       a->isSeparator() ? 0 : a->data().toInt());
+  }
+  return items;
+}
+
+TEST_F(MainWindow, MenuHoldsTheItemsWithTheirIdentifiers) {
+  std::vector<std::string> titles;
+  std::vector<std::vector<std::pair<std::string, int>>> items;
+  for (QAction* a : main.MenuBar().actions()) {
+    titles.push_back(a->text().toStdString());
+    items.push_back(Items(a->menu()));
+  }
+  EXPECT_EQ(titles, (std::vector<std::string>{"&File", "&Communication", "&Show"}));
+  using Row = std::vector<std::pair<std::string, int>>;
+  EXPECT_EQ(items[0], (Row{{"E&xit\tAlt+F4", 3076}}));
+  EXPECT_EQ(items[1],
+            (Row{{"Chg Comm port\tF10", 119}, {"Close Comm\tF11", 120}, {"Open Comm\tF12", 121}}));
+  EXPECT_EQ(items[2], (Row{{"Screen1\t1", 141}, {"Screen2\t2", 142}, {"Screen3\t3", 143}}));
+  // Help sits at the right end of the bar.
+  auto* right = qobject_cast<QMenuBar*>(main.MenuBar().cornerWidget(Qt::TopRightCorner));
+  ASSERT_NE(right, nullptr);
+  ASSERT_EQ(right->actions().size(), 1);
+  EXPECT_EQ(right->actions()[0]->text().toStdString(), "&Help");
+  EXPECT_EQ(Items(right->actions()[0]->menu()),
+            (Row{{"&Help\tF1", 3080}, {"-", 0}, {"&About", 3081}}));
+}
+
+TEST_F(MainWindow, ShortcutLabelsAreOnlyLabels) {
+  for (QAction* top : main.MenuBar().actions()) {
+    for (QAction* a : top->menu()->actions())
+      EXPECT_TRUE(a->shortcut().isEmpty());
+  }
+}
+
+QAction* Item(QtMainWindow& main, int id) {
+  for (QAction* top : main.MenuBar().actions()) {
+    for (QAction* a : top->menu()->actions()) {
+      if (a->data().toInt() == id) return a;
+    }
+  }
+  return nullptr;
+}
+
+TEST_F(MainWindow, HighlightShowsTheHelpTextAndClosingClearsIt) {
+  Item(main, 3076)->hover();
+  EXPECT_EQ(main.StatusBar().currentMessage().toStdString(), "Exit Razozade");
+  Item(main, 119)->hover();
+  EXPECT_EQ(main.StatusBar().currentMessage().toStdString(), "");
+  Item(main, 3076)->hover();
+  emit main.MenuBar().actions()[0]->menu()->aboutToHide();
+  EXPECT_EQ(main.StatusBar().currentMessage().toStdString(), "");
+}
+
+TEST_F(MainWindow, MenuItemsSendTheirCommands) {
+  Item(main, 142)->trigger();
+  EXPECT_EQ(app.Window.ScreenNumber, 2);
+  Item(main, 141)->trigger();
+  EXPECT_EQ(app.Window.ScreenNumber, 1);
+}
+
+TEST_F(MainWindow, MouseAndKeysBecomeMessages) {
+  main.show();
+  QTest::mouseMove(&main.ClientArea(), QPoint(120, 45));
+  EXPECT_EQ(main.StatusBar().currentMessage().toStdString(), " 120, 45");
+  QTest::keyClick(&main.ClientArea(), Qt::Key_2);
+  EXPECT_EQ(app.Window.ScreenNumber, 2);
+  QTest::keyClick(&main.ClientArea(), Qt::Key_1, Qt::KeypadModifier);
+  EXPECT_EQ(app.Window.ScreenNumber, 2);
+}
+
+TEST_F(MainWindow, StatusBarStaysAlongTheBottomEdge) {
+  main.show();
+  main.resize(640, 400);
+  QCoreApplication::processEvents();
+  const QRect client = main.ClientArea().rect();
+  const QRect bar = main.StatusBar().geometry();
+  EXPECT_EQ(bar.bottom(), client.bottom());
+  EXPECT_EQ(bar.width(), client.width());
+  EXPECT_EQ(main.Window().GetClientRect().right, client.width());
+  EXPECT_EQ(main.Window().GetClientRect().bottom, client.height());
+}
+
+}  // namespace
+}  // namespace ptpdiag
