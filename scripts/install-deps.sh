@@ -10,6 +10,7 @@ packages=(
   fonts-dejavu-core     # the screen font, DejaVu Sans Mono Bold
   libserialport-dev     # serial ports, with USB descriptions for port discovery
   socat                 # pseudo-terminal pairs for the serial link tests
+  xvfb xdotool          # the window test: a virtual display, driven like a user
   libgtest-dev          # unit tests
   libbenchmark-dev      # benchmarks
 )

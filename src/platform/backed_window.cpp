@@ -78,7 +78,7 @@ void BackedWindow::MessageBox(std::string_view text, std::string_view caption,
                               std::string_view detail) {
   messageBoxes_.push_back({std::string(text), std::string(caption), std::string(detail)});
   if (messageSink_ != nullptr) {
-    *messageSink_ << "ptpdiag: " << caption << " " << text << "\n";
+    *messageSink_ << "ptpdiag: " << caption << ": " << text << "\n";
     if (!detail.empty()) *messageSink_ << "ptpdiag: " << detail << "\n";
     messageSink_->flush();
   }

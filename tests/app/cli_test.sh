@@ -34,6 +34,14 @@ printf '\x00\xff\x10binary junk\n' >"$work/junk.cap"
 expect 2 "junk.cap:1:" -- --headless --replay "$work/junk.cap"
 expect 1 "cannot write" -- --headless --report "$work/no/such/dir/r.json"
 
+# Commands after start-up, message boxes on standard error when headless.
+expect 0 "Norvalen's Support number is" -- --headless --command 3080
+expect 0 "CLOSE selected" -- --headless --command 3074 --command 3072
+expect 2 "--command wants a command identifier" -- --headless --command 70000
+expect 0 "The radio list is unchanged" -- --headless --open "$work/none.RAD"
+for i in $(seq 2100); do printf '%8d  1 RADIO%03d\r\n' "$i" $((i % 1000)); done >"$work/big.RAD"
+expect 0 "Only the first 2047 radios" -- --headless --open "$work/big.RAD"
+
 # Live-link options that cannot work are refused before anything opens.
 expect 2 "needs --seconds" -- --headless --udp
 expect 0 "" -- --headless --seconds 1 --report "$work/idle.json"
