@@ -12,7 +12,7 @@ namespace ptpdiag {
 struct AppContext;
 
 inline constexpr std::string_view kSupportCaption = "Norvalen";
-inline constexpr std::string_view kSupportText = "Norvalen's Support number is +47 22 31 40 00";
+inline constexpr std::string_view kSupportText = "Norvalen's Support number is +44 1632 960 481";
 inline constexpr std::string_view kRadioNotFound = "Radio Not Found!";
 inline constexpr std::string_view kRadioNotFoundCaption = "Struck out!";
 

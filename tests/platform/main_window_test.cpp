@@ -139,6 +139,20 @@ TEST_F(MainWindow, MouseAndKeysBecomeMessages) {
   EXPECT_EQ(app.Window.ScreenNumber, 2);
 }
 
+TEST_F(MainWindow, CloseBoxClosesTheOpenPortBeforeQuitting) {
+  test::FakeSource port;
+  test::FakeSerialDriver driver(port);
+  app.Link.Serial = &driver;
+  main.Window().Send(WM_COMMAND, 121, 0);
+  ASSERT_EQ(app.Link.CommOpen, 1);
+  main.show();
+  main.close();  // what the close box and Alt+F4 do
+  EXPECT_TRUE(main.Window().QuitPosted());
+  EXPECT_EQ(main.Window().ExitCode(), 0);
+  EXPECT_EQ(app.Link.CommOpen, 0);
+  EXPECT_EQ(port.Closes, 1);
+}
+
 TEST_F(MainWindow, StatusBarStaysAlongTheBottomEdge) {
   main.show();
   main.resize(640, 400);
