@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/temp_folder.h"
+
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -340,41 +342,9 @@ TEST(RadioFileRoundTrip, EachSaveAddsOneBlankBeforeThePort) {
 }
 
 // A unique folder under the system's temporary folder, removed at the end.
-class TempFolder {
- public:
-  TempFolder() {
-    std::random_device seed;
-    do
-      path_ = fs::temp_directory_path() / ("ptpdiag-radio-" + std::to_string(seed()));
-    while (!fs::create_directory(path_));
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(path_, ec);
-  }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-  const fs::path& Path() const { return path_; }
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const fs::directory_entry& e : fs::directory_iterator(path_))
-      names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
- private:
-  fs::path path_;
-};
-
-std::string Contents(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void Put(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+using test::Contents;
+using test::Put;
+using test::TempFolder;
 
 TEST(FileReplacing, CreatesAndReplacesLeavingNothingElse) {
   TempFolder folder;

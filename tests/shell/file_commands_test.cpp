@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_folder.h"
 #include "support/test_app.h"
 
 namespace ptpdiag {
@@ -18,32 +19,9 @@ namespace fs = std::filesystem;
 using test::TestApp;
 
 // A unique folder under the system's temporary folder, removed at the end.
-class TempFolder {
- public:
-  TempFolder() {
-    std::random_device seed;
-    do
-      path_ = fs::temp_directory_path() / ("ptpdiag-cmd-" + std::to_string(seed()));
-    while (!fs::create_directory(path_));
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  fs::path path_;
-};
-
-std::string Contents(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void Put(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+using test::Contents;
+using test::Put;
+using test::TempFolder;
 
 std::string Name(const TestApp& t, std::size_t n) {
   return std::string(t.app.Radios.RadioName[n].data(), 8);
