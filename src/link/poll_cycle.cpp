@@ -231,10 +231,7 @@ LRESULT RunPollCycle(AppContext& app) {
   if (window != nullptr) window->ReleaseDC(w.ScreenDC.GetCanvas());
   w.ScreenDC.Release();
 
-  if (repaint && window != nullptr) {
-    window->InvalidateRect(w.ClientRect, false);
-    window->UpdateWindow();
-  }
+  if (repaint) RepaintNow(w, false);
   app.Link.TimerBusy = 0;
   return 0;
 }

@@ -10,10 +10,7 @@ void ResetStatistics(AppContext& app) {
   app.Elapsed.Restart(app.SystemClock);
   ResetHistoryAndTables(app.Store);
   RefreshClientRect(app.Window);
-  if (PlatformWindow* window = app.Window.CurrentWindow) {
-    window->InvalidateRect(app.Window.ClientRect, true);
-    window->UpdateWindow();
-  }
+  RepaintNow(app.Window, true);
 }
 
 }  // namespace ptpdiag

@@ -37,4 +37,9 @@ struct WindowState {
 // Re-reads the client rectangle of CurrentWindow into ClientRect.
 void RefreshClientRect(WindowState& w);
 
+// Invalidates ClientRect (`erase`: white background first) and updates the
+// window, so the paint handler has run when this returns. Nothing without
+// a window.
+void RepaintNow(WindowState& w, bool erase);
+
 }  // namespace ptpdiag

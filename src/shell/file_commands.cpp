@@ -103,8 +103,7 @@ void FileSave(AppContext& app) {
     app.Radios.RadioFileName = std::move(*path);
     Save(app);
   }
-  window->InvalidateRect(app.Window.ClientRect, true);
-  window->UpdateWindow();
+  RepaintNow(app.Window, true);
 }
 
 }  // namespace ptpdiag

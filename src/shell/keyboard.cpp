@@ -8,8 +8,7 @@ namespace {
 
 void Repaint(AppContext& app, bool erase) {
   RefreshClientRect(app.Window);
-  app.Window.CurrentWindow->InvalidateRect(app.Window.ClientRect, erase);
-  app.Window.CurrentWindow->UpdateWindow();
+  RepaintNow(app.Window, erase);
 }
 
 // Screen 3 draws over what is there when the selection moves.

@@ -9,9 +9,7 @@ namespace ptpdiag {
 namespace {
 
 void Repaint(AppContext& app) {
-  PlatformWindow* window = app.Window.CurrentWindow;
-  window->InvalidateRect(app.Window.ClientRect, true);
-  window->UpdateWindow();
+  RepaintNow(app.Window, true);
 }
 
 LRESULT Default(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM lParam) {

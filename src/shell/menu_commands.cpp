@@ -13,8 +13,7 @@ namespace ptpdiag {
 namespace {
 
 void Repaint(AppContext& app) {
-  app.Window.CurrentWindow->InvalidateRect(app.Window.ClientRect, true);
-  app.Window.CurrentWindow->UpdateWindow();
+  RepaintNow(app.Window, true);
 }
 
 LRESULT RepaintThenZero(AppContext& app) {
