@@ -12,7 +12,7 @@
 #include "link/replay.h"
 #include "platform/backed_window.h"
 #include "platform/qt/raster_canvas.h"
-#include "shell/app_context.h"
+#include "state/app_context.h"
 
 namespace ptpdiag::bench {
 

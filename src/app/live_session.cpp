@@ -5,9 +5,9 @@
 
 #include "platform/os/libserialport_driver.h"
 #include "platform/os/posix_network.h"
-#include "shell/app_context.h"
 #include "shell/link_commands.h"
 #include "sim/live_streamer.h"
+#include "state/app_context.h"
 
 namespace ptpdiag {
 namespace {

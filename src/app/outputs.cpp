@@ -9,7 +9,7 @@
 #include "link/store_report.h"
 #include "platform/qt/raster_canvas.h"
 #include "platform/svg_canvas.h"
-#include "shell/app_context.h"
+#include "state/app_context.h"
 
 namespace ptpdiag {
 namespace {

@@ -16,9 +16,9 @@
 #include "platform/qt/main_window.h"
 #include "platform/qt/qt_dialog_host.h"
 #include "platform/qt/raster_canvas.h"
-#include "shell/app_context.h"
 #include "shell/startup.h"
 #include "shell/window_proc.h"
+#include "state/app_context.h"
 
 namespace ptpdiag {
 namespace {

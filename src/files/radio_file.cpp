@@ -11,7 +11,7 @@
 #include <system_error>
 #include <utility>
 
-#include "link/nearest.h"
+#include "state/nearest.h"
 
 namespace ptpdiag {
 namespace {

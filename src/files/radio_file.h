@@ -12,7 +12,7 @@
 #include <variant>
 #include <vector>
 
-#include "files/radio_list.h"
+#include "state/radio_list.h"
 
 namespace ptpdiag {
 

@@ -1,6 +1,6 @@
 #include "link/diag_frame.h"
 
-#include "link/nearest.h"
+#include "state/nearest.h"
 
 namespace ptpdiag {
 

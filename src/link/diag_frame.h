@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "link/diagnostics_store.h"
+#include "state/diagnostics_store.h"
 
 namespace ptpdiag {
 

@@ -4,7 +4,7 @@
 #include <span>
 
 #include "link/poll_cycle.h"
-#include "shell/app_context.h"
+#include "state/app_context.h"
 
 namespace ptpdiag {
 namespace {

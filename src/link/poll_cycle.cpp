@@ -7,11 +7,11 @@
 
 #include "link/capture_recorder.h"
 #include "link/diag_frame.h"
-#include "link/nearest.h"
 #include "link/net_link.h"
 #include "screens/format_masked.h"
 #include "screens/text_grid.h"
-#include "shell/app_context.h"
+#include "state/app_context.h"
+#include "state/nearest.h"
 
 namespace ptpdiag {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "shell/app_context.h"
+#include "state/app_context.h"
 
 namespace ptpdiag {
 namespace {

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <optional>
 
-#include "link/byte_source.h"
 #include "link/capture_file.h"
 #include "platform/backed_window.h"
+#include "platform/byte_source.h"
 #include "platform/clock.h"
 
 namespace ptpdiag {

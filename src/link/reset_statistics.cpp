@@ -1,7 +1,7 @@
 #include "link/reset_statistics.h"
 
-#include "link/time_base.h"
-#include "shell/app_context.h"
+#include "state/app_context.h"
+#include "state/time_base.h"
 
 namespace ptpdiag {
 

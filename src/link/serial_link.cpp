@@ -4,7 +4,7 @@
 #include <chrono>
 #include <span>
 
-#include "shell/app_context.h"
+#include "state/app_context.h"
 
 namespace ptpdiag {
 namespace {

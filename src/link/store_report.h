@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "link/diagnostics_store.h"
+#include "state/diagnostics_store.h"
 
 namespace ptpdiag {
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "link/nearest.h"
 #include "screens/format_masked.h"
 #include "screens/text_grid.h"
+#include "state/nearest.h"
 
 namespace ptpdiag {
 

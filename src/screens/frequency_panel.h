@@ -7,8 +7,8 @@
 #include <initializer_list>
 #include <string_view>
 
-#include "link/diagnostics_store.h"
-#include "screens/window_state.h"
+#include "state/diagnostics_store.h"
+#include "state/window_state.h"
 
 namespace ptpdiag {
 

@@ -6,7 +6,7 @@
 #include "screens/signal_time_screen.h"
 #include "screens/text_grid.h"
 #include "screens/transmitter_screen.h"
-#include "shell/app_context.h"
+#include "state/app_context.h"
 
 namespace ptpdiag {
 namespace {

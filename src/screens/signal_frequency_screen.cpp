@@ -1,9 +1,9 @@
 #include "screens/signal_frequency_screen.h"
 
-#include "link/nearest.h"
 #include "screens/format_masked.h"
 #include "screens/frequency_panel.h"
 #include "screens/text_grid.h"
+#include "state/nearest.h"
 
 namespace ptpdiag {
 namespace {

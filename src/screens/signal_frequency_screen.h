@@ -1,8 +1,8 @@
 // Screen 2: signal, noise, peak noise and good-hop share per hop channel.
 #pragma once
 
-#include "link/diagnostics_store.h"
-#include "screens/window_state.h"
+#include "state/diagnostics_store.h"
+#include "state/window_state.h"
 
 namespace ptpdiag {
 

@@ -5,9 +5,9 @@
 #include <functional>
 #include <string>
 
-#include "link/nearest.h"
 #include "screens/format_masked.h"
 #include "screens/text_grid.h"
+#include "state/nearest.h"
 
 namespace ptpdiag {
 namespace {

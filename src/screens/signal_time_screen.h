@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "link/diagnostics_store.h"
-#include "screens/window_state.h"
+#include "state/diagnostics_store.h"
+#include "state/window_state.h"
 
 namespace ptpdiag {
 

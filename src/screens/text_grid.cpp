@@ -1,6 +1,6 @@
 #include "screens/text_grid.h"
 
-#include "link/nearest.h"
+#include "state/nearest.h"
 
 namespace ptpdiag {
 

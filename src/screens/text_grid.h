@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "screens/window_state.h"
+#include "state/window_state.h"
 
 namespace ptpdiag {
 

@@ -1,8 +1,8 @@
 // Screen 1: transmitter VSWR and current per hop channel.
 #pragma once
 
-#include "link/diagnostics_store.h"
-#include "screens/window_state.h"
+#include "state/diagnostics_store.h"
+#include "state/window_state.h"
 
 namespace ptpdiag {
 

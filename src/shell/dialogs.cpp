@@ -1,7 +1,7 @@
 #include "shell/dialogs.h"
 
 #include "platform/dialog_host.h"
-#include "shell/app_context.h"
+#include "state/app_context.h"
 
 namespace ptpdiag {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "files/radio_file.h"
 #include "link/reset_statistics.h"
-#include "shell/app_context.h"
+#include "state/app_context.h"
 
 namespace ptpdiag {
 namespace {

@@ -1,7 +1,7 @@
 #include "shell/keyboard.h"
 
 #include "platform/virtual_keys.h"
-#include "shell/app_context.h"
+#include "state/app_context.h"
 
 namespace ptpdiag {
 namespace {

@@ -2,8 +2,8 @@
 
 #include "link/net_link.h"
 #include "link/serial_link.h"
-#include "shell/app_context.h"
 #include "shell/dialogs.h"
+#include "state/app_context.h"
 
 namespace ptpdiag {
 namespace {
@@ -79,24 +79,6 @@ void CloseLinkOnDestroy(AppContext& app) {
   } else {
     CloseNetLink(app);
   }
-}
-
-void AbandonLink(AppContext& app) {
-  LinkState& link = app.Link;
-  if (link.LinkThreadHandle.joinable()) {
-    app.Store.LinkRingCount.store(-1);
-    link.LinkThreadWake.Wake();
-    if (link.TcpSocket) link.TcpSocket->Wake();
-    link.LinkThreadHandle.join();
-  }
-  if (link.CommHandle) link.CommHandle->Close();
-  if (link.TcpSocket) link.TcpSocket->Close();
-  if (link.UdpChannel) link.UdpChannel->Close();
-  link.CommHandle.reset();
-  link.TcpSocket.reset();
-  link.UdpChannel.reset();
-  link.CommOpen = 0;
-  link.NetLinkMode = kNetLinkNone;
 }
 
 }  // namespace ptpdiag

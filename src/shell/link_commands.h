@@ -35,8 +35,4 @@ void OpenUdpLink(AppContext& app, bool askPassword);
 // The window is going away: closes whichever link is open.
 void CloseLinkOnDestroy(AppContext& app);
 
-// The program is ending without the window's close routine: stops any
-// link thread and releases the port or sockets, telling nobody.
-void AbandonLink(AppContext& app);
-
 }  // namespace ptpdiag

@@ -4,10 +4,10 @@
 
 #include "files/radio_file.h"
 #include "screens/format_masked.h"
-#include "shell/app_context.h"
 #include "shell/dialogs.h"
 #include "shell/file_commands.h"
 #include "shell/link_commands.h"
+#include "state/app_context.h"
 
 namespace ptpdiag {
 namespace {

@@ -1,7 +1,7 @@
 #include "shell/startup.h"
 
-#include "shell/app_context.h"
 #include "shell/window_proc.h"
+#include "state/app_context.h"
 
 namespace ptpdiag {
 

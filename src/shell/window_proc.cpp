@@ -7,10 +7,10 @@
 #include "link/reset_statistics.h"
 #include "resources/string_table.h"
 #include "screens/screen_frame.h"
-#include "shell/app_context.h"
 #include "shell/keyboard.h"
 #include "shell/link_commands.h"
 #include "shell/menu_commands.h"
+#include "state/app_context.h"
 
 namespace ptpdiag {
 namespace {

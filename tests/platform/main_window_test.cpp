@@ -10,8 +10,8 @@
 
 #include "platform/qt/key_map.h"
 #include "platform/virtual_keys.h"
-#include "shell/app_context.h"
 #include "shell/startup.h"
+#include "state/app_context.h"
 #include "support/test_app.h"
 
 namespace ptpdiag {

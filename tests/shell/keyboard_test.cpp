@@ -22,8 +22,7 @@ Ending LastEnding(const TestApp& t, int paintsBefore) {
   if (t.window.PaintCount() == paintsBefore) return Ending::Silent;
   const auto& ops = t.canvas.Ops();
   const bool erased = !ops.empty() && ops.front().kind == DrawOp::Kind::Fill &&
-                      ops.front().rect == t.window.GetClientRect() &&
-                      ops.front().colour == kWhite;
+                      ops.front().rect == t.window.GetClientRect() && ops.front().colour == kWhite;
   return erased ? Ending::Repaint : Ending::NoErase;
 }
 
@@ -58,24 +57,24 @@ TEST_P(KeyTable, ActsAndEndsAsTabled) {
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, KeyTable,
-    testing::Values(
-        KeyCase{"UpWrapsToCount", 3, 5, 0, VK_UP, 5, 3, Ending::NoErase},
-        KeyCase{"DownWrapsToZero", 3, 5, 5, VK_DOWN, 0, 3, Ending::NoErase},
-        KeyCase{"DownSteps", 2, 5, 1, VK_DOWN, 2, 2, Ending::Repaint},
-        KeyCase{"UpOnEmptyListStaysZero", 3, 0, 0, VK_UP, 0, 3, Ending::NoErase},
-        KeyCase{"DownOnEmptyListStaysZero", 2, 0, 0, VK_DOWN, 0, 2, Ending::Repaint},
-        KeyCase{"UpOnScreenOneChangesNothing", 1, 5, 2, VK_UP, 2, 1, Ending::Repaint},
-        KeyCase{"PageUpBelowOneIsZero", 2, 40, 3, VK_PRIOR, 0, 2, Ending::Repaint},
-        KeyCase{"PageUpByAPage", 3, 40, 30, VK_PRIOR, 7, 3, Ending::NoErase},
-        KeyCase{"PageUpToExactlyOne", 3, 40, 24, VK_PRIOR, 1, 3, Ending::NoErase},
-        KeyCase{"PageDownOnlyRepaints", 3, 40, 3, VK_NEXT, 3, 3, Ending::Repaint},
-        KeyCase{"OneSelectsScreenOne", 3, 0, 0, VK_0 + 1, 0, 1, Ending::Repaint},
-        KeyCase{"TwoSelectsScreenTwo", 1, 0, 0, VK_0 + 2, 0, 2, Ending::Repaint},
-        KeyCase{"ThreeSelectsScreenThree", 2, 0, 0, VK_0 + 3, 0, 3, Ending::Repaint},
-        KeyCase{"FourIsAnyOtherKey", 2, 0, 0, VK_0 + 4, 0, 2, Ending::Repaint},
-        KeyCase{"KeypadOneSelectsNothing", 2, 0, 0, VK_NUMPAD0 + 1, 0, 2, Ending::Repaint},
-        KeyCase{"WIsSilent", 2, 0, 0, VK_A + ('W' - 'A'), 0, 2, Ending::Silent},
-        KeyCase{"CIsSilent", 2, 0, 0, VK_A + ('C' - 'A'), 0, 2, Ending::Silent}),
+    testing::Values(KeyCase{"UpWrapsToCount", 3, 5, 0, VK_UP, 5, 3, Ending::NoErase},
+                    KeyCase{"DownWrapsToZero", 3, 5, 5, VK_DOWN, 0, 3, Ending::NoErase},
+                    KeyCase{"DownSteps", 2, 5, 1, VK_DOWN, 2, 2, Ending::Repaint},
+                    KeyCase{"UpOnEmptyListStaysZero", 3, 0, 0, VK_UP, 0, 3, Ending::NoErase},
+                    KeyCase{"DownOnEmptyListStaysZero", 2, 0, 0, VK_DOWN, 0, 2, Ending::Repaint},
+                    KeyCase{"UpOnScreenOneChangesNothing", 1, 5, 2, VK_UP, 2, 1, Ending::Repaint},
+                    KeyCase{"PageUpBelowOneIsZero", 2, 40, 3, VK_PRIOR, 0, 2, Ending::Repaint},
+                    KeyCase{"PageUpByAPage", 3, 40, 30, VK_PRIOR, 7, 3, Ending::NoErase},
+                    KeyCase{"PageUpToExactlyOne", 3, 40, 24, VK_PRIOR, 1, 3, Ending::NoErase},
+                    KeyCase{"PageDownOnlyRepaints", 3, 40, 3, VK_NEXT, 3, 3, Ending::Repaint},
+                    KeyCase{"OneSelectsScreenOne", 3, 0, 0, VK_0 + 1, 0, 1, Ending::Repaint},
+                    KeyCase{"TwoSelectsScreenTwo", 1, 0, 0, VK_0 + 2, 0, 2, Ending::Repaint},
+                    KeyCase{"ThreeSelectsScreenThree", 2, 0, 0, VK_0 + 3, 0, 3, Ending::Repaint},
+                    KeyCase{"FourIsAnyOtherKey", 2, 0, 0, VK_0 + 4, 0, 2, Ending::Repaint},
+                    KeyCase{"KeypadOneSelectsNothing", 2, 0, 0, VK_NUMPAD0 + 1, 0, 2,
+                            Ending::Repaint},
+                    KeyCase{"WIsSilent", 2, 0, 0, VK_A + ('W' - 'A'), 0, 2, Ending::Silent},
+                    KeyCase{"CIsSilent", 2, 0, 0, VK_A + ('C' - 'A'), 0, 2, Ending::Silent}),
     [](const auto& info) { return info.param.name; });
 
 TEST(Keyboard, CClearsPeakNoiseOnly) {
@@ -83,7 +82,8 @@ TEST(Keyboard, CClearsPeakNoiseOnly) {
   t.app.Store.FreqPeakNoise.fill(7);
   t.app.Store.FreqNoise.fill(9);
   t.window.Send(WM_KEYDOWN, VK_A + ('C' - 'A'), 0);
-  for (const auto v : t.app.Store.FreqPeakNoise) ASSERT_EQ(v, 0);
+  for (const auto v : t.app.Store.FreqPeakNoise)
+    ASSERT_EQ(v, 0);
   EXPECT_EQ(t.app.Store.FreqNoise[100], 9);
 }
 
@@ -122,14 +122,14 @@ TEST_P(ClickBands, ActAsTheirKeysInsideStrictBounds) {
   EXPECT_EQ(t.window.PaintCount() > paints, inBand) << c.y;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Bands, ClickBands,
-    testing::Values(ClickCase{true, 80, 30}, ClickCase{true, 81, 29}, ClickCase{true, 95, 29},
-                    ClickCase{true, 96, 30}, ClickCase{true, 512, 30}, ClickCase{true, 513, 31},
-                    ClickCase{true, 525, 31}, ClickCase{true, 526, 30},
-                    ClickCase{false, 81, 5}, ClickCase{false, 96, 30},
-                    ClickCase{false, 484, 30}, ClickCase{false, 485, 30},
-                    ClickCase{false, 499, 30}, ClickCase{false, 500, 30}));
+INSTANTIATE_TEST_SUITE_P(Bands, ClickBands,
+                         testing::Values(ClickCase{true, 80, 30}, ClickCase{true, 81, 29},
+                                         ClickCase{true, 95, 29}, ClickCase{true, 96, 30},
+                                         ClickCase{true, 512, 30}, ClickCase{true, 513, 31},
+                                         ClickCase{true, 525, 31}, ClickCase{true, 526, 30},
+                                         ClickCase{false, 81, 5}, ClickCase{false, 96, 30},
+                                         ClickCase{false, 484, 30}, ClickCase{false, 485, 30},
+                                         ClickCase{false, 499, 30}, ClickCase{false, 500, 30}));
 
 }  // namespace
 }  // namespace ptpdiag

@@ -40,12 +40,13 @@ TEST_P(CommandEndings, ReturnZeroAndRepaintAsTabled) {
   EXPECT_FALSE(t.window.QuitPosted());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Identifiers, CommandEndings,
-    testing::Values(EndingCase{122, false}, EndingCase{123, false}, EndingCase{124, true},
-                    EndingCase{125, true}, EndingCase{128, false}, EndingCase{132, true},
-                    EndingCase{133, true}, EndingCase{3077, false}, EndingCase{3078, false},
-                    EndingCase{3079, false}, EndingCase{999, false}, EndingCase{65535, false}));
+INSTANTIATE_TEST_SUITE_P(Identifiers, CommandEndings,
+                         testing::Values(EndingCase{122, false}, EndingCase{123, false},
+                                         EndingCase{124, true}, EndingCase{125, true},
+                                         EndingCase{128, false}, EndingCase{132, true},
+                                         EndingCase{133, true}, EndingCase{3077, false},
+                                         EndingCase{3078, false}, EndingCase{3079, false},
+                                         EndingCase{999, false}, EndingCase{65535, false}));
 
 TEST_F(MenuCommands, ScreenCommandsSelectOneToThree) {
   const std::pair<int, int> cases[] = {{143, 3}, {140, 1}, {142, 2}, {144, 3}, {141, 1}};
@@ -144,15 +145,14 @@ TEST_P(LocateRadioTest, SelectsTheFirstMatchOrSaysSo) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, LocateRadioTest,
-    testing::Values(LocateCase{"FirstOfTwoMatches", "2222", 2, false},
-                    LocateCase{"Found", " 1111", 1, false},
-                    LocateCase{"NotFoundKeepsTheSelection", "5555", 3, true},
-                    LocateCase{"EmptySelectsNone", "", 0, false},
-                    LocateCase{"NotANumberSelectsNone", "abc", 0, false},
-                    LocateCase{"CancelSelectsNone", std::nullopt, 0, false}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Cases, LocateRadioTest,
+                         testing::Values(LocateCase{"FirstOfTwoMatches", "2222", 2, false},
+                                         LocateCase{"Found", " 1111", 1, false},
+                                         LocateCase{"NotFoundKeepsTheSelection", "5555", 3, true},
+                                         LocateCase{"EmptySelectsNone", "", 0, false},
+                                         LocateCase{"NotANumberSelectsNone", "abc", 0, false},
+                                         LocateCase{"CancelSelectsNone", std::nullopt, 0, false}),
+                         [](const auto& info) { return info.param.name; });
 
 TEST_F(MenuCommands, LocateRadioOnAnEmptyListShowsZeroAndSelectsNone) {
   Answer("0");

@@ -9,7 +9,7 @@
 #include "link/diag_frame.h"
 #include "platform/backed_window.h"
 #include "platform/recording_canvas.h"
-#include "shell/app_context.h"
+#include "state/app_context.h"
 #include "support/fake_links.h"
 
 namespace ptpdiag::test {

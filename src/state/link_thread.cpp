@@ -1,4 +1,4 @@
-#include "link/link_thread.h"
+#include "state/link_thread.h"
 
 namespace ptpdiag {
 

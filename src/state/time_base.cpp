@@ -1,9 +1,9 @@
-#include "link/time_base.h"
+#include "state/time_base.h"
 
 #include <array>
 #include <cstdio>
 
-#include "link/nearest.h"
+#include "state/nearest.h"
 
 namespace ptpdiag {
 

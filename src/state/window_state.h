@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/window.h"
-#include "screens/device_context.h"
+#include "state/device_context.h"
 
 namespace ptpdiag {
 

@@ -1,4 +1,4 @@
-#include "link/diagnostics_store.h"
+#include "state/diagnostics_store.h"
 
 #include <gtest/gtest.h>
 

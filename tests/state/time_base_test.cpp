@@ -1,4 +1,4 @@
-#include "link/time_base.h"
+#include "state/time_base.h"
 
 #include <gtest/gtest.h>
 

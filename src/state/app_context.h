@@ -2,12 +2,12 @@
 // the window state, the radio list and the time base.
 #pragma once
 
-#include "files/radio_list.h"
-#include "link/diagnostics_store.h"
-#include "link/link_state.h"
-#include "link/time_base.h"
 #include "platform/clock.h"
-#include "screens/window_state.h"
+#include "state/diagnostics_store.h"
+#include "state/link_state.h"
+#include "state/radio_list.h"
+#include "state/time_base.h"
+#include "state/window_state.h"
 
 namespace ptpdiag {
 
@@ -29,5 +29,9 @@ struct AppContext {
   // Seconds since the statistics were last reset, on the monotonic count.
   std::int32_t Now() const { return Elapsed.Seconds(SystemClock); }
 };
+
+// The program is ending without the window's close routine: stops any
+// link thread and releases the port or sockets, telling nobody.
+void AbandonLink(AppContext& app);
 
 }  // namespace ptpdiag

@@ -1,4 +1,4 @@
-#include "files/radio_list.h"
+#include "state/radio_list.h"
 
 namespace ptpdiag {
 

@@ -1,4 +1,4 @@
-#include "screens/device_context.h"
+#include "state/device_context.h"
 
 namespace ptpdiag {
 

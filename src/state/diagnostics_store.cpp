@@ -1,8 +1,8 @@
-#include "link/diagnostics_store.h"
+#include "state/diagnostics_store.h"
 
 #include <algorithm>
 
-#include "link/nearest.h"
+#include "state/nearest.h"
 
 namespace ptpdiag {
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <thread>
 
-#include "link/byte_source.h"
-#include "link/link_thread.h"
+#include "platform/byte_source.h"
 #include "platform/network.h"
 #include "platform/serial_port.h"
+#include "state/link_thread.h"
 
 namespace ptpdiag {
 

@@ -1,4 +1,4 @@
-#include "screens/window_state.h"
+#include "state/window_state.h"
 
 namespace ptpdiag {
 

@@ -1,0 +1,27 @@
+#include "state/app_context.h"
+
+namespace ptpdiag {
+
+AppContext::~AppContext() {
+  AbandonLink(*this);
+}
+
+void AbandonLink(AppContext& app) {
+  LinkState& link = app.Link;
+  if (link.LinkThreadHandle.joinable()) {
+    app.Store.LinkRingCount.store(-1);
+    link.LinkThreadWake.Wake();
+    if (link.TcpSocket) link.TcpSocket->Wake();
+    link.LinkThreadHandle.join();
+  }
+  if (link.CommHandle) link.CommHandle->Close();
+  if (link.TcpSocket) link.TcpSocket->Close();
+  if (link.UdpChannel) link.UdpChannel->Close();
+  link.CommHandle.reset();
+  link.TcpSocket.reset();
+  link.UdpChannel.reset();
+  link.CommOpen = 0;
+  link.NetLinkMode = kNetLinkNone;
+}
+
+}  // namespace ptpdiag
