@@ -7,6 +7,7 @@
 #include "platform/os/posix_network.h"
 #include "shell/link_commands.h"
 #include "sim/live_streamer.h"
+#include "sim/udp_sink.h"
 #include "state/app_context.h"
 
 namespace ptpdiag {
@@ -30,11 +31,17 @@ std::string LinkEventText(const AppContext& app) {
          std::to_string(app.Store.LinkEventValue);
 }
 
-std::unique_ptr<sim::LiveStreamer> StartDemoRadio(std::uint16_t port, std::string& error) {
+std::unique_ptr<sim::LiveStreamer> StartDemoRadio(Network& network, std::uint16_t port,
+                                                  std::string& error) {
   sim::GeneratorSettings settings;
   settings.HopsPerSecond = kDemoHopsPerSecond;
-  auto demo = std::make_unique<sim::LiveStreamer>(
-      settings, sim::StreamTarget::UdpTo(sim::HostPort{kLoopback, port}));
+  std::unique_ptr<sim::UdpSink> sink =
+      sim::UdpSink::Open(network, {sim::HostPort{kLoopback, port}}, error);
+  if (!sink) {
+    error = "the demo radio cannot start: " + error;
+    return nullptr;
+  }
+  auto demo = std::make_unique<sim::LiveStreamer>(settings, std::move(sink));
   if (demo->SetupError()) {
     error = "the demo radio cannot start: " + *demo->SetupError();
     return nullptr;
@@ -84,7 +91,7 @@ bool LiveSession::OpenLink(AppContext& app, BackedWindow& window, const Options&
   }
   if (!options.Udp && !options.Demo) return true;
   if (options.Demo) {
-    demo_ = StartDemoRadio(app.Link.UdpListenPort, error);
+    demo_ = StartDemoRadio(*network_, app.Link.UdpListenPort, error);
     if (!demo_) return false;
   }
   OpenUdpLink(app, false);

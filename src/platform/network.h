@@ -1,10 +1,12 @@
 // The sockets the network links use: one TCP connection to the radio, or
-// one UDP socket listening for its datagrams.
+// one UDP socket listening for its datagrams; and the sending ends the
+// simulated radio uses.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -47,7 +49,39 @@ class UdpSocket {
   // The next datagram (up to 64 KiB, from any sender) if one is waiting;
   // never waits.
   virtual Datagram Receive() = 0;
+  // The port bound; 0 once closed.
+  virtual std::uint16_t LocalPort() const = 0;
   virtual void Close() = 0;
+};
+
+// Datagrams to one address, for the simulated radio.
+class UdpSender {
+ public:
+  virtual ~UdpSender() = default;
+  // Sends one datagram without waiting; false when the system refused it
+  // (nobody listening, full buffer).
+  virtual bool Send(std::span<const std::uint8_t> datagram) = 0;
+};
+
+// One accepted connection of a TcpListener.
+class TcpStream {
+ public:
+  virtual ~TcpStream() = default;
+  // Writes what the connection takes now, never waiting: the bytes written
+  // (0 when it is full), or -1 once it has failed.
+  virtual std::int64_t WriteNoWait(std::span<const std::uint8_t> bytes) = 0;
+  // Reads and drops what the peer sent; true once it has closed its end or
+  // the connection failed.
+  virtual bool PeerGone() = 0;
+};
+
+class TcpListener {
+ public:
+  virtual ~TcpListener() = default;
+  // The next client that connected, or nothing; never waits.
+  virtual std::unique_ptr<TcpStream> Accept() = 0;
+  // The port listened on (the real one after asking for port 0).
+  virtual std::uint16_t LocalPort() const = 0;
 };
 
 struct TcpConnectResult {
@@ -60,6 +94,16 @@ struct UdpBindResult {
   std::optional<LinkError> Error;
 };
 
+struct UdpSenderResult {
+  std::unique_ptr<UdpSender> Sender;
+  std::string Error;  // the system's words when Sender is null
+};
+
+struct TcpListenResult {
+  std::unique_ptr<TcpListener> Listener;
+  std::string Error;  // the system's words when Listener is null
+};
+
 class Network {
  public:
   virtual ~Network() = default;
@@ -69,6 +113,12 @@ class Network {
   // Binds `port` on every local address, with a receive buffer large enough
   // for a second's stall of the window.
   virtual UdpBindResult BindUdp(std::uint16_t port) = 0;
+
+  // A sender of datagrams to `host` (a dotted IPv4 address) at `port`.
+  virtual UdpSenderResult OpenUdpSender(const std::string& host, std::uint16_t port) = 0;
+  // Listens on `host` (a dotted IPv4 address) at `port` (0: a free port the
+  // system picks), so that it can restart at once on the same port.
+  virtual TcpListenResult ListenTcp(const std::string& host, std::uint16_t port) = 0;
 };
 
 }  // namespace ptpdiag

@@ -12,7 +12,8 @@
 #include "platform/os/posix_network.h"
 #include "shell/link_commands.h"
 #include "sim/live_streamer.h"
-#include "sim/tcp_listener.h"
+#include "sim/tcp_client_sink.h"
+#include "sim/udp_sink.h"
 #include "support/test_app.h"
 
 namespace ptpdiag {
@@ -21,9 +22,8 @@ namespace {
 // A loopback UDP port that was free a moment ago.
 std::uint16_t FreeUdpPort() {
   PosixNetwork network;
-  UdpBindResult bound = network.BindUdp(0);
-  const auto* socket = dynamic_cast<PosixUdpSocket*>(bound.Socket.get());
-  return socket != nullptr ? socket->LocalPort() : 0;
+  const UdpBindResult bound = network.BindUdp(0);
+  return bound.Socket ? bound.Socket->LocalPort() : 0;
 }
 
 class LiveSwitching : public testing::Test {
@@ -73,11 +73,13 @@ class LiveSwitching : public testing::Test {
 TEST_F(LiveSwitching, EveryLinkDeliversAndTheOneBeforeItEnds) {
   sim::GeneratorSettings settings;
   settings.HopsPerSecond = 100;
-  sim::LiveStreamer udpRadio(settings, sim::StreamTarget::UdpTo({"127.0.0.1", udpPort}));
   std::string error;
-  auto listener = sim::TcpListener::Open({"127.0.0.1", 0}, error);
-  ASSERT_TRUE(listener) << error;
-  sim::LiveStreamer tcpRadio(settings, sim::StreamTarget::Listener(listener->Fd()));
+  auto udpSink = sim::UdpSink::Open(network, {{"127.0.0.1", udpPort}}, error);
+  ASSERT_TRUE(udpSink) << error;
+  sim::LiveStreamer udpRadio(settings, std::move(udpSink));
+  const TcpListenResult listening = network.ListenTcp("127.0.0.1", 0);
+  ASSERT_TRUE(listening.Listener) << listening.Error;
+  sim::LiveStreamer tcpRadio(settings, std::make_unique<sim::TcpClientSink>(*listening.Listener));
   udpRadio.Start();
   tcpRadio.Start();
 
@@ -86,7 +88,7 @@ TEST_F(LiveSwitching, EveryLinkDeliversAndTheOneBeforeItEnds) {
   EXPECT_TRUE(Run(1500)) << "no frames over UDP";
 
   t.app.Link.UdpAddress = "127.0.0.1";
-  t.app.Link.UdpPort = std::to_string(listener->Address().Port);
+  t.app.Link.UdpPort = std::to_string(listening.Listener->LocalPort());
   t.window.Send(WM_COMMAND, kCmdConnectTcp, 0);
   ASSERT_EQ(t.app.Link.NetLinkMode, kNetLinkTcp) << t.app.Store.LinkEventType;
   EXPECT_EQ(t.window.WatchedCount(), 0U);

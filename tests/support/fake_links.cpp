@@ -1,5 +1,7 @@
 #include "support/fake_links.h"
 
+#include <algorithm>
+
 #include <chrono>
 
 namespace ptpdiag::test {
@@ -132,9 +134,65 @@ TcpConnectResult FakeNetwork::ConnectTcp(const std::string& host, std::uint16_t 
 UdpBindResult FakeNetwork::BindUdp(std::uint16_t port) {
   Binds.push_back(port);
   if (BindError) return {nullptr, BindError};
-  auto socket = std::make_unique<FakeUdpSocket>(UdpCloses);
+  auto socket = std::make_unique<FakeUdpSocket>(UdpCloses, port);
   LastSocket = socket.get();
   return {std::move(socket), std::nullopt};
+}
+
+namespace {
+
+class FakeSender final : public UdpSender {
+ public:
+  explicit FakeSender(FakeUdpTraffic& traffic) : traffic_(traffic) {}
+  bool Send(std::span<const std::uint8_t> datagram) override {
+    if (traffic_.Refusing) return false;
+    traffic_.Sent.emplace_back(datagram.begin(), datagram.end());
+    return true;
+  }
+
+ private:
+  FakeUdpTraffic& traffic_;
+};
+
+class FakeStream final : public TcpStream {
+ public:
+  explicit FakeStream(FakeTcpClient& client) : client_(client) {}
+  std::int64_t WriteNoWait(std::span<const std::uint8_t> bytes) override {
+    if (client_.Gone) return -1;
+    const auto n = std::min<std::int64_t>(client_.Room, static_cast<std::int64_t>(bytes.size()));
+    client_.Received.insert(client_.Received.end(), bytes.begin(), bytes.begin() + n);
+    return n;
+  }
+  bool PeerGone() override { return client_.Gone; }
+
+ private:
+  FakeTcpClient& client_;
+};
+
+class FakeListener final : public TcpListener {
+ public:
+  explicit FakeListener(std::deque<FakeTcpClient*>& clients) : clients_(clients) {}
+  std::unique_ptr<TcpStream> Accept() override {
+    if (clients_.empty()) return nullptr;
+    FakeTcpClient* next = clients_.front();
+    clients_.pop_front();
+    return std::make_unique<FakeStream>(*next);
+  }
+  std::uint16_t LocalPort() const override { return 4000; }
+
+ private:
+  std::deque<FakeTcpClient*>& clients_;
+};
+
+}  // namespace
+
+UdpSenderResult FakeNetwork::OpenUdpSender(const std::string&, std::uint16_t) {
+  return {std::make_unique<FakeSender>(Udp), ""};
+}
+
+TcpListenResult FakeNetwork::ListenTcp(const std::string&, std::uint16_t) {
+  if (!ListenError.empty()) return {nullptr, ListenError};
+  return {std::make_unique<FakeListener>(Clients), ""};
 }
 
 }  // namespace ptpdiag::test

@@ -76,14 +76,30 @@ class FakeTcpConnection final : public TcpConnection {
 class FakeUdpSocket final : public UdpSocket {
  public:
   static constexpr SocketHandle kHandle = 77;
-  explicit FakeUdpSocket(int& closes) : closes_(closes) {}
+  FakeUdpSocket(int& closes, std::uint16_t port) : closes_(closes), port_(port) {}
   std::deque<Datagram> Waiting;
   SocketHandle Handle() const override { return kHandle; }
   Datagram Receive() override;
+  std::uint16_t LocalPort() const override { return port_; }
   void Close() override { ++closes_; }
 
  private:
   int& closes_;
+  std::uint16_t port_;
+};
+
+// Records what is sent; refuses while `Refusing` is set.
+struct FakeUdpTraffic {
+  std::vector<std::vector<std::uint8_t>> Sent;
+  bool Refusing = false;
+};
+
+// A client connection of a FakeTcpListener: takes up to `Room` bytes per
+// write, or fails once the test says the peer has gone.
+struct FakeTcpClient {
+  std::vector<std::uint8_t> Received;
+  std::int64_t Room = 1 << 20;
+  bool Gone = false;
 };
 
 // Hands out the test's connection and socket (not owned by the test once
@@ -100,8 +116,17 @@ class FakeNetwork final : public Network {
   int TcpCloses = 0;
   int UdpCloses = 0;
 
+  // The sending side: every sender records into `Udp`; the listener hands
+  // out `Clients` (each the test's, which must outlive the streams), one per
+  // Accept, in order.
+  FakeUdpTraffic Udp;
+  std::deque<FakeTcpClient*> Clients;
+  std::string ListenError;
+
   TcpConnectResult ConnectTcp(const std::string& host, std::uint16_t port, int timeoutMs) override;
   UdpBindResult BindUdp(std::uint16_t port) override;
+  UdpSenderResult OpenUdpSender(const std::string& host, std::uint16_t port) override;
+  TcpListenResult ListenTcp(const std::string& host, std::uint16_t port) override;
 };
 
 }  // namespace ptpdiag::test

@@ -1,4 +1,4 @@
-#include "sim/fd_sink.h"
+#include "fd_sink.h"
 
 #include <fcntl.h>
 #include <sys/socket.h>

@@ -1,64 +1,37 @@
-#include "sim/live_run.h"
-
-#include <pthread.h>
-#include <signal.h>
+#include "live_run.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <ctime>
+#include <memory>
 #include <thread>
 
 #include "sim/live_streamer.h"
-#include "sim/pty_master.h"
-#include "sim/tcp_listener.h"
+#include "sim/tcp_client_sink.h"
+#include "sim/udp_sink.h"
+#include "stop_request.h"
+#ifndef _WIN32
+#include "fd_sink.h"
+#include "pty_master.h"
+#endif
 
 namespace ptpdiag::sim {
 namespace {
-
-// Closing the master hangs the slave up and discards what its reader has
-// not taken yet, so the last hops get a moment to be read.
-constexpr std::chrono::milliseconds kPtyLinger{100};
-
-// Holds SIGINT and SIGTERM back while alive, in this thread and in threads
-// it starts, so a stop request is taken up here instead of ending the process.
-class StopSignals {
- public:
-  StopSignals() {
-    ::sigemptyset(&set_);
-    ::sigaddset(&set_, SIGINT);
-    ::sigaddset(&set_, SIGTERM);
-    ::pthread_sigmask(SIG_BLOCK, &set_, &previous_);
-  }
-  ~StopSignals() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
-  StopSignals(const StopSignals&) = delete;
-  StopSignals& operator=(const StopSignals&) = delete;
-
-  // True when one of them has arrived; never waits.
-  bool Arrived() {
-    const timespec now{};
-    return ::sigtimedwait(&set_, nullptr, &now) > 0;
-  }
-
- private:
-  sigset_t set_{};
-  sigset_t previous_{};
-};
 
 std::int64_t LiveDurationMs(const SimOptions& options) {
   if (options.Seconds == 0.0) return 0;  // until stopped
   return std::max<std::int64_t>(std::llround(options.Seconds * 1000.0), 1);
 }
 
-int Stream(const SimOptions& options, const StreamTarget& target, std::ostream& err) {
-  StopSignals signals;  // before the streamer's thread exists, so it inherits the mask
-  LiveStreamer streamer(options.Generator, target, LiveDurationMs(options));
+int Stream(const SimOptions& options, std::unique_ptr<ByteSink> sink, std::ostream& err) {
+  StopRequest stop;  // before the streamer's thread exists, so it inherits the mask
+  LiveStreamer streamer(options.Generator, std::move(sink), LiveDurationMs(options));
   if (streamer.SetupError()) {
     err << "ptpdiag-sim: " << *streamer.SetupError() << "\n";
     return 1;
   }
   streamer.Start();
-  while (!streamer.WaitUntilDone(std::chrono::milliseconds(50)) && !signals.Arrived()) {
+  while (!streamer.WaitUntilDone(std::chrono::milliseconds(50)) && !stop.Arrived()) {
   }
   streamer.Stop();
   err << "ptpdiag-sim: " << streamer.HopsSent() << " hops sent, " << streamer.BytesSent()
@@ -66,35 +39,61 @@ int Stream(const SimOptions& options, const StreamTarget& target, std::ostream& 
   return 0;
 }
 
+#ifndef _WIN32
+// Closing the master hangs the slave up and discards what its reader has
+// not taken yet, so the last hops get a moment to be read.
+constexpr std::chrono::milliseconds kPtyLinger{100};
+
+int StreamToPty(const SimOptions& options, std::ostream& out, std::ostream& err) {
+  std::string error;
+  const std::optional<PtyMaster> pty = PtyMaster::Open(error);
+  if (!pty) {
+    err << "ptpdiag-sim: " << error << "\n";
+    return 1;
+  }
+  out << "pty " << pty->SlavePath() << std::endl;
+  const int code = Stream(options, std::make_unique<FdSink>(pty->Fd()), err);
+  std::this_thread::sleep_for(kPtyLinger);
+  return code;
+}
+#endif
+
+int StreamToTcpClients(const SimOptions& options, Network& network, std::ostream& out,
+                       std::ostream& err) {
+  const TcpListenResult listening =
+      network.ListenTcp(NumericHost(*options.Listen), options.Listen->Port);
+  if (!listening.Listener) {
+    err << "ptpdiag-sim: cannot listen on " << HostPortText(*options.Listen) << ": "
+        << listening.Error << "\n";
+    return 1;
+  }
+  HostPort bound = *options.Listen;
+  bound.Port = listening.Listener->LocalPort();
+  out << "listening " << HostPortText(bound) << std::endl;
+  return Stream(options, std::make_unique<TcpClientSink>(*listening.Listener), err);
+}
+
+int StreamToUdp(const SimOptions& options, Network& network, std::ostream& err) {
+  std::string error;
+  std::unique_ptr<UdpSink> sink = UdpSink::Open(
+      network, {*options.To, options.FramesPerDatagram, options.Split, options.Generator.Seed},
+      error);
+  if (!sink) {
+    err << "ptpdiag-sim: " << error << "\n";
+    return 1;
+  }
+  return Stream(options, std::move(sink), err);
+}
+
 }  // namespace
 
-int RunLive(const SimOptions& options, std::ostream& out, std::ostream& err) {
-  std::string error;
-  if (options.Out == "pty") {
-    const std::optional<PtyMaster> pty = PtyMaster::Open(error);
-    if (!pty) {
-      err << "ptpdiag-sim: " << error << "\n";
-      return 1;
-    }
-    out << "pty " << pty->SlavePath() << std::endl;
-    const int code = Stream(options, StreamTarget::Descriptor(pty->Fd()), err);
-    std::this_thread::sleep_for(kPtyLinger);
-    return code;
-  }
-  if (options.Out == "tcp" && options.Listen) {
-    const std::optional<TcpListener> listener = TcpListener::Open(*options.Listen, error);
-    if (!listener) {
-      err << "ptpdiag-sim: " << error << "\n";
-      return 1;
-    }
-    out << "listening " << HostPortText(listener->Address()) << std::endl;
-    return Stream(options, StreamTarget::Listener(listener->Fd()), err);
-  }
-  if (options.Out == "udp" && options.To) {
-    return Stream(options,
-                  StreamTarget::UdpTo(*options.To, options.FramesPerDatagram, options.Split), err);
-  }
-  err << "ptpdiag-sim: no live output named '" << options.Out << "'\n";
+int RunLive(const SimOptions& options, Network& network, std::ostream& out, std::ostream& err) {
+#ifndef _WIN32
+  if (options.Out == "pty") return StreamToPty(options, out, err);
+#endif
+  if (options.Out == "tcp" && options.Listen) return StreamToTcpClients(options, network, out, err);
+  if (options.Out == "udp" && options.To) return StreamToUdp(options, network, err);
+  err << "ptpdiag-sim: no live output named '" << options.Out << "' here\n";
   return 1;
 }
 

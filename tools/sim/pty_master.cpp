@@ -1,4 +1,4 @@
-#include "sim/pty_master.h"
+#include "pty_master.h"
 
 #include <fcntl.h>
 #include <stdlib.h>

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "sim/unique_fd.h"
+#include "unique_fd.h"
 
 namespace ptpdiag::sim {
 

@@ -1,4 +1,4 @@
-#include "sim/sim_options.h"
+#include "sim_options.h"
 
 #include <algorithm>
 #include <charconv>

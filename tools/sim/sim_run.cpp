@@ -1,13 +1,13 @@
-#include "sim/sim_run.h"
+#include "sim_run.h"
 
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <fstream>
 
+#include "live_run.h"
 #include "sim/capture_writer.h"
 #include "sim/frame_generator.h"
-#include "sim/live_run.h"
 
 namespace ptpdiag::sim {
 namespace {
@@ -60,7 +60,8 @@ std::string CommandLineText(std::span<const std::string_view> args) {
   return text;
 }
 
-int RunSim(std::span<const std::string_view> args, std::ostream& out, std::ostream& err) {
+int RunSim(std::span<const std::string_view> args, Network& network, std::ostream& out,
+           std::ostream& err) {
   const SimOptionsResult parsed = ParseSimOptions(args);
   if (parsed.Error) {
     err << "ptpdiag-sim: error: " << *parsed.Error << "\n";
@@ -71,7 +72,7 @@ int RunSim(std::span<const std::string_view> args, std::ostream& out, std::ostre
     out << SimUsageText();
     return 0;
   }
-  if (options.Out != "capture") return RunLive(options, out, err);
+  if (options.Out != "capture") return RunLive(options, network, out, err);
   const std::vector<std::string> comments = {"Simulated radio diagnostic stream, made with:",
                                              "  " + CommandLineText(args)};
 

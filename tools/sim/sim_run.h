@@ -8,7 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "sim/sim_options.h"
+#include "platform/network.h"
+#include "sim_options.h"
 
 namespace ptpdiag::sim {
 
@@ -23,8 +24,10 @@ void WriteCapture(const SimOptions& options, const std::vector<std::string>& com
 std::string CommandLineText(std::span<const std::string_view> args);
 
 // Parses `args` (without the program name) and runs; returns the exit code.
-// A capture goes to `out` unless --file names a file; a live output says on
-// `out` where to connect (see RunLive). Errors go to `err`.
-int RunSim(std::span<const std::string_view> args, std::ostream& out, std::ostream& err);
+// A capture goes to `out` unless --file names a file; a live output opens
+// on `network` and says on `out` where to connect (see RunLive). Errors go
+// to `err`.
+int RunSim(std::span<const std::string_view> args, Network& network, std::ostream& out,
+           std::ostream& err);
 
 }  // namespace ptpdiag::sim

@@ -4,13 +4,16 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -168,6 +171,100 @@ int ConnectOne(const addrinfo& address, SteadyClock::time_point deadline, int& f
   return 0;
 }
 
+// An IPv4 socket address of a dotted address; nothing when `host` is not one.
+std::optional<sockaddr_in> Ipv4Address(const std::string& host, std::uint16_t port) {
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  if (inet_pton(AF_INET, host.c_str(), &address.sin_addr) != 1) return std::nullopt;
+  return address;
+}
+
+std::string SystemWords(int error) {
+  return std::strerror(error);
+}
+
+class PosixUdpSender final : public UdpSender {
+ public:
+  explicit PosixUdpSender(int fd) : fd_(fd) {}
+  ~PosixUdpSender() override { CloseSocket(fd_); }
+  PosixUdpSender(const PosixUdpSender&) = delete;
+  PosixUdpSender& operator=(const PosixUdpSender&) = delete;
+
+  bool Send(std::span<const std::uint8_t> datagram) override {
+    ssize_t n = -1;
+    do {
+      n = send(fd_, datagram.data(), datagram.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+    } while (n < 0 && LastSocketError() == EINTR);
+    return n == static_cast<ssize_t>(datagram.size());
+  }
+
+ private:
+  int fd_;
+};
+
+class PosixTcpStream final : public TcpStream {
+ public:
+  explicit PosixTcpStream(int fd) : fd_(fd) {}
+  ~PosixTcpStream() override { CloseSocket(fd_); }
+  PosixTcpStream(const PosixTcpStream&) = delete;
+  PosixTcpStream& operator=(const PosixTcpStream&) = delete;
+
+  std::int64_t WriteNoWait(std::span<const std::uint8_t> bytes) override {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t n =
+          send(fd_, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+      if (n > 0) {
+        done += static_cast<std::size_t>(n);
+      } else if (n < 0 && LastSocketError() == EINTR) {
+        continue;
+      } else if (n < 0 && !WouldBlock(LastSocketError())) {
+        return done > 0 ? static_cast<std::int64_t>(done) : -1;
+      } else {
+        break;  // full
+      }
+    }
+    return static_cast<std::int64_t>(done);
+  }
+
+  bool PeerGone() override {
+    std::array<char, 256> ignored{};
+    for (int i = 0; i < 16; ++i) {
+      const ssize_t n = recv(fd_, ignored.data(), ignored.size(), MSG_DONTWAIT);
+      if (n == 0) return true;
+      if (n < 0) return !WouldBlock(LastSocketError()) && LastSocketError() != EINTR;
+    }
+    return false;
+  }
+
+ private:
+  int fd_;
+};
+
+class PosixTcpListener final : public TcpListener {
+ public:
+  PosixTcpListener(int fd, std::uint16_t port) : fd_(fd), port_(port) {}
+  ~PosixTcpListener() override { CloseSocket(fd_); }
+  PosixTcpListener(const PosixTcpListener&) = delete;
+  PosixTcpListener& operator=(const PosixTcpListener&) = delete;
+
+  std::unique_ptr<TcpStream> Accept() override {
+    const int client = accept4(fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (client < 0) return nullptr;
+    // Each hop goes out when due, not when a segment fills.
+    const int yes = 1;
+    setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+    return std::make_unique<PosixTcpStream>(client);
+  }
+
+  std::uint16_t LocalPort() const override { return port_; }
+
+ private:
+  int fd_;
+  std::uint16_t port_;
+};
+
 }  // namespace
 
 TcpConnectResult PosixNetwork::ConnectTcp(const std::string& host, std::uint16_t port,
@@ -239,6 +336,44 @@ UdpBindResult PosixNetwork::BindUdp(std::uint16_t port) {
     return result;
   }
   result.Socket = std::make_unique<PosixUdpSocket>(fd, granted);
+  return result;
+}
+
+UdpSenderResult PosixNetwork::OpenUdpSender(const std::string& host, std::uint16_t port) {
+  UdpSenderResult result;
+  const std::optional<sockaddr_in> address = Ipv4Address(host, port);
+  if (!address) {
+    result.Error = "not an IPv4 address: " + host;
+    return result;
+  }
+  const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  if (fd < 0 || connect(fd, reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0) {
+    result.Error = SystemWords(LastSocketError());
+    if (fd >= 0) CloseSocket(fd);
+    return result;
+  }
+  result.Sender = std::make_unique<PosixUdpSender>(fd);
+  return result;
+}
+
+TcpListenResult PosixNetwork::ListenTcp(const std::string& host, std::uint16_t port) {
+  TcpListenResult result;
+  std::optional<sockaddr_in> address = Ipv4Address(host, port);
+  if (!address) {
+    result.Error = "not an IPv4 address: " + host;
+    return result;
+  }
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  const int yes = 1;
+  socklen_t length = sizeof *address;
+  if (fd < 0 || setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes) != 0 ||
+      bind(fd, reinterpret_cast<const sockaddr*>(&*address), length) != 0 || listen(fd, 4) != 0 ||
+      getsockname(fd, reinterpret_cast<sockaddr*>(&*address), &length) != 0) {
+    result.Error = SystemWords(LastSocketError());
+    if (fd >= 0) CloseSocket(fd);
+    return result;
+  }
+  result.Listener = std::make_unique<PosixTcpListener>(fd, ntohs(address->sin_port));
   return result;
 }
 

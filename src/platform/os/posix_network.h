@@ -19,6 +19,11 @@ class PosixNetwork final : public Network {
   // IPv4, every local address, no address reuse (a port bound elsewhere
   // fails with kErrUdpBind). The socket is a PosixUdpSocket.
   UdpBindResult BindUdp(std::uint16_t port) override;
+
+  // A connected datagram socket, so a refusal by the receiving host shows
+  // up as a failed send.
+  UdpSenderResult OpenUdpSender(const std::string& host, std::uint16_t port) override;
+  TcpListenResult ListenTcp(const std::string& host, std::uint16_t port) override;
 };
 
 // What BindUdp returns, for callers that want the details.
@@ -37,8 +42,7 @@ class PosixUdpSocket final : public UdpSocket {
   // The receive buffer the system granted, in bytes (Linux reports twice the
   // payload it holds); 1 MiB was asked for.
   int ReceiveBufferBytes() const { return receiveBufferBytes_; }
-  // The port bound (useful after binding port 0); 0 once closed.
-  std::uint16_t LocalPort() const;
+  std::uint16_t LocalPort() const override;
 
  private:
   int fd_;

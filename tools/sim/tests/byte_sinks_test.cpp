@@ -5,9 +5,9 @@
 
 #include <numeric>
 
+#include "fd_sink.h"
 #include "live_test_support.h"
-#include "sim/fd_sink.h"
-#include "sim/pty_master.h"
+#include "pty_master.h"
 
 namespace ptpdiag::sim {
 namespace {

@@ -1,4 +1,4 @@
-#include "sim/live_run.h"
+#include "live_run.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -10,8 +10,8 @@
 #include <sstream>
 
 #include "live_test_support.h"
-#include "sim/sim_run.h"
-#include "sim/tcp_listener.h"
+#include "platform/os/posix_network.h"
+#include "sim_run.h"
 
 extern char** environ;
 
@@ -75,8 +75,7 @@ TEST(LiveOptionsTest, AddressesAndFlagsLand) {
   EXPECT_EQ(udp.To, (HostPort{"localhost", 4131}));
   EXPECT_EQ(udp.FramesPerDatagram, 12);
   EXPECT_TRUE(udp.Split);
-  EXPECT_EQ(SocketAddress(*udp.To).sin_addr.s_addr,
-            SocketAddress({"127.0.0.1", 1}).sin_addr.s_addr);
+  EXPECT_EQ(NumericHost(*udp.To), "127.0.0.1");
   const SimOptions tcp =
       ParseSimOptions(std::vector<std::string_view>{"--out", "tcp", "--listen", "0"}).Parsed;
   EXPECT_EQ(tcp.Listen, (HostPort{"127.0.0.1", 0}));
@@ -85,12 +84,13 @@ TEST(LiveOptionsTest, AddressesAndFlagsLand) {
 TEST(LiveRunTest, UdpRunSendsTheGeneratorsStreamWithFaultsAndSumsUp) {
   test::UdpReceiver receiver;
   const std::string to = HostPortText(receiver.Address());
+  PosixNetwork network;
   std::ostringstream out, err;
   const int code =
       RunSim(std::vector<std::string_view>{"--out", "udp", "--to", to, "--seconds", "0.1", "--rate",
                                            "1000", "--seed", "9", "--garbage", "0.3",
                                            "--frames-per-datagram", "3", "--split"},
-             out, err);
+             network, out, err);
   EXPECT_EQ(code, 0) << err.str();
   EXPECT_TRUE(out.str().empty());
   GeneratorSettings settings;
@@ -107,13 +107,14 @@ TEST(LiveRunTest, UdpRunSendsTheGeneratorsStreamWithFaultsAndSumsUp) {
 }
 
 TEST(LiveRunTest, PortInUseIsOneErrorLineAndExitCode1) {
-  std::string error;
-  const std::optional<TcpListener> taken = TcpListener::Open({"127.0.0.1", 0}, error);
-  ASSERT_TRUE(taken) << error;
-  const std::string address = HostPortText(taken->Address());
+  PosixNetwork network;
+  const TcpListenResult taken = network.ListenTcp("127.0.0.1", 0);
+  ASSERT_TRUE(taken.Listener) << taken.Error;
+  const std::string address = "127.0.0.1:" + std::to_string(taken.Listener->LocalPort());
   std::ostringstream out, err;
-  EXPECT_EQ(RunSim(std::vector<std::string_view>{"--out", "tcp", "--listen", address}, out, err),
-            1);
+  EXPECT_EQ(
+      RunSim(std::vector<std::string_view>{"--out", "tcp", "--listen", address}, network, out, err),
+      1);
   EXPECT_TRUE(out.str().empty());
   EXPECT_TRUE(err.str().starts_with("ptpdiag-sim: cannot listen on " + address)) << err.str();
 }

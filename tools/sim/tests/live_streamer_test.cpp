@@ -7,9 +7,12 @@
 #include <chrono>
 #include <thread>
 
+#include "fd_sink.h"
 #include "live_test_support.h"
-#include "sim/pty_master.h"
-#include "sim/tcp_listener.h"
+#include "platform/os/posix_network.h"
+#include "pty_master.h"
+#include "sim/tcp_client_sink.h"
+#include "sim/udp_sink.h"
 
 namespace ptpdiag::sim {
 namespace {
@@ -28,6 +31,15 @@ GeneratorSettings Faulty(double hopsPerSecond) {
   return s;
 }
 
+std::unique_ptr<ByteSink> UdpTo(const HostPort& to, int framesPerDatagram = 1, bool split = false) {
+  PosixNetwork network;
+  std::string error;
+  std::unique_ptr<ByteSink> sink =
+      UdpSink::Open(network, {to, framesPerDatagram, split, 77}, error);
+  EXPECT_TRUE(sink) << error;
+  return sink;
+}
+
 std::vector<Bytes> ReceiveAll(test::UdpReceiver& receiver) {
   std::vector<Bytes> datagrams;
   for (Bytes d = receiver.Receive(0); !d.empty(); d = receiver.Receive(0))
@@ -39,8 +51,7 @@ std::vector<Bytes> ReceiveAll(test::UdpReceiver& receiver) {
 // once the run is done (loopback delivers during send).
 std::vector<Bytes> StreamUdp(int framesPerDatagram, bool split) {
   test::UdpReceiver receiver;
-  LiveStreamer streamer(Faulty(2000),
-                        StreamTarget::UdpTo(receiver.Address(), framesPerDatagram, split), 50);
+  LiveStreamer streamer(Faulty(2000), UdpTo(receiver.Address(), framesPerDatagram, split), 50);
   EXPECT_FALSE(streamer.SetupError());
   streamer.Start();
   EXPECT_TRUE(streamer.WaitUntilDone(5s));
@@ -72,7 +83,7 @@ TEST(LiveStreamerTest, GroupedAndSplitDatagramsKeepTheByteStream) {
 
 TEST(LiveStreamerTest, PacesHopsInRealTime) {
   test::UdpReceiver receiver;
-  LiveStreamer streamer(Faulty(200), StreamTarget::UdpTo(receiver.Address()), 500);
+  LiveStreamer streamer(Faulty(200), UdpTo(receiver.Address()), 500);
   const auto start = std::chrono::steady_clock::now();
   streamer.Start();
   int received = 0;
@@ -91,13 +102,13 @@ TEST(LiveStreamerTest, PacesHopsInRealTime) {
 
 TEST(LiveStreamerTest, StopIsPromptAndIdempotent) {
   test::UdpReceiver receiver;
-  LiveStreamer never(Faulty(0.1), StreamTarget::UdpTo(receiver.Address()));
+  LiveStreamer never(Faulty(0.1), UdpTo(receiver.Address()));
   never.Stop();  // before Start: Start then does nothing
   never.Start();
   EXPECT_FALSE(never.WaitUntilDone(0ms));
 
   // Hop 0 goes at once, hop 1 not for ten seconds.
-  LiveStreamer streamer(Faulty(0.1), StreamTarget::UdpTo(receiver.Address()));
+  LiveStreamer streamer(Faulty(0.1), UdpTo(receiver.Address()));
   streamer.Start();
   ASSERT_FALSE(receiver.Receive(2000).empty());
   // Stop must wake a sleeping thread; it gives no sign of sleeping, so
@@ -113,7 +124,7 @@ TEST(LiveStreamerTest, StopIsPromptAndIdempotent) {
 TEST(LiveStreamerTest, BadSettingsSayWhyAndNeverRun) {
   GeneratorSettings bad;
   bad.MissFraction = 2.0;
-  LiveStreamer streamer(bad, StreamTarget::UdpTo({"127.0.0.1", 9}));
+  LiveStreamer streamer(bad, UdpTo({"127.0.0.1", 9}));
   EXPECT_TRUE(streamer.SetupError());
   streamer.Start();
   EXPECT_FALSE(streamer.WaitUntilDone(0ms));
@@ -127,7 +138,7 @@ TEST(LiveStreamerTest, PtySlaveReadsTheByteStream) {
   EXPECT_TRUE(pty->SlavePath().starts_with("/dev/pts/"));
   const UniqueFd slave(::open(pty->SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
   ASSERT_TRUE(slave.Valid());
-  LiveStreamer streamer(Faulty(2000), StreamTarget::Descriptor(pty->Fd()), 100);
+  LiveStreamer streamer(Faulty(2000), std::make_unique<FdSink>(pty->Fd()), 100);
   streamer.Start();
   const Bytes expected = test::Concatenated(test::ExpectedHops(Faulty(2000), 200));
   EXPECT_EQ(test::ReadBytes(slave.Get(), expected.size(), 3000), expected);
@@ -137,15 +148,16 @@ TEST(LiveStreamerTest, PtySlaveReadsTheByteStream) {
 }
 
 TEST(LiveStreamerTest, TcpServesOneClientAfterAnother) {
-  std::string error;
-  const std::optional<TcpListener> listener = TcpListener::Open({"127.0.0.1", 0}, error);
-  ASSERT_TRUE(listener) << error;
-  ASSERT_NE(listener->Address().Port, 0);
+  PosixNetwork network;
+  const TcpListenResult listening = network.ListenTcp("127.0.0.1", 0);
+  ASSERT_TRUE(listening.Listener) << listening.Error;
+  const std::uint16_t port = listening.Listener->LocalPort();
+  ASSERT_NE(port, 0);
   const std::vector<Bytes> hops = test::ExpectedHops(Faulty(1000), 20'000);
-  LiveStreamer streamer(Faulty(1000), StreamTarget::Listener(listener->Fd()));
+  LiveStreamer streamer(Faulty(1000), std::make_unique<TcpClientSink>(*listening.Listener));
   streamer.Start();
 
-  UniqueFd first = test::ConnectTcp(listener->Address().Port);
+  UniqueFd first = test::ConnectTcp(port);
   ASSERT_TRUE(first.Valid());
   const Bytes firstBytes = test::ReadBytes(first.Get(), 200, 3000);
   ASSERT_EQ(firstBytes.size(), 200U);
@@ -153,7 +165,7 @@ TEST(LiveStreamerTest, TcpServesOneClientAfterAnother) {
   ASSERT_GE(firstHop, 0);
   first.Reset();
 
-  const UniqueFd second = test::ConnectTcp(listener->Address().Port);
+  const UniqueFd second = test::ConnectTcp(port);
   ASSERT_TRUE(second.Valid());
   const Bytes secondBytes = test::ReadBytes(second.Get(), 200, 3000);
   ASSERT_EQ(secondBytes.size(), 200U);

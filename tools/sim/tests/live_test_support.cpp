@@ -9,6 +9,17 @@
 #include <chrono>
 
 namespace ptpdiag::sim::test {
+namespace {
+
+sockaddr_in Loopback(std::uint16_t port) {
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  return address;
+}
+
+}  // namespace
 
 std::vector<Bytes> ExpectedHops(const GeneratorSettings& settings, std::int64_t hops) {
   FrameGenerator generator(settings);
@@ -40,7 +51,7 @@ std::int64_t StartHop(const std::vector<Bytes>& hops, const Bytes& received) {
 }
 
 UdpReceiver::UdpReceiver() : fd_(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {
-  sockaddr_in address = SocketAddress({"127.0.0.1", 0});
+  sockaddr_in address = Loopback(0);
   socklen_t length = sizeof address;
   ::bind(fd_.Get(), reinterpret_cast<const sockaddr*>(&address), length);
   ::getsockname(fd_.Get(), reinterpret_cast<sockaddr*>(&address), &length);
@@ -74,7 +85,7 @@ Bytes ReadBytes(int fd, std::size_t count, int timeoutMs) {
 
 UniqueFd ConnectTcp(std::uint16_t port) {
   UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-  const sockaddr_in address = SocketAddress({"127.0.0.1", port});
+  const sockaddr_in address = Loopback(port);
   if (::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
     return UniqueFd();
   return fd;

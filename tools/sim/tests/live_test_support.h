@@ -9,7 +9,7 @@
 
 #include "sim/frame_generator.h"
 #include "sim/host_port.h"
-#include "sim/unique_fd.h"
+#include "unique_fd.h"
 
 namespace ptpdiag::sim::test {
 

@@ -1,4 +1,4 @@
-#include "sim/sim_run.h"
+#include "sim_run.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "link/capture_file.h"
+#include "support/fake_links.h"
 
 namespace ptpdiag::sim {
 namespace {
@@ -22,7 +23,8 @@ struct RunResult {
 RunResult RunProgram(std::vector<std::string_view> args) {
   std::ostringstream out, err;
   RunResult r;
-  r.Code = RunSim(args, out, err);
+  test::FakeNetwork network;
+  r.Code = RunSim(args, network, out, err);
   r.Out = out.str();
   r.Err = err.str();
   return r;

@@ -1,8 +1,6 @@
 // "HOST:PORT" addresses of the simulator's network outputs.
 #pragma once
 
-#include <netinet/in.h>
-
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -30,7 +28,9 @@ std::optional<HostPort> ParseListenAddress(std::string_view text);
 // "HOST:PORT".
 std::string HostPortText(const HostPort& address);
 
-// The socket address of a HostPort that one of the parsers accepted.
-sockaddr_in SocketAddress(const HostPort& address);
+// The dotted address of a host one of the parsers accepted: "localhost" is
+// 127.0.0.1; no name lookups, the simulator talks to this machine or a
+// fixed address.
+std::string NumericHost(const HostPort& address);
 
 }  // namespace ptpdiag::sim

@@ -16,45 +16,21 @@
 
 #include "sim/byte_sink.h"
 #include "sim/frame_generator.h"
-#include "sim/host_port.h"
 
 namespace ptpdiag::sim {
 
-// Where the stream goes.
-struct StreamTarget {
-  enum class Kind : std::uint8_t { Udp, Stream, TcpListener };
-
-  // Datagrams to `to`, `framesPerDatagram` hops (from 1) in each, each cut
-  // in two at a seeded random point when `split`.
-  static StreamTarget UdpTo(const HostPort& to, int framesPerDatagram = 1, bool split = false);
-  // An open byte stream: a pseudo-terminal master or a connected socket.
-  static StreamTarget Descriptor(int fd);
-  // A listening TCP socket: one client at a time gets the stream.
-  static StreamTarget Listener(int listenFd);
-
-  Kind Type = Kind::Udp;
-  HostPort To;
-  int FramesPerDatagram = 1;
-  bool Split = false;
-  // Kind::Stream and Kind::TcpListener: stays the caller's, must outlive
-  // the streamer, and is switched to non-blocking mode.
-  int Fd = -1;
-};
-
 class LiveStreamer {
  public:
-  // Hop n of a FrameGenerator with `settings` goes out HopTimeMs(n) after
-  // Start, on a steady clock, until `durationMs` has passed (0: until
-  // stopped). A UDP target's socket is made here; see SetupError.
-  LiveStreamer(GeneratorSettings settings, StreamTarget target, std::int64_t durationMs = 0);
-  // The same pacing into any output.
+  // Hop n of a FrameGenerator with `settings` goes out to `sink`
+  // HopTimeMs(n) after Start, on a steady clock, until `durationMs` has
+  // passed (0: until stopped).
   LiveStreamer(GeneratorSettings settings, std::unique_ptr<ByteSink> sink,
                std::int64_t durationMs = 0);
   ~LiveStreamer();  // stops and joins
   LiveStreamer(const LiveStreamer&) = delete;
   LiveStreamer& operator=(const LiveStreamer&) = delete;
 
-  // Why the streamer cannot run (bad settings, no socket), or nothing.
+  // Why the streamer cannot run (bad settings, no output), or nothing.
   const std::optional<std::string>& SetupError() const { return setupError_; }
 
   // Starts the sending thread; does nothing after a setup error, a first

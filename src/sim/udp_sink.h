@@ -3,14 +3,13 @@
 #pragma once
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/network.h"
 #include "sim/byte_sink.h"
 #include "sim/host_port.h"
 #include "sim/prng.h"
-#include "sim/unique_fd.h"
 
 namespace ptpdiag::sim {
 
@@ -25,8 +24,9 @@ struct UdpOutput {
 
 class UdpSink : public ByteSink {
  public:
-  // Nothing, with `error` saying why, when no socket can be made.
-  static std::unique_ptr<UdpSink> Open(const UdpOutput& output, std::string& error);
+  // Nothing, with `error` saying why, when `network` cannot make a sender.
+  static std::unique_ptr<UdpSink> Open(Network& network, const UdpOutput& output,
+                                       std::string& error);
 
   // Sends a datagram once it holds FramesPerDatagram hops. A send the
   // system refuses (nobody listening, full buffer) drops that datagram.
@@ -35,11 +35,11 @@ class UdpSink : public ByteSink {
   WriteCounts Flush() override;
 
  private:
-  UdpSink(UniqueFd fd, const UdpOutput& output);
+  UdpSink(std::unique_ptr<UdpSender> sender, const UdpOutput& output);
   WriteCounts SendPending();
   WriteCounts Send(std::span<const std::uint8_t> datagram);
 
-  UniqueFd fd_;
+  std::unique_ptr<UdpSender> sender_;
   UdpOutput output_;
   Prng cuts_;
   std::vector<std::uint8_t> pending_;

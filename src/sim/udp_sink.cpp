@@ -1,27 +1,21 @@
 #include "sim/udp_sink.h"
 
-#include <sys/socket.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 
 namespace ptpdiag::sim {
 
-std::unique_ptr<UdpSink> UdpSink::Open(const UdpOutput& output, std::string& error) {
-  UniqueFd fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
-  const sockaddr_in address = SocketAddress(output.To);
-  // Connected, so a refusal by the receiving host shows up as a send error.
-  if (!fd.Valid() ||
-      ::connect(fd.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-    error = "cannot send to " + HostPortText(output.To) + ": " + std::strerror(errno);
+std::unique_ptr<UdpSink> UdpSink::Open(Network& network, const UdpOutput& output,
+                                       std::string& error) {
+  UdpSenderResult opened = network.OpenUdpSender(NumericHost(output.To), output.To.Port);
+  if (!opened.Sender) {
+    error = "cannot send to " + HostPortText(output.To) + ": " + opened.Error;
     return nullptr;
   }
-  return std::unique_ptr<UdpSink>(new UdpSink(std::move(fd), output));
+  return std::unique_ptr<UdpSink>(new UdpSink(std::move(opened.Sender), output));
 }
 
-UdpSink::UdpSink(UniqueFd fd, const UdpOutput& output)
-    : fd_(std::move(fd)), output_(output), cuts_(DeriveSeed(output.SplitSeed, 7)) {
+UdpSink::UdpSink(std::unique_ptr<UdpSender> sender, const UdpOutput& output)
+    : sender_(std::move(sender)), output_(output), cuts_(DeriveSeed(output.SplitSeed, 7)) {
   output_.FramesPerDatagram = std::max(output_.FramesPerDatagram, 1);
 }
 
@@ -54,11 +48,7 @@ WriteCounts UdpSink::SendPending() {
 
 WriteCounts UdpSink::Send(std::span<const std::uint8_t> datagram) {
   const auto size = static_cast<std::int64_t>(datagram.size());
-  ssize_t n = -1;
-  do {
-    n = ::send(fd_.Get(), datagram.data(), datagram.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
-  } while (n < 0 && errno == EINTR);
-  return n == size ? WriteCounts{size, 0} : WriteCounts{0, size};
+  return sender_->Send(datagram) ? WriteCounts{size, 0} : WriteCounts{0, size};
 }
 
 }  // namespace ptpdiag::sim

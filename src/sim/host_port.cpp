@@ -1,19 +1,27 @@
 #include "sim/host_port.h"
 
-#include <arpa/inet.h>
-
 #include <charconv>
 
 namespace ptpdiag::sim {
 namespace {
 
-// No name lookups: the simulator talks to this machine or a fixed address.
-std::optional<in_addr> HostAddress(std::string_view host) {
-  if (host == "localhost") host = "127.0.0.1";
-  const std::string text(host);
-  in_addr address{};
-  if (::inet_pton(AF_INET, text.c_str(), &address) != 1) return std::nullopt;
-  return address;
+constexpr std::string_view kLocalhost = "localhost";
+
+// Four decimal numbers 0 to 255 with dots between them, no leading zeros.
+bool IsDottedQuad(std::string_view host) {
+  for (int part = 0; part < 4; ++part) {
+    const std::size_t dot = host.find('.');
+    const std::string_view number = part < 3 ? host.substr(0, dot) : host;
+    if ((part < 3) == (dot == std::string_view::npos)) return false;
+    if (number.empty() || number.size() > 3 || (number.size() > 1 && number[0] == '0')) {
+      return false;
+    }
+    unsigned value = 0;
+    const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (ec != std::errc() || end != number.data() + number.size() || value > 255) return false;
+    if (part < 3) host.remove_prefix(dot + 1);
+  }
+  return true;
 }
 
 std::optional<std::uint16_t> Port(std::string_view text, bool allowZero) {
@@ -26,7 +34,7 @@ std::optional<std::uint16_t> Port(std::string_view text, bool allowZero) {
 
 std::optional<HostPort> Parse(std::string_view host, std::string_view port, bool allowZero) {
   const auto number = Port(port, allowZero);
-  if (!number || !HostAddress(host)) return std::nullopt;
+  if (!number || (host != kLocalhost && !IsDottedQuad(host))) return std::nullopt;
   return HostPort{std::string(host), *number};
 }
 
@@ -48,12 +56,8 @@ std::string HostPortText(const HostPort& address) {
   return address.Host + ":" + std::to_string(address.Port);
 }
 
-sockaddr_in SocketAddress(const HostPort& address) {
-  sockaddr_in socketAddress{};
-  socketAddress.sin_family = AF_INET;
-  socketAddress.sin_port = htons(address.Port);
-  socketAddress.sin_addr = HostAddress(address.Host).value_or(in_addr{htonl(INADDR_LOOPBACK)});
-  return socketAddress;
+std::string NumericHost(const HostPort& address) {
+  return address.Host == kLocalhost ? "127.0.0.1" : address.Host;
 }
 
 }  // namespace ptpdiag::sim

@@ -2,10 +2,6 @@
 
 #include <algorithm>
 
-#include "sim/fd_sink.h"
-#include "sim/tcp_client_sink.h"
-#include "sim/udp_sink.h"
-
 namespace ptpdiag::sim {
 namespace {
 
@@ -13,57 +9,14 @@ namespace {
 // stays cheap.
 constexpr std::chrono::milliseconds kMinSleep{2};
 
-std::unique_ptr<ByteSink> MakeSink(const StreamTarget& target, std::uint64_t seed,
-                                   std::string& error) {
-  switch (target.Type) {
-    case StreamTarget::Kind::Stream:
-      return std::make_unique<FdSink>(target.Fd);
-    case StreamTarget::Kind::TcpListener:
-      return std::make_unique<TcpClientSink>(target.Fd);
-    case StreamTarget::Kind::Udp:
-      break;
-  }
-  return UdpSink::Open({target.To, target.FramesPerDatagram, target.Split, seed}, error);
-}
-
 }  // namespace
-
-StreamTarget StreamTarget::UdpTo(const HostPort& to, int framesPerDatagram, bool split) {
-  StreamTarget target;
-  target.Type = Kind::Udp;
-  target.To = to;
-  target.FramesPerDatagram = framesPerDatagram;
-  target.Split = split;
-  return target;
-}
-
-StreamTarget StreamTarget::Descriptor(int fd) {
-  StreamTarget target;
-  target.Type = Kind::Stream;
-  target.Fd = fd;
-  return target;
-}
-
-StreamTarget StreamTarget::Listener(int listenFd) {
-  StreamTarget target;
-  target.Type = Kind::TcpListener;
-  target.Fd = listenFd;
-  return target;
-}
-
-LiveStreamer::LiveStreamer(GeneratorSettings settings, StreamTarget target, std::int64_t durationMs)
-    : LiveStreamer(settings, std::unique_ptr<ByteSink>(), durationMs) {
-  if (setupError_) return;
-  std::string error;
-  sink_ = MakeSink(target, settings.Seed, error);
-  if (!sink_) setupError_ = error;
-}
 
 LiveStreamer::LiveStreamer(GeneratorSettings settings, std::unique_ptr<ByteSink> sink,
                            std::int64_t durationMs)
     : setupError_(ValidateSettings(settings)),
       sink_(std::move(sink)),
       durationMs_(std::max<std::int64_t>(durationMs, 0)) {
+  if (!setupError_ && !sink_) setupError_ = "the stream has no output";
   if (!setupError_) generator_.emplace(settings);
 }
 
