@@ -3,8 +3,6 @@
 #include <cstring>
 #include <ostream>
 
-#include "platform/os/libserialport_driver.h"
-#include "platform/os/posix_network.h"
 #include "shell/link_commands.h"
 #include "sim/live_streamer.h"
 #include "sim/udp_sink.h"
@@ -55,9 +53,10 @@ std::unique_ptr<sim::LiveStreamer> StartDemoRadio(Network& network, std::uint16_
 LiveSession::LiveSession() = default;
 LiveSession::~LiveSession() = default;
 
-bool LiveSession::Prepare(AppContext& app, const Options& options, std::string& error) {
-  serial_ = std::make_unique<LibSerialPortDriver>(Mappings(options));
-  network_ = std::make_unique<PosixNetwork>();
+bool LiveSession::Prepare(AppContext& app, const Options& options, AppBackend& backend,
+                          std::string& error) {
+  serial_ = backend.MakeSerialDriver(Mappings(options));
+  network_ = backend.MakeNetwork();
   app.Link.Serial = serial_.get();
   app.Link.Net = network_.get();
   if (options.UdpPort) app.Link.UdpListenPort = *options.UdpPort;
@@ -97,8 +96,8 @@ bool LiveSession::OpenLink(AppContext& app, BackedWindow& window, const Options&
   OpenUdpLink(app, false);
   if (app.Link.NetLinkMode == kNetLinkUdp) return true;
   error = "the UDP link on port " + std::to_string(app.Link.UdpListenPort) +
-          " did not open: " + LinkEventText(app) + " (" + std::strerror(app.Store.LinkEventValue) +
-          ")";
+          " did not open: " + LinkEventText(app) + " (" +
+          network_->ErrorText(app.Store.LinkEventValue) + ")";
   return false;
 }
 

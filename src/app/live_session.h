@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "app/backend.h"
 #include "app/options.h"
 #include "link/capture_recorder.h"
 #include "platform/backed_window.h"
@@ -29,9 +30,9 @@ class LiveSession {
   LiveSession(const LiveSession&) = delete;
   LiveSession& operator=(const LiveSession&) = delete;
 
-  // Gives the application its serial driver, sockets and recorder. False,
-  // with `error` set, when the recording cannot be made.
-  bool Prepare(AppContext& app, const Options& options, std::string& error);
+  // Gives the application the backend's serial driver and sockets, and the
+  // recorder. False, with `error` set, when the recording cannot be made.
+  bool Prepare(AppContext& app, const Options& options, AppBackend& backend, std::string& error);
 
   // Starts the demo radio if asked for and sends the link command. False,
   // with `error` set, when the link asked for is not open afterwards.

@@ -1,19 +1,15 @@
 #include "app/outputs.h"
 
-#include <QImage>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iostream>
 
 #include "link/store_report.h"
-#include "platform/qt/raster_canvas.h"
 #include "platform/svg_canvas.h"
 #include "state/app_context.h"
 
 namespace ptpdiag {
-namespace {
-
 void RepaintInto(BackedWindow& window, Canvas& canvas) {
   Canvas* own = window.GetCanvas();
   window.SetCanvas(&canvas);
@@ -21,8 +17,6 @@ void RepaintInto(BackedWindow& window, Canvas& canvas) {
   window.UpdateWindow();
   window.SetCanvas(own);
 }
-
-}  // namespace
 
 std::optional<std::string> WriteTextFile(const std::string& path, const std::string& content) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -33,27 +27,20 @@ std::optional<std::string> WriteTextFile(const std::string& path, const std::str
   return std::nullopt;
 }
 
-std::optional<std::string> WriteSnapshot(BackedWindow& window, const std::string& path) {
+std::optional<std::string> WriteSnapshot(BackedWindow& window, const std::string& path,
+                                         AppBackend& backend) {
+  if (IsPngPath(path)) return backend.WritePng(window, path);
   const Rect client = window.GetClientRect();
-  if (!IsPngPath(path)) {
-    SvgCanvas svg(client.Width(), client.Height());
-    RepaintInto(window, svg);
-    return WriteTextFile(path, svg.Document());
-  }
-  QImage image(client.Width(), client.Height(), QImage::Format_RGB32);
-  image.fill(Qt::white);
-  {
-    RasterCanvas raster(&image);
-    RepaintInto(window, raster);
-  }
-  if (!image.save(QString::fromStdString(path), "PNG")) return "cannot write " + path;
-  return std::nullopt;
+  SvgCanvas svg(client.Width(), client.Height());
+  RepaintInto(window, svg);
+  return WriteTextFile(path, svg.Document());
 }
 
-int WriteRequestedOutputs(AppContext& app, BackedWindow& window, const Options& options) {
+int WriteRequestedOutputs(AppContext& app, BackedWindow& window, const Options& options,
+                          AppBackend& backend) {
   int status = 0;
   if (options.SnapshotFile) {
-    if (auto error = WriteSnapshot(window, *options.SnapshotFile)) {
+    if (auto error = WriteSnapshot(window, *options.SnapshotFile, backend)) {
       std::cerr << "ptpdiag: " << *error << "\n";
       status = 1;
     }

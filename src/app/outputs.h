@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "app/backend.h"
 #include "app/options.h"
 #include "platform/backed_window.h"
 
@@ -16,12 +17,17 @@ struct AppContext;
 std::optional<std::string> WriteTextFile(const std::string& path, const std::string& content);
 
 // One full repaint (erase, then the paint sequence) of the selected screen
-// into `path`: the draw operations as SVG, or the pixels as PNG (needs a Qt
-// GUI application). Drawing returns to the window's own canvas afterwards.
-std::optional<std::string> WriteSnapshot(BackedWindow& window, const std::string& path);
+// into `canvas`; drawing returns to the window's own canvas afterwards.
+void RepaintInto(BackedWindow& window, Canvas& canvas);
+
+// One full repaint of the selected screen into `path`: the draw operations
+// as SVG, or the pixels as PNG (drawn by the backend).
+std::optional<std::string> WriteSnapshot(BackedWindow& window, const std::string& path,
+                                         AppBackend& backend);
 
 // Writes the report and the snapshot the options ask for; returns the exit
 // status (0, or 1 when a file could not be written, said on stderr).
-int WriteRequestedOutputs(AppContext& app, BackedWindow& window, const Options& options);
+int WriteRequestedOutputs(AppContext& app, BackedWindow& window, const Options& options,
+                          AppBackend& backend);
 
 }  // namespace ptpdiag

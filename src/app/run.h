@@ -1,7 +1,8 @@
 // The two ways the program runs: headless (no window; exits by itself) and
-// with its window on screen.
+// with its window on screen, each on the backend it is given.
 #pragma once
 
+#include "app/backend.h"
 #include "app/options.h"
 
 namespace ptpdiag {
@@ -9,11 +10,10 @@ namespace ptpdiag {
 // Exit code of a headless live run whose link did not open.
 inline constexpr int kExitLinkFailed = 3;
 
-// Returns the process exit code. Needs a Qt GUI application for a live
-// link or a PNG snapshot.
-int RunHeadless(const Options& options);
+// Returns the process exit code.
+int RunHeadless(const Options& options, AppBackend& backend);
 
-// Needs a QApplication; runs its event loop until the window ends.
-int RunWindowed(const Options& options);
+// Runs the backend's event loop until the window ends.
+int RunWindowed(const Options& options, AppBackend& backend);
 
 }  // namespace ptpdiag

@@ -114,6 +114,9 @@ class Network {
   // for a second's stall of the window.
   virtual UdpBindResult BindUdp(std::uint16_t port) = 0;
 
+  // The system's words for an error number in a LinkError of this network.
+  virtual std::string ErrorText(std::int32_t code) const = 0;
+
   // A sender of datagrams to `host` (a dotted IPv4 address) at `port`.
   virtual UdpSenderResult OpenUdpSender(const std::string& host, std::uint16_t port) = 0;
   // Listens on `host` (a dotted IPv4 address) at `port` (0: a free port the

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/qt/qt_backend.h"
 #include "app/run.h"
 
 namespace ptpdiag {
@@ -35,12 +36,13 @@ class HeadlessRun : public testing::Test {
     return o;
   }
   fs::path dir;
+  QtBackend backend;
 };
 
 TEST_F(HeadlessRun, ReportHoldsTheStoreAfterTheReplay) {
   Options o = Replay("one_miss.cap");
   o.ReportFile = (dir / "r.json").string();
-  ASSERT_EQ(RunHeadless(o), 0);
+  ASSERT_EQ(RunHeadless(o, backend), 0);
   const std::string json = ReadAll(dir / "r.json");
   EXPECT_NE(json.find("\"HistIndex\": 1,"), std::string::npos);
   EXPECT_NE(json.find("\"ShownNoise\": 95,"), std::string::npos);
@@ -55,7 +57,7 @@ TEST_F(HeadlessRun, SvgSnapshotIsOneErasedRepaintOfTheChosenScreen) {
   o.Width = 640;
   o.Height = 480;
   o.SnapshotFile = (dir / "s.svg").string();
-  ASSERT_EQ(RunHeadless(o), 0);
+  ASSERT_EQ(RunHeadless(o, backend), 0);
   const std::string svg = ReadAll(dir / "s.svg");
   EXPECT_EQ(svg.rfind("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"640\" height=\"480\" "
                       "viewBox=\"0 0 640 480\">\n<rect x=\"0\" y=\"0\" width=\"640\" "
@@ -70,7 +72,7 @@ TEST_F(HeadlessRun, SvgSnapshotIsOneErasedRepaintOfTheChosenScreen) {
 TEST_F(HeadlessRun, PngSnapshotHasTheClientSizeAndThePlotBox) {
   Options o = Replay("one_miss.cap");
   o.SnapshotFile = (dir / "s.png").string();
-  ASSERT_EQ(RunHeadless(o), 0);
+  ASSERT_EQ(RunHeadless(o, backend), 0);
   const QImage png(QString::fromStdString(o.SnapshotFile->c_str()));
   ASSERT_FALSE(png.isNull());
   EXPECT_EQ(png.width(), 800);
@@ -84,7 +86,7 @@ TEST_F(HeadlessRun, MalformedCaptureFailsWithCodeTwoAndWritesNothing) {
   Options o = Replay("bad_hex.cap");
   o.ReportFile = (dir / "r.json").string();
   testing::internal::CaptureStderr();
-  EXPECT_EQ(RunHeadless(o), 2);
+  EXPECT_EQ(RunHeadless(o, backend), 2);
   const std::string err = testing::internal::GetCapturedStderr();
   EXPECT_NE(err.find("bad_hex.cap:3: not a hex digit"), std::string::npos) << err;
   EXPECT_FALSE(fs::exists(dir / "r.json"));
@@ -94,7 +96,7 @@ TEST_F(HeadlessRun, UnwritableOutputIsExitCodeOne) {
   Options o = Replay("one_miss.cap");
   o.ReportFile = (dir / "missing" / "r.json").string();
   testing::internal::CaptureStderr();
-  EXPECT_EQ(RunHeadless(o), 1);
+  EXPECT_EQ(RunHeadless(o, backend), 1);
   EXPECT_NE(testing::internal::GetCapturedStderr().find("cannot write"), std::string::npos);
 }
 

@@ -125,6 +125,9 @@ class FakeNetwork final : public Network {
 
   TcpConnectResult ConnectTcp(const std::string& host, std::uint16_t port, int timeoutMs) override;
   UdpBindResult BindUdp(std::uint16_t port) override;
+  std::string ErrorText(std::int32_t code) const override {
+    return "error " + std::to_string(code);
+  }
   UdpSenderResult OpenUdpSender(const std::string& host, std::uint16_t port) override;
   TcpListenResult ListenTcp(const std::string& host, std::uint16_t port) override;
 };

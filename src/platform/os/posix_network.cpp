@@ -339,6 +339,10 @@ UdpBindResult PosixNetwork::BindUdp(std::uint16_t port) {
   return result;
 }
 
+std::string PosixNetwork::ErrorText(std::int32_t code) const {
+  return SystemWords(code);
+}
+
 UdpSenderResult PosixNetwork::OpenUdpSender(const std::string& host, std::uint16_t port) {
   UdpSenderResult result;
   const std::optional<sockaddr_in> address = Ipv4Address(host, port);

@@ -22,6 +22,7 @@ class PosixNetwork final : public Network {
 
   // A connected datagram socket, so a refusal by the receiving host shows
   // up as a failed send.
+  std::string ErrorText(std::int32_t code) const override;
   UdpSenderResult OpenUdpSender(const std::string& host, std::uint16_t port) override;
   TcpListenResult ListenTcp(const std::string& host, std::uint16_t port) override;
 };

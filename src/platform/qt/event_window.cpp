@@ -6,8 +6,6 @@
 
 namespace ptpdiag {
 
-constexpr int kTimerMs = 250;
-
 EventWindow::EventWindow(int clientWidth, int clientHeight, Canvas* canvas, std::ostream& messages)
     : BackedWindow(clientWidth, clientHeight, canvas),
       watcher_([this](std::uint32_t message, WPARAM wParam) { Deliver(message, wParam, 1); }) {
@@ -27,25 +25,22 @@ void EventWindow::CloseAfter(std::int64_t ms) {
   closer_.start(static_cast<int>(std::clamp<std::int64_t>(ms, 0, INT32_MAX)));
 }
 
-void EventWindow::OnTick() {
-  if (sinceTick_.isValid()) {
-    const double late =
-        std::max(0.0, static_cast<double>(sinceTick_.nsecsElapsed()) / 1e6 - kTimerMs);
-    lateSumMs_ += late;
-    lateMaxMs_ = std::max(lateMaxMs_, late);
-  }
-  sinceTick_.start();
-  ++ticks_;
-  if (tickHook_) tickHook_();
-  Deliver(WM_TIMER, 1, 0);
+void EventWindow::RunSoon(std::function<void()> work) {
+  QTimer::singleShot(0, [this, work = std::move(work)] {
+    work();
+    if (QuitPosted()) QCoreApplication::exit(ExitCode());
+  });
 }
 
-TickStats EventWindow::Stats() const {
-  TickStats stats;
-  stats.Ticks = ticks_;
-  stats.MeanLateMs = ticks_ > 1 ? lateSumMs_ / static_cast<double>(ticks_ - 1) : 0.0;
-  stats.MaxLateMs = lateMaxMs_;
-  return stats;
+int EventWindow::RunLoop() {
+  if (QuitPosted()) return ExitCode();
+  return QCoreApplication::exec();
+}
+
+void EventWindow::OnTick() {
+  meter_.Tick();
+  if (tickHook_) tickHook_();
+  Deliver(WM_TIMER, 1, 0);
 }
 
 void EventWindow::Deliver(std::uint32_t message, WPARAM wParam, LPARAM lParam) {

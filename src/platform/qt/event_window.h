@@ -3,35 +3,30 @@
 // on the backing canvas. Message boxes go to standard error.
 #pragma once
 
-#include <QElapsedTimer>
 #include <QTimer>
 #include <cstdint>
 #include <iosfwd>
 
 #include "platform/backed_window.h"
+#include "platform/loop_window.h"
 #include "platform/qt/socket_watcher.h"
 
 namespace ptpdiag {
 
-// How punctual the timer was: the lateness of each tick after the first,
-// measured from the one before it.
-struct TickStats {
-  std::int64_t Ticks = 0;
-  double MeanLateMs = 0;
-  double MaxLateMs = 0;
-};
-
-class EventWindow final : public BackedWindow {
+class EventWindow final : public BackedWindow, public LoopWindow {
  public:
   EventWindow(int clientWidth, int clientHeight, Canvas* canvas, std::ostream& messages);
 
-  // Starts timer 1: WM_TIMER every 250 ms.
-  void StartTimer();
+  BackedWindow& Window() override { return *this; }
+  void SetTickHook(std::function<void()> hook) override { tickHook_ = std::move(hook); }
+  void StartTimer() override;
   // Sends WM_CLOSE after `ms`, as the user closing the window would.
-  void CloseAfter(std::int64_t ms);
-  TickStats Stats() const;
-  // Runs before each WM_TIMER.
-  void SetTickHook(std::function<void()> hook) { tickHook_ = std::move(hook); }
+  void CloseAfter(std::int64_t ms) override;
+  void Close() override { Deliver(WM_CLOSE, 0, 0); }
+  void Show() override {}
+  void RunSoon(std::function<void()> work) override;
+  int RunLoop() override;
+  TickStats Stats() const override { return meter_.Stats(); }
 
  protected:
   void OnWatchChanged(std::intptr_t socket, std::uint32_t message) override;
@@ -43,10 +38,7 @@ class EventWindow final : public BackedWindow {
   QTimer timer_;
   QTimer closer_;
   QtSocketWatcher watcher_;
-  QElapsedTimer sinceTick_;
-  std::int64_t ticks_ = 0;
-  double lateSumMs_ = 0;
-  double lateMaxMs_ = 0;
+  TickMeter meter_;
   std::function<void()> tickHook_;
 };
 

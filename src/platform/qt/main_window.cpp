@@ -24,6 +24,8 @@ namespace {
 // footer's link event line sits just above it.
 constexpr int kStatusBarHeight = 22;
 constexpr std::uint32_t kMenuClosed = 0xFFFF;
+constexpr int kOuterWidth = 808;
+constexpr int kOuterHeight = 600;
 
 QString Latin1(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
@@ -89,14 +91,15 @@ class QtMainWindow::Client final : public QWidget {
   QtMainWindow& owner_;
 };
 
-QtMainWindow::QtMainWindow(int clientWidth, int clientHeight)
+QtMainWindow::QtMainWindow(int clientWidth, int clientHeight, bool outerSize)
     : image_(clientWidth, clientHeight, QImage::Format_RGB32),
       canvas_(&image_),
       window_(*this, clientWidth, clientHeight, &canvas_),
       menuBar_(new QMenuBar(this)),
       client_(new Client(*this)),
       statusBar_(new QStatusBar(client_)),
-      watcher_([this](std::uint32_t message, WPARAM wParam) { Deliver(message, wParam, 1); }) {
+      watcher_([this](std::uint32_t message, WPARAM wParam) { Deliver(message, wParam, 1); }),
+      outerSize_(outerSize) {
   image_.fill(Qt::white);
   setWindowTitle(Latin1(kProgramCaption));
   setWindowIcon(ProgramIcon());
@@ -111,8 +114,9 @@ QtMainWindow::QtMainWindow(int clientWidth, int clientHeight)
   client_->resize(clientWidth, clientHeight);
   resize(clientWidth, clientHeight + menuBar_->sizeHint().height());
   client_->setFocus();
-  timer_.setInterval(250);
+  timer_.setInterval(kTimerMs);
   connect(&timer_, &QTimer::timeout, this, [this] {
+    meter_.Tick();
     if (tickHook_) tickHook_();
     Deliver(WM_TIMER, 1, 0);
   });
@@ -155,6 +159,29 @@ void QtMainWindow::BuildMenu() {
 
 void QtMainWindow::StartTimer() {
   timer_.start();
+}
+
+void QtMainWindow::Show() {
+  show();
+  if (!outerSize_) return;
+  // The window's outer size, frame and menu included, once the window
+  // system has framed it.
+  QTimer::singleShot(0, this, [this] {
+    const QSize frame = frameGeometry().size() - size();
+    resize(kOuterWidth - frame.width(), kOuterHeight - frame.height());
+  });
+}
+
+void QtMainWindow::RunSoon(std::function<void()> work) {
+  QTimer::singleShot(0, this, [this, work = std::move(work)] {
+    work();
+    if (window_.QuitPosted()) QCoreApplication::exit(window_.ExitCode());
+  });
+}
+
+int QtMainWindow::RunLoop() {
+  if (window_.QuitPosted()) return window_.ExitCode();
+  return QCoreApplication::exec();
 }
 
 void QtMainWindow::CloseAfter(std::int64_t ms) {

@@ -12,26 +12,31 @@
 #include <memory>
 
 #include "platform/backed_window.h"
+#include "platform/loop_window.h"
 #include "platform/qt/raster_canvas.h"
 #include "platform/qt/socket_watcher.h"
 
 namespace ptpdiag {
 
-class QtMainWindow final : public QWidget {
+class QtMainWindow final : public QWidget, public LoopWindow {
  public:
-  QtMainWindow(int clientWidth, int clientHeight);
+  // `outerSize`: once shown, the window's outer size (frame and menu
+  // included) becomes 808 x 600 as the window system frames it.
+  QtMainWindow(int clientWidth, int clientHeight, bool outerSize = false);
   ~QtMainWindow() override;
 
-  BackedWindow& Window() { return window_; }
+  BackedWindow& Window() override { return window_; }
   QMenuBar& MenuBar() { return *menuBar_; }
   QStatusBar& StatusBar() { return *statusBar_; }
   QWidget& ClientArea();
-  // Runs before each WM_TIMER (a replay moves its clock here).
-  void SetTickHook(std::function<void()> hook) { tickHook_ = std::move(hook); }
-  // Starts timer 1: WM_TIMER every 250 ms.
-  void StartTimer();
-  // Closes the window after `ms`, as the close box would.
-  void CloseAfter(std::int64_t ms);
+  void SetTickHook(std::function<void()> hook) override { tickHook_ = std::move(hook); }
+  void StartTimer() override;
+  void CloseAfter(std::int64_t ms) override;
+  void Close() override { close(); }
+  void Show() override;
+  void RunSoon(std::function<void()> work) override;
+  int RunLoop() override;
+  TickStats Stats() const override { return meter_.Stats(); }
   // Run-time dialogs come from `host` (not owned).
   void SetDialogHost(DialogHost* host) { window_.SetDialogHost(host); }
 
@@ -73,6 +78,8 @@ class QtMainWindow final : public QWidget {
   QStatusBar* statusBar_;
   QTimer timer_;
   QtSocketWatcher watcher_;
+  TickMeter meter_;
+  bool outerSize_;
   std::function<void()> tickHook_;
 };
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/options.h"
+#include "app/qt/qt_backend.h"
 #include "app/run.h"
 
 int main(int argc, char** argv) {
@@ -38,10 +39,13 @@ int main(int argc, char** argv) {
         qputenv("XDG_RUNTIME_DIR", runtimeDir.path().toLocal8Bit());
       }
       QGuiApplication gui(qtArgc, qtArgv);
-      return RunHeadless(options);
+      QtBackend backend;
+      return RunHeadless(options, backend);
     }
-    return RunHeadless(options);
+    QtBackend backend;
+    return RunHeadless(options, backend);
   }
   QApplication app(qtArgc, qtArgv);
-  return RunWindowed(options);
+  QtBackend backend;
+  return RunWindowed(options, backend);
 }

@@ -6,13 +6,15 @@
 #include <functional>
 #include <memory>
 
+#include "app/backend.h"
+
 namespace ptpdiag {
 
-class StopSignals {
+class StopSignals final : public StopRequests {
  public:
   // `stop` runs on the event loop's thread once a signal arrived.
   explicit StopSignals(std::function<void()> stop);
-  ~StopSignals();
+  ~StopSignals() override;
   StopSignals(const StopSignals&) = delete;
   StopSignals& operator=(const StopSignals&) = delete;
 

@@ -1,4 +1,4 @@
-#include "app/stop_signals.h"
+#include "app/qt/stop_signals.h"
 
 #include <fcntl.h>
 #include <unistd.h>

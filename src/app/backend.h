@@ -1,0 +1,55 @@
+// What a backend gives the runs of the program: the system clock, the
+// serial ports and sockets, windows driven by its event loop, stop
+// requests from the console, and pictures of the window.
+#pragma once
+
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/backed_window.h"
+#include "platform/clock.h"
+#include "platform/loop_window.h"
+#include "platform/network.h"
+#include "platform/port_names.h"
+#include "platform/serial_port.h"
+
+namespace ptpdiag {
+
+// Stop requests reach their handler while this lives.
+class StopRequests {
+ public:
+  virtual ~StopRequests() = default;
+};
+
+class AppBackend {
+ public:
+  virtual ~AppBackend() = default;
+
+  virtual const Clock& SystemTime() = 0;
+  // Opens "Com1" .. "Com8" as the system names ports, or as `mappings` say.
+  virtual std::unique_ptr<SerialDriver> MakeSerialDriver(const PortMappings& mappings) = 0;
+  virtual std::unique_ptr<Network> MakeNetwork() = 0;
+
+  // A window with no screen, drawing on an image of the client size;
+  // message boxes go to `messages`.
+  virtual std::unique_ptr<LoopWindow> MakeHeadlessWindow(int clientWidth, int clientHeight,
+                                                         std::ostream& messages) = 0;
+  // The main window with its menu, status bar, dialogs and file prompts.
+  // `outerSize`: shown at the outer size of 808 x 600 instead of the
+  // client size given.
+  virtual std::unique_ptr<LoopWindow> MakeMainWindow(int clientWidth, int clientHeight,
+                                                     bool outerSize) = 0;
+
+  // Ctrl+C, SIGTERM or the console closing run `stop` on the loop's
+  // thread while the returned object lives.
+  virtual std::unique_ptr<StopRequests> HandleStopRequests(std::function<void()> stop) = 0;
+
+  // One full repaint of `window`'s selected screen, as pixels, into the PNG
+  // file `path`; an error line on failure.
+  virtual std::optional<std::string> WritePng(BackedWindow& window, const std::string& path) = 0;
+};
+
+}  // namespace ptpdiag

@@ -1,0 +1,100 @@
+#include "app/qt/qt_backend.h"
+
+#include <QImage>
+
+#include "app/outputs.h"
+#include "app/qt/stop_signals.h"
+#include "platform/os/libserialport_driver.h"
+#include "platform/os/posix_network.h"
+#include "platform/qt/event_window.h"
+#include "platform/qt/main_window.h"
+#include "platform/qt/qt_dialog_host.h"
+#include "platform/qt/raster_canvas.h"
+
+namespace ptpdiag {
+namespace {
+
+// The event window and the image it draws on, as one.
+class HeadlessWindow final : public LoopWindow {
+ public:
+  HeadlessWindow(int width, int height, std::ostream& messages)
+      : image_(width, height, QImage::Format_RGB32),
+        canvas_((image_.fill(Qt::white), &image_)),
+        window_(width, height, &canvas_, messages) {}
+
+  BackedWindow& Window() override { return window_; }
+  void SetTickHook(std::function<void()> hook) override { window_.SetTickHook(std::move(hook)); }
+  void StartTimer() override { window_.StartTimer(); }
+  void CloseAfter(std::int64_t ms) override { window_.CloseAfter(ms); }
+  void Close() override { window_.Close(); }
+  void Show() override {}
+  void RunSoon(std::function<void()> work) override { window_.RunSoon(std::move(work)); }
+  int RunLoop() override { return window_.RunLoop(); }
+  TickStats Stats() const override { return window_.Stats(); }
+
+ private:
+  QImage image_;
+  RasterCanvas canvas_;
+  EventWindow window_;
+};
+
+// The main window with its dialogs.
+class ScreenWindow final : public LoopWindow {
+ public:
+  ScreenWindow(int width, int height, bool outerSize)
+      : main_(width, height, outerSize), dialogs_(&main_) {
+    main_.SetDialogHost(&dialogs_);
+  }
+
+  BackedWindow& Window() override { return main_.Window(); }
+  void SetTickHook(std::function<void()> hook) override { main_.SetTickHook(std::move(hook)); }
+  void StartTimer() override { main_.StartTimer(); }
+  void CloseAfter(std::int64_t ms) override { main_.CloseAfter(ms); }
+  void Close() override { main_.Close(); }
+  void Show() override { main_.Show(); }
+  void RunSoon(std::function<void()> work) override { main_.RunSoon(std::move(work)); }
+  int RunLoop() override { return main_.RunLoop(); }
+  TickStats Stats() const override { return main_.Stats(); }
+
+ private:
+  QtMainWindow main_;
+  QtDialogHost dialogs_;
+};
+
+}  // namespace
+
+std::unique_ptr<SerialDriver> QtBackend::MakeSerialDriver(const PortMappings& mappings) {
+  return std::make_unique<LibSerialPortDriver>(mappings);
+}
+
+std::unique_ptr<Network> QtBackend::MakeNetwork() {
+  return std::make_unique<PosixNetwork>();
+}
+
+std::unique_ptr<LoopWindow> QtBackend::MakeHeadlessWindow(int clientWidth, int clientHeight,
+                                                          std::ostream& messages) {
+  return std::make_unique<HeadlessWindow>(clientWidth, clientHeight, messages);
+}
+
+std::unique_ptr<LoopWindow> QtBackend::MakeMainWindow(int clientWidth, int clientHeight,
+                                                      bool outerSize) {
+  return std::make_unique<ScreenWindow>(clientWidth, clientHeight, outerSize);
+}
+
+std::unique_ptr<StopRequests> QtBackend::HandleStopRequests(std::function<void()> stop) {
+  return std::make_unique<StopSignals>(std::move(stop));
+}
+
+std::optional<std::string> QtBackend::WritePng(BackedWindow& window, const std::string& path) {
+  const Rect client = window.GetClientRect();
+  QImage image(client.Width(), client.Height(), QImage::Format_RGB32);
+  image.fill(Qt::white);
+  {
+    RasterCanvas raster(&image);
+    RepaintInto(window, raster);
+  }
+  if (!image.save(QString::fromStdString(path), "PNG")) return "cannot write " + path;
+  return std::nullopt;
+}
+
+}  // namespace ptpdiag
