@@ -250,6 +250,12 @@ std::variant<std::string, RadioFileRefusal> FormatRadioFile(std::string_view add
 
 FileReadResult ReadWholeFile(const std::string& path, std::size_t limit) {
   FileReadResult result;
+  // Windows refuses to open a folder as "permission denied"; say what it is.
+  std::error_code ignored;
+  if (fs::is_directory(path, ignored)) {
+    result.Error = "Could not read \"" + path + "\": " + SystemReason(EISDIR) + ".";
+    return result;
+  }
   errno = 0;
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) {

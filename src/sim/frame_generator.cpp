@@ -36,9 +36,12 @@ std::array<double, N> Smooth(const std::array<double, N>& raw, int halfWidth) {
   return out;
 }
 
+// Clamped before rounding, so no value (a wandering level far off, or
+// NaN) can overflow the conversion, whatever the width of long.
 std::uint8_t ClampByte(double value, int low, int high) {
-  const long rounded = std::lround(value);
-  return static_cast<std::uint8_t>(std::clamp<long>(rounded, low, high));
+  if (std::isnan(value)) return static_cast<std::uint8_t>(low);
+  const double clamped = std::clamp(value, static_cast<double>(low), static_cast<double>(high));
+  return static_cast<std::uint8_t>(std::lround(clamped));
 }
 
 bool IsFraction(double x) {
