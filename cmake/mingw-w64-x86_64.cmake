@@ -13,6 +13,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
+# zlib is linked in, like the C++ runtime: no DLL beside the exe.
+set(ZLIB_USE_STATIC_LIBS ON)
+
 # Tests run under Wine.
 find_program(WINE_PROGRAM wine)
 if(WINE_PROGRAM)

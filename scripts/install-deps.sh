@@ -9,6 +9,7 @@ packages=(
   libgl-dev             # OpenGL headers that Qt's CMake files ask for
   fonts-dejavu-core     # the screen font, DejaVu Sans Mono Bold
   libserialport-dev     # serial ports, with USB descriptions for port discovery
+  zlib1g-dev            # PNG pictures without Qt
   socat                 # pseudo-terminal pairs for the serial link tests
   xvfb xdotool          # the window test: a virtual display, driven like a user
   libgtest-dev          # unit tests

@@ -72,6 +72,20 @@ int RunHeadlessLive(const Options& options, AppBackend& backend) {
 
 }  // namespace
 
+std::optional<int> ReadCommandLine(std::span<const std::string_view> args, Options& options) {
+  const OptionsResult parsed = ParseOptions(args);
+  if (parsed.Error) {
+    std::cerr << "ptpdiag: error: " << *parsed.Error << "\n";
+    return 2;
+  }
+  options = parsed.Parsed;
+  if (options.Help) {
+    std::cout << UsageText();
+    return 0;
+  }
+  return std::nullopt;
+}
+
 int RunHeadless(const Options& options, AppBackend& backend) {
   if (options.LiveLink() || options.RunMs) return RunHeadlessLive(options, backend);
   std::optional<Capture> capture;

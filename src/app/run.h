@@ -5,10 +5,19 @@
 #include "app/backend.h"
 #include "app/options.h"
 
+#include <optional>
+#include <span>
+#include <string_view>
+
 namespace ptpdiag {
 
 // Exit code of a headless live run whose link did not open.
 inline constexpr int kExitLinkFailed = 3;
+
+// Reads the command line (without the program name). Nothing when the
+// program is to run with `options`; otherwise the exit code, after the
+// help on standard output (0) or one error line on standard error (2).
+std::optional<int> ReadCommandLine(std::span<const std::string_view> args, Options& options);
 
 // Returns the process exit code.
 int RunHeadless(const Options& options, AppBackend& backend);

@@ -2,7 +2,6 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QTemporaryDir>
-#include <iostream>
 #include <string_view>
 #include <vector>
 
@@ -13,16 +12,8 @@
 int main(int argc, char** argv) {
   using namespace ptpdiag;
   const std::vector<std::string_view> args(argv + 1, argv + argc);
-  const OptionsResult parsed = ParseOptions(args);
-  if (parsed.Error) {
-    std::cerr << "ptpdiag: error: " << *parsed.Error << "\n";
-    return 2;
-  }
-  const Options& options = parsed.Parsed;
-  if (options.Help) {
-    std::cout << UsageText();
-    return 0;
-  }
+  Options options;
+  if (const std::optional<int> done = ReadCommandLine(args, options)) return *done;
   // Qt sees only the program name: every option here is ours.
   int qtArgc = 1;
   char* qtArgv[] = {argv[0], nullptr};

@@ -18,6 +18,7 @@
 #include <functional>
 
 #include "platform/qt/program_icon.h"
+#include "resources/about_box.h"
 
 namespace ptpdiag {
 namespace {
@@ -120,12 +121,9 @@ void BuildAbout(QDialog& about) {
   };
   QSize size = map(0, 0, 192, 68).size();
   const int rightMargin = size.width() - map(48, 17, 130, 8).right();
-  const QString texts[] = {QStringLiteral("Norvalen Point To Point Diagnostics Version 1.00"),
-                           QStringLiteral("05/03/2003  Norvalen engineering"),
-                           QStringLiteral("For frequency-hopping point to point links.")};
   int y = 17;
-  for (const QString& text : texts) {
-    const QLabel* label = AddLabel(about, text, map(48, y, 130, 8));
+  for (const std::string_view line : kAboutLines) {
+    const QLabel* label = AddLabel(about, Latin1(std::string(line)), map(48, y, 130, 8));
     size.setWidth(std::max(size.width(), label->geometry().right() + rightMargin));
     y += 9;
   }
@@ -346,7 +344,7 @@ void QtDialogHost::EndDialog(DialogId dialog, int result) {
 
 void QtDialogHost::ShowAbout() {
   QDialog about(mainWindow_, kDialogFlags);
-  about.setWindowTitle(QStringLiteral("About ptpdiag"));
+  about.setWindowTitle(Latin1(std::string(kAboutCaption)));
   BuildAbout(about);
   // The timer is the dialog's child, so it ends with it.
   auto* timer = new QTimer(&about);

@@ -1,0 +1,66 @@
+#include "app/win32/win32_backend.h"
+
+#include "app/outputs.h"
+#include "platform/png_file.h"
+#include "platform/win32/comm_port.h"
+#include "platform/win32/console.h"
+#include "platform/win32/gdi_canvas.h"
+#include "platform/win32/win32_loop_window.h"
+#include "platform/win32/winsock_network.h"
+
+namespace ptpdiag {
+namespace {
+
+class ConsoleStops final : public StopRequests {
+ public:
+  ConsoleStops(Win32LoopWindow& window, std::function<void()> stop) {
+    SetConsoleStopHandler([&window, stop = std::move(stop)] { window.RunSoon(stop); });
+  }
+  ~ConsoleStops() override { ClearConsoleStopHandler(); }
+  ConsoleStops(const ConsoleStops&) = delete;
+  ConsoleStops& operator=(const ConsoleStops&) = delete;
+};
+
+// Nothing to stop without a window.
+class NoStops final : public StopRequests {};
+
+}  // namespace
+
+std::unique_ptr<SerialDriver> Win32Backend::MakeSerialDriver(const PortMappings& mappings) {
+  return std::make_unique<Win32SerialDriver>(mappings);
+}
+
+std::unique_ptr<Network> Win32Backend::MakeNetwork() {
+  return std::make_unique<WinsockNetwork>();
+}
+
+std::unique_ptr<LoopWindow> Win32Backend::MakeHeadlessWindow(int clientWidth, int clientHeight,
+                                                             std::ostream& messages) {
+  auto window = std::make_unique<Win32EventWindow>(clientWidth, clientHeight, messages);
+  lastWindow_ = window.get();
+  return window;
+}
+
+std::unique_ptr<LoopWindow> Win32Backend::MakeMainWindow(int clientWidth, int clientHeight,
+                                                         bool outerSize) {
+  auto window = std::make_unique<Win32MainWindow>(clientWidth, clientHeight, outerSize);
+  lastWindow_ = window.get();
+  return window;
+}
+
+std::unique_ptr<StopRequests> Win32Backend::HandleStopRequests(std::function<void()> stop) {
+  if (lastWindow_ == nullptr) return std::make_unique<NoStops>();
+  return std::make_unique<ConsoleStops>(*lastWindow_, std::move(stop));
+}
+
+std::optional<std::string> Win32Backend::WritePng(BackedWindow& window, const std::string& path) {
+  const Rect client = window.GetClientRect();
+  GdiImage image(client.Width(), client.Height());
+  {
+    GdiCanvas canvas(image.Dc());
+    RepaintInto(window, canvas);
+  }
+  return WritePngFile(path, image.Width(), image.Height(), image.Rgb());
+}
+
+}  // namespace ptpdiag

@@ -1,0 +1,15 @@
+// The computer's clock on Windows: GetLocalTime, and GetTickCount64 as the
+// count that never runs backwards.
+#pragma once
+
+#include "platform/clock.h"
+
+namespace ptpdiag {
+
+class Win32Clock final : public Clock {
+ public:
+  LocalDateTime LocalNow() const override;
+  std::int64_t MonotonicMs() const override;
+};
+
+}  // namespace ptpdiag

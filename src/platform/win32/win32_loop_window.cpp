@@ -1,0 +1,303 @@
+#include "platform/win32/win32_loop_window.h"
+
+#include <algorithm>
+#include <ostream>
+
+#include "platform/win32/file_prompts.h"
+#include "platform/win32/win32_dialog_host.h"
+#include "resources/string_table.h"
+
+namespace ptpdiag {
+namespace {
+
+constexpr UINT_PTR kPollTimer = 1;
+constexpr UINT_PTR kCloseTimer = 2;
+constexpr UINT kRunSoon = WM_APP + 1;
+constexpr int kStatusBarId = 200;
+// Status-bar style bit 16, passed on as the window has always had it.
+constexpr DWORD kStatusBarStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | 16;
+constexpr int kOuterWidth = 808;
+constexpr int kOuterHeight = 600;
+constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW;
+constexpr std::chrono::milliseconds kTickPeriod{kTimerMs};
+
+}  // namespace
+
+HINSTANCE ProgramInstance() {
+  return GetModuleHandleA(nullptr);
+}
+
+Win32LoopWindow::Win32LoopWindow(int clientWidth, int clientHeight)
+    : BackedWindow(clientWidth, clientHeight, nullptr),
+      image_(clientWidth, clientHeight),
+      canvas_(image_.Dc()) {
+  SetCanvas(&canvas_);
+}
+
+Win32LoopWindow::~Win32LoopWindow() {
+  if (hwnd_ == nullptr) return;
+  // Nothing reaches this object once it is going.
+  SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+  DestroyWindow(hwnd_);
+}
+
+void Win32LoopWindow::Create(const char* className, UINT classStyle, const char* caption,
+                             DWORD style, int width, int height, HWND parent, HMENU menu) {
+  const HINSTANCE instance = ProgramInstance();
+  WNDCLASSEXA known{};
+  known.cbSize = sizeof known;
+  if (GetClassInfoExA(instance, className, &known) == 0) {
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = classStyle;
+    windowClass.lpfnWndProc = &Win32LoopWindow::Procedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, "PROGRAM");
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszClassName = className;
+    RegisterClassExA(&windowClass);
+  }
+  CreateWindowExA(0, className, caption, style, CW_USEDEFAULT, CW_USEDEFAULT, width, height, parent,
+                  menu, instance, this);
+}
+
+LRESULT CALLBACK Win32LoopWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self =
+        static_cast<Win32LoopWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<Win32LoopWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
+  return self->OnMessage(message, wParam, lParam);
+}
+
+LRESULT Win32LoopWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_TIMER:
+      if (wParam == kPollTimer) {
+        Tick(true);
+        return 0;
+      }
+      if (wParam == kCloseTimer) {
+        KillTimer(hwnd_, kCloseTimer);
+        Close();
+        return 0;
+      }
+      break;
+    case WM_NETWORK_NOTIFY:
+      // WM_TIMER only comes when the queue is otherwise empty, which a
+      // flood of datagrams never lets happen: the tick is made up here.
+      if (TickOverdue()) Tick(false);
+      return Deliver(message, wParam, lParam);
+    case kRunSoon:
+      RunPostedWork();
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcA(hwnd_, message, wParam, lParam);
+}
+
+LRESULT Win32LoopWindow::Deliver(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (QuitPosted()) return 0;
+  return Send(message, wParam, lParam);
+}
+
+void Win32LoopWindow::StartTimer() {
+  SetTimer(hwnd_, kPollTimer, kTimerMs, nullptr);
+  timerRunning_ = true;
+  lastTick_ = std::chrono::steady_clock::now();
+}
+
+void Win32LoopWindow::CloseAfter(std::int64_t ms) {
+  const auto bounded =
+      static_cast<UINT>(std::clamp<std::int64_t>(ms, USER_TIMER_MINIMUM, USER_TIMER_MAXIMUM));
+  SetTimer(hwnd_, kCloseTimer, bounded, nullptr);
+}
+
+void Win32LoopWindow::Close() {
+  Deliver(WM_CLOSE, 0, 0);
+}
+
+void Win32LoopWindow::RunSoon(std::function<void()> work) {
+  {
+    const std::lock_guard lock(soonMutex_);
+    soon_.push_back(std::move(work));
+  }
+  PostMessageA(hwnd_, kRunSoon, 0, 0);
+}
+
+void Win32LoopWindow::RunPostedWork() {
+  for (;;) {
+    std::function<void()> work;
+    {
+      const std::lock_guard lock(soonMutex_);
+      if (soon_.empty()) return;
+      work = std::move(soon_.front());
+      soon_.pop_front();
+    }
+    work();
+  }
+}
+
+int Win32LoopWindow::RunLoop() {
+  MSG msg{};
+  // Ends at WM_QUIT (0) or a failure (-1).
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return ExitCode();
+}
+
+void Win32LoopWindow::PostQuitMessage(int exitCode) {
+  if (QuitPosted()) return;
+  BackedWindow::PostQuitMessage(exitCode);
+  KillTimer(hwnd_, kPollTimer);
+  KillTimer(hwnd_, kCloseTimer);
+  timerRunning_ = false;
+  ::PostQuitMessage(exitCode);
+}
+
+void Win32LoopWindow::Tick(bool fromTimer) {
+  const auto now = std::chrono::steady_clock::now();
+  // Timer 1's own message soon after a made-up tick would double the pace.
+  if (fromTimer && now - lastTick_ < kTickPeriod / 2) return;
+  lastTick_ = now;
+  meter_.Tick();
+  if (tickHook_) tickHook_();
+  Deliver(WM_TIMER, kPollTimer, 0);
+}
+
+bool Win32LoopWindow::TickOverdue() const {
+  return timerRunning_ && std::chrono::steady_clock::now() - lastTick_ >= kTickPeriod;
+}
+
+void Win32LoopWindow::OnWatchChanged(std::intptr_t socket, std::uint32_t message) {
+  WSAAsyncSelect(static_cast<SOCKET>(socket), hwnd_, message, message != 0 ? FD_READ : 0);
+}
+
+Win32EventWindow::Win32EventWindow(int clientWidth, int clientHeight, std::ostream& messages)
+    : Win32LoopWindow(clientWidth, clientHeight) {
+  SetMessageSink(&messages);
+  Create("ptpdiag.events", 0, "", 0, 0, 0, HWND_MESSAGE, nullptr);
+}
+
+Win32MainWindow::Win32MainWindow(int clientWidth, int clientHeight, bool outerSize)
+    : Win32LoopWindow(clientWidth, clientHeight) {
+  InitCommonControls();
+  int width = kOuterWidth;
+  int height = kOuterHeight;
+  if (!outerSize) {
+    RECT frame{0, 0, clientWidth, clientHeight};
+    AdjustWindowRectEx(&frame, kMainStyle, TRUE, 0);
+    width = frame.right - frame.left;
+    height = frame.bottom - frame.top;
+  }
+  Create("ZEDI206", CS_VREDRAW | CS_HREDRAW, std::string(kProgramCaption).c_str(), kMainStyle,
+         width, height, nullptr, LoadMenuA(ProgramInstance(), "MAINMENU"));
+  statusBar_ = CreateStatusWindowA(kStatusBarStyle, "", Hwnd(), kStatusBarId);
+  RECT client{};
+  ::GetClientRect(Hwnd(), &client);
+  Resized(client.right, client.bottom);
+  dialogs_ = std::make_unique<Win32DialogHost>(ProgramInstance(), Hwnd());
+  SetDialogHost(dialogs_.get());
+}
+
+Win32MainWindow::~Win32MainWindow() {
+  SetDialogHost(nullptr);
+}
+
+void Win32MainWindow::Show() {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  GetStartupInfoA(&startup);
+  const int show =
+      (startup.dwFlags & STARTF_USESHOWWINDOW) != 0 ? startup.wShowWindow : SW_SHOWDEFAULT;
+  ShowWindow(Hwnd(), show);
+  ::UpdateWindow(Hwnd());
+}
+
+LRESULT Win32MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_PAINT:
+      PaintFromImage();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;  // the backing image covers everything
+    case WM_SIZE:
+      if (wParam != SIZE_MINIMIZED) Resized(LOWORD(lParam), HIWORD(lParam));
+      return 0;
+    case WM_KEYDOWN:
+    case WM_COMMAND:
+    case WM_MENUSELECT:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_NOTIFY:
+      return Deliver(message, wParam, lParam);
+    case WM_CLOSE:
+      // The close box and Alt+F4: the window procedure closes the link and
+      // posts the quit; the window goes when the loop has ended.
+      Close();
+      if (QuitPosted()) ShowWindow(Hwnd(), SW_HIDE);
+      return 0;
+    default:
+      return Win32LoopWindow::OnMessage(message, wParam, lParam);
+  }
+}
+
+void Win32MainWindow::Resized(int width, int height) {
+  if (width <= 0 || height <= 0) return;
+  if (statusBar_ != nullptr) SendMessageA(statusBar_, WM_SIZE, 0, 0);
+  if (width == Image().Width() && height == Image().Height() && GetClientRect().Width() == width &&
+      GetClientRect().Height() == height) {
+    return;
+  }
+  Image().Resize(width, height);
+  SetClientSize(width, height);
+  Deliver(WM_SIZE, SIZE_RESTORED,
+          MakeLParam(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height)));
+  // The class redraws the whole window after every resize.
+  InvalidateRect(GetClientRect(), true);
+  UpdateWindow();
+}
+
+void Win32MainWindow::PaintFromImage() {
+  PAINTSTRUCT paint{};
+  const HDC dc = ::BeginPaint(Hwnd(), &paint);
+  if (statusBar_ != nullptr && IsWindowVisible(statusBar_)) {
+    RECT bar{};
+    GetWindowRect(statusBar_, &bar);
+    MapWindowPoints(nullptr, Hwnd(), reinterpret_cast<POINT*>(&bar), 2);
+    ExcludeClipRect(dc, bar.left, bar.top, bar.right, bar.bottom);
+  }
+  BitBlt(dc, 0, 0, Image().Width(), Image().Height(), Image().Dc(), 0, 0, SRCCOPY);
+  ::EndPaint(Hwnd(), &paint);
+}
+
+void Win32MainWindow::OnRepainted() {
+  ::InvalidateRect(Hwnd(), nullptr, FALSE);
+}
+
+void Win32MainWindow::OnStatusText(std::string_view text) {
+  if (statusBar_ == nullptr) return;
+  const std::string zeroEnded(text);
+  SendMessageA(statusBar_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(zeroEnded.c_str()));
+}
+
+// Modal over the main window; timer ticks go on in the message box's loop.
+void Win32MainWindow::OnMessageBox(const MessageBoxRecord& box) {
+  const std::string text = box.Detail.empty() ? box.Text : box.Text + "\n\n" + box.Detail;
+  MessageBoxA(Hwnd(), text.c_str(), box.Caption.c_str(), MB_OK);
+}
+
+std::optional<std::string> Win32MainWindow::OnAskPath(const FilePrompt& prompt, bool save) {
+  if (!FileAnswers.empty()) return BackedWindow::OnAskPath(prompt, save);
+  return save ? AskSaveFileName(Hwnd(), prompt) : AskOpenFileName(Hwnd(), prompt);
+}
+
+}  // namespace ptpdiag

@@ -1,0 +1,117 @@
+// The windows of the Windows build: an HWND whose messages reach the window
+// procedure with their own numbers (timer 1, keys, mouse, menu commands,
+// message 961 from WSAAsyncSelect), drawing on a GDI backing image. The
+// main window shows it; the headless one is a message-only window, so
+// timer ticks and datagrams follow the same path without a screen.
+#pragma once
+
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <mutex>
+
+#include "platform/backed_window.h"
+#include "platform/loop_window.h"
+#include "platform/win32/gdi_canvas.h"
+#include "platform/win32/windows_api.h"
+
+namespace ptpdiag {
+
+class Win32DialogHost;
+
+class Win32LoopWindow : public BackedWindow, public LoopWindow {
+ public:
+  ~Win32LoopWindow() override;
+  Win32LoopWindow(const Win32LoopWindow&) = delete;
+  Win32LoopWindow& operator=(const Win32LoopWindow&) = delete;
+
+  BackedWindow& Window() override { return *this; }
+  void SetTickHook(std::function<void()> hook) override { tickHook_ = std::move(hook); }
+  void StartTimer() override;
+  void CloseAfter(std::int64_t ms) override;
+  void Close() override;
+  void Show() override {}
+  // From any thread: the work is posted to the loop.
+  void RunSoon(std::function<void()> work) override;
+  // GetMessageA until WM_QUIT; the quit's exit code.
+  int RunLoop() override;
+  TickStats Stats() const override { return meter_.Stats(); }
+
+  // Also posts WM_QUIT, so that every message loop of the thread (a
+  // dialog's as well) ends.
+  void PostQuitMessage(int exitCode) override;
+
+  HWND Hwnd() const { return hwnd_; }
+  // The backing image the window procedure draws on.
+  GdiImage& Image() { return image_; }
+
+ protected:
+  Win32LoopWindow(int clientWidth, int clientHeight);
+  // Registers `className` once and creates the window; `parent`
+  // HWND_MESSAGE makes a message-only window.
+  void Create(const char* className, UINT classStyle, const char* caption, DWORD style, int width,
+              int height, HWND parent, HMENU menu);
+  // The window procedure of this window; the default handles the timers,
+  // socket notifications and work posted to the loop.
+  virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // Sends a message to the window procedure unless the quit was posted.
+  LRESULT Deliver(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnWatchChanged(std::intptr_t socket, std::uint32_t message) override;
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  void RunPostedWork();
+  // One poll-cycle tick; `fromTimer` when it is timer 1's own message.
+  void Tick(bool fromTimer);
+  bool TickOverdue() const;
+
+  GdiImage image_;
+  GdiCanvas canvas_;
+  HWND hwnd_ = nullptr;
+  bool timerRunning_ = false;
+  std::chrono::steady_clock::time_point lastTick_;
+  TickMeter meter_;
+  std::function<void()> tickHook_;
+  std::mutex soonMutex_;
+  std::deque<std::function<void()>> soon_;
+};
+
+// The headless window: no screen; message boxes go to `messages`.
+class Win32EventWindow final : public Win32LoopWindow {
+ public:
+  Win32EventWindow(int clientWidth, int clientHeight, std::ostream& messages);
+};
+
+// The main window: class "ZEDI206", menu "MAINMENU", icon "PROGRAM", the
+// status bar (control 200), dialogs and file prompts.
+class Win32MainWindow final : public Win32LoopWindow {
+ public:
+  // `outerSize`: the window is 808 x 600 with frame and menu, as it has
+  // always opened; otherwise its client area is the size given.
+  Win32MainWindow(int clientWidth, int clientHeight, bool outerSize);
+  ~Win32MainWindow() override;
+
+  void Show() override;
+  HWND StatusBar() const { return statusBar_; }
+
+ protected:
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void OnRepainted() override;
+  void OnStatusText(std::string_view text) override;
+  void OnMessageBox(const MessageBoxRecord& box) override;
+  std::optional<std::string> OnAskPath(const FilePrompt& prompt, bool save) override;
+
+ private:
+  void Resized(int width, int height);
+  void PaintFromImage();
+
+  HWND statusBar_ = nullptr;
+  std::unique_ptr<Win32DialogHost> dialogs_;
+};
+
+// The instance handle of the program (the exe's resources).
+HINSTANCE ProgramInstance();
+
+}  // namespace ptpdiag
