@@ -20,7 +20,9 @@ inline constexpr Rgb kStockWhiteBrush = kWhite;
 inline constexpr Rgb kStockLightGreyBrush = kLightGrey;
 inline constexpr Rgb kStockBlackBrush = kBlack;
 inline constexpr Pen kStockBlackPen{kBlack};
+#ifndef R2_COPYPEN  // the Windows headers' macro is the same number
 inline constexpr int R2_COPYPEN = 13;
+#endif
 
 class DeviceContext {
  public:

@@ -83,14 +83,15 @@ LRESULT Win32LoopWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       if (wParam == kCloseTimer) {
         KillTimer(hwnd_, kCloseTimer);
+        closeAt_.reset();
         Close();
         return 0;
       }
       break;
     case WM_NETWORK_NOTIFY:
       // WM_TIMER only comes when the queue is otherwise empty, which a
-      // flood of datagrams never lets happen: the tick is made up here.
-      if (TickOverdue()) Tick(false);
+      // flood of datagrams never lets happen.
+      RunOverdueTimers();
       return Deliver(message, wParam, lParam);
     case kRunSoon:
       RunPostedWork();
@@ -116,6 +117,7 @@ void Win32LoopWindow::CloseAfter(std::int64_t ms) {
   const auto bounded =
       static_cast<UINT>(std::clamp<std::int64_t>(ms, USER_TIMER_MINIMUM, USER_TIMER_MAXIMUM));
   SetTimer(hwnd_, kCloseTimer, bounded, nullptr);
+  closeAt_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(bounded);
 }
 
 void Win32LoopWindow::Close() {
@@ -159,6 +161,7 @@ void Win32LoopWindow::PostQuitMessage(int exitCode) {
   KillTimer(hwnd_, kPollTimer);
   KillTimer(hwnd_, kCloseTimer);
   timerRunning_ = false;
+  closeAt_.reset();
   ::PostQuitMessage(exitCode);
 }
 
@@ -172,8 +175,14 @@ void Win32LoopWindow::Tick(bool fromTimer) {
   Deliver(WM_TIMER, kPollTimer, 0);
 }
 
-bool Win32LoopWindow::TickOverdue() const {
-  return timerRunning_ && std::chrono::steady_clock::now() - lastTick_ >= kTickPeriod;
+void Win32LoopWindow::RunOverdueTimers() {
+  const auto now = std::chrono::steady_clock::now();
+  if (timerRunning_ && now - lastTick_ >= kTickPeriod) Tick(false);
+  if (closeAt_ && now >= *closeAt_) {
+    KillTimer(hwnd_, kCloseTimer);
+    closeAt_.reset();
+    Close();
+  }
 }
 
 void Win32LoopWindow::OnWatchChanged(std::intptr_t socket, std::uint32_t message) {

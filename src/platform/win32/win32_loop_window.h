@@ -11,6 +11,7 @@
 #include <iosfwd>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "platform/backed_window.h"
 #include "platform/loop_window.h"
@@ -65,13 +66,16 @@ class Win32LoopWindow : public BackedWindow, public LoopWindow {
   void RunPostedWork();
   // One poll-cycle tick; `fromTimer` when it is timer 1's own message.
   void Tick(bool fromTimer);
-  bool TickOverdue() const;
+  // Timers whose time came while the queue was never empty: WM_TIMER
+  // would not come, so the tick and the close are done here.
+  void RunOverdueTimers();
 
   GdiImage image_;
   GdiCanvas canvas_;
   HWND hwnd_ = nullptr;
   bool timerRunning_ = false;
   std::chrono::steady_clock::time_point lastTick_;
+  std::optional<std::chrono::steady_clock::time_point> closeAt_;
   TickMeter meter_;
   std::function<void()> tickHook_;
   std::mutex soonMutex_;
