@@ -5,3 +5,5 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 BUILD_DIR=${BUILD_DIR:-build} bash scripts/build.sh -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPTPDIAG_WERROR=ON "$@"
 ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure -j "$(nproc)"
+# The Windows build, under Wine.
+bash scripts/test-windows.sh

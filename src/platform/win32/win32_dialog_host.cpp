@@ -139,6 +139,7 @@ int Win32DialogHost::ShowModal(DialogId dialog) {
   }
   const HWND window = found->second.Window;
   ShowWindow(window, SW_SHOW);
+  SetForegroundWindow(window);  // keys go to the new dialog
   if (const HWND first = GetNextDlgTabItem(window, nullptr, FALSE)) {
     SetFocus(first);
     SendMessageA(first, EM_SETSEL, 0, -1);

@@ -1,0 +1,183 @@
+#!/usr/bin/env bash
+# ptpdiag.exe under Wine on live links, fed by the Linux simulator: a
+# pseudo-terminal linked as COM1, TCP and UDP on loopback, the demo radio
+# in the program; each live session is recorded and the Linux build's
+# replay of that recording must rebuild the same channel tables. Then
+# ptpdiag-sim.exe feeding the Linux build, a UDP port in use, and Ctrl+C.
+# Usage: live_test.sh PTPDIAG_EXE PTPDIAG_SIM_EXE LINUX_PTPDIAG LINUX_SIM CASE
+set -u
+exe=$1
+sim_exe=$2
+linux=$3
+sim=$4
+only=$5
+# The serial case changes the prefix's ports and restarts Wine in it.
+[ "$only" = serial ] && wine_own_prefix=1
+source "$(dirname "$0")/wine_env.sh"
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  wait 2>/dev/null
+  wine_cleanup
+  rm -rf "$work"
+}
+trap cleanup EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+free_port() { echo $((20000 + (RANDOM * 7 + $$) % 40000)); }
+json_number() { sed -n "s/^  \"$2\": \\(-\\{0,1\\}[0-9]*\\),\$/\\1/p" "$1"; }
+
+# Starts the Linux simulator; prints the line that says where it streams.
+start_sim() {
+  local out=$work/sim$RANDOM
+  "$sim" "$@" >"$out" 2>"$out.err" &
+  pids+=($!)
+  for _ in $(seq 100); do
+    if [ -s "$out" ]; then head -1 "$out"; return 0; fi
+    sleep 0.05
+  done
+  echo "simulator did not start: $(cat "$out.err")" >&2
+  return 1
+}
+
+same_tables() {
+  local name=$1 live=$2 replay=$3
+  for key in FreqCurrent FreqVswr FreqSignal FreqNoise FreqPeakNoise FreqGoodScore; do
+    if [ "$(grep "\"$key\"" "$live")" != "$(grep "\"$key\"" "$replay")" ]; then
+      fail "$name: $key differs between the live session and its replay"
+    fi
+  done
+  grep '"FreqSignal"' "$live" | grep -q '[1-9]' || fail "$name: no frame arrived"
+}
+
+# live_and_replay NAME PTPDIAG_LINK_ARGS...
+live_and_replay() {
+  local name=$1
+  shift
+  wine "$exe" --headless --seconds 4 --screen 2 --record "$work/$name.cap" \
+    --report "$work/$name.json" "$@" 2>"$work/$name.err" ||
+    { fail "$name: live run failed: $(cat "$work/$name.err")"; return; }
+  "$linux" --headless --replay "$work/$name.cap" --report "$work/$name-replay.json" ||
+    { fail "$name: the Linux build cannot replay the recording"; return; }
+  same_tables "$name" "$work/$name.json" "$work/$name-replay.json"
+  [ "$(json_number "$work/$name.json" LinkEventCount)" = 0 ] ||
+    fail "$name: link events on a clean stream: $(grep LinkEvent "$work/$name.json")"
+}
+
+# The simulator's raw pseudo-terminal as COM1. Wine's mount manager
+# makes dosdevices/com1 anew (from /dev/ttyS0) whenever Wine starts, so a
+# link put there by hand is gone by the time the program opens the port:
+# the mapping goes in the registry, which the mount manager follows. The
+# port must also be raw: in canonical mode the line discipline holds bytes
+# back until a line ends, and Wine's SetCommState leaves that mode alone.
+case_serial() {
+  local line
+  line=$(start_sim --out pty --rate 50 --seconds 10 --seed 3) || { fail "serial: no pty"; return; }
+  wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "${line#pty }" /f >/dev/null 2>&1
+  wineserver -k >/dev/null 2>&1  # the mount manager reads the ports when Wine starts
+  live_and_replay serial --serial Com1
+}
+
+case_tcp() {
+  local line
+  line=$(start_sim --out tcp --listen 127.0.0.1:0 --rate 50 --seconds 8 --seed 4) ||
+    { fail "tcp: no listener"; return; }
+  live_and_replay tcp --tcp "${line#listening }"
+}
+
+case_udp() {
+  local port
+  port=$(free_port)
+  "$sim" --out udp --to "127.0.0.1:$port" --rate 50 --seconds 8 --seed 5 --split \
+    >/dev/null 2>&1 &
+  pids+=($!)
+  live_and_replay udp --udp --udp-port "$port"
+}
+
+# The newcomer's first run: the simulated radio inside the program.
+case_demo() {
+  wine "$exe" --headless --demo --udp-port "$(free_port)" --seconds 4 --report "$work/demo.json" \
+    --snapshot "$work/demo.png" 2>"$work/demo.err" ||
+    { fail "demo: exit code $?: $(cat "$work/demo.err")"; return; }
+  grep '"FreqSignal"' "$work/demo.json" | grep -q '[1-9]' || fail "demo: no frame decoded"
+  [ -s "$work/demo.png" ] || fail "demo: no snapshot"
+}
+
+case_udp_in_use() {
+  local port
+  port=$(free_port)
+  socat -u "UDP-RECV:$port" /dev/null &
+  pids+=($!)
+  sleep 0.3
+  wine "$exe" --headless --udp --udp-port "$port" --seconds 1 >/dev/null 2>"$work/inuse.err"
+  local code=$?
+  [ "$code" -eq 3 ] || fail "udp_in_use: exit code $code, expected 3"
+  grep -qF "did not open" "$work/inuse.err" || fail "udp_in_use: $(cat "$work/inuse.err")"
+}
+
+# ptpdiag-sim.exe streams over UDP and TCP into the Linux build, and writes
+# the same capture as the Linux simulator.
+case_sim_exe() {
+  local port
+  port=$(free_port)
+  wine "$sim_exe" --out udp --to "127.0.0.1:$port" --rate 50 --seconds 6 --seed 6 \
+    >/dev/null 2>"$work/simexe.err" &
+  pids+=($!)
+  "$linux" --headless --udp --udp-port "$port" --seconds 4 --report "$work/simexe.json" ||
+    fail "sim_exe: the Linux build could not listen"
+  grep '"FreqSignal"' "$work/simexe.json" | grep -q '[1-9]' ||
+    fail "sim_exe: no frame from ptpdiag-sim.exe over UDP: $(cat "$work/simexe.err")"
+  local out=$work/simexe-tcp
+  wine "$sim_exe" --out tcp --listen 127.0.0.1:0 --rate 50 --seconds 6 --seed 7 >"$out" 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do grep -q listening "$out" && break; sleep 0.1; done
+  local address
+  address=$(sed -n 's/^listening \([0-9.:]*\).*/\1/p' "$out")
+  "$linux" --headless --tcp "$address" --seconds 3 --report "$work/simexe-tcp.json" ||
+    fail "sim_exe: the Linux build could not connect to $address"
+  grep '"FreqSignal"' "$work/simexe-tcp.json" | grep -q '[1-9]' ||
+    fail "sim_exe: no frame from ptpdiag-sim.exe over TCP"
+  wine "$sim_exe" --seconds 30 --seed 8 --file "$work/w.cap" || fail "sim_exe: no capture"
+  "$sim" --seconds 30 --seed 8 --file "$work/l.cap"
+  cmp -s <(grep -v '^#' "$work/w.cap") <(grep -v '^#' "$work/l.cap") ||
+    fail "sim_exe: the captures of the two builds differ"
+}
+
+# Ctrl+C in the console ends a headless run the way closing the window
+# does: link closed, outputs written, exit code 0. Started from cmd, the
+# program attaches to cmd's console; Wine turns SIGINT to a process with a
+# console into its Ctrl+C event.
+case_stop_signal() {
+  local report="$work/stop-$$.json"
+  wine cmd /c "$(winepath -w "$exe")" --headless --demo --udp-port "$(free_port)" --seconds 60 \
+    --report "$(winepath -w "$report")" >"$work/stop.out" 2>&1 &
+  local cmd=$!
+  local pid=""
+  for _ in $(seq 100); do
+    pid=$(pgrep -f "^[^ ]*ptpdiag\.exe .*stop-$$.json" | head -1)
+    [ -n "$pid" ] && break
+    sleep 0.1
+  done
+  [ -n "$pid" ] || { fail "stop_signal: the program did not start"; return; }
+  sleep 3
+  kill -INT "$pid"
+  for _ in $(seq 100); do kill -0 "$cmd" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$cmd" 2>/dev/null; then
+    fail "stop_signal: still running 10 s after Ctrl+C"
+    kill "$pid" "$cmd"
+  fi
+  wait "$cmd"
+  local code=$?
+  [ "$code" -eq 0 ] || fail "stop_signal: exit code $code: $(cat "$work/stop.out")"
+  [ -s "$report" ] || fail "stop_signal: no report written: $(cat "$work/stop.out")"
+  grep '"FreqSignal"' "$report" | grep -q '[1-9]' || fail "stop_signal: the report lacks the session"
+}
+
+"case_$only"
+if [ "$failures" -ne 0 ]; then
+  echo "$failures failure(s)"
+  exit 1
+fi
+echo "$only: passed"
