@@ -26,3 +26,9 @@ export WINEPREFIX WINEDEBUG=-all
 trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$WINEPREFIX"' EXIT
 wineboot -i >/dev/null 2>&1
 ctest --test-dir "${BUILD_DIR:-build-windows}" --output-on-failure -j "$(nproc)"
+
+# The release files: made, unpacked, installed, run and uninstalled.
+BUILD_DIR=${BUILD_DIR:-build-windows} bash scripts/package-windows.sh >/dev/null
+version=$(sed -n 's/^#define PTPDIAG_VERSION "\(.*\)"$/\1/p' "${BUILD_DIR:-build-windows}/generated/version.h")
+WINEPREFIX="" bash tests/win32/package_test.sh "dist/ptpdiag-$version-win64.zip" \
+  "dist/ptpdiag-$version-setup.exe"

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "link/net_link.h"
 #include "support/temp_folder.h"
 
 #include <cmath>
@@ -412,6 +413,20 @@ TEST(FileReading, ReadsWholeOrSaysWhy) {
             "Could not read \"" + folder.File("B.RAD") + "\": No such file or directory.");
   EXPECT_EQ(ReadWholeFile(folder.Path().string()).Error,
             "Could not read \"" + folder.Path().string() + "\": Is a directory.");
+}
+
+// The sample shipped with the program reads as it is meant to.
+TEST(SampleRadioFile, HoldsTheAddressPortAndFiveRadios) {
+  const FileReadResult read = ReadWholeFile(PTPDIAG_SAMPLES "/example.RAD");
+  ASSERT_EQ(read.Error, "");
+  const RadioFileContents contents = ParseRadioFile(read.Bytes);
+  EXPECT_EQ(contents.Address, "192.168.1.20");
+  ASSERT_TRUE(contents.Port);
+  EXPECT_EQ(TcpPortNumber(*contents.Port), 4000);
+  ASSERT_EQ(contents.Records.size(), 5U);
+  EXPECT_EQ(contents.Records[0].Serial, 1200417U);
+  EXPECT_EQ(contents.Records[2].Repeater, 2);
+  EXPECT_EQ(std::string(contents.Records[4].Name.data(), 8), "PUMPHSE ");
 }
 
 }  // namespace

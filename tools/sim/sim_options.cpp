@@ -144,6 +144,9 @@ std::optional<std::string> CheckOutputOptions(const SimOptions& o,
     if (o.Out != owner.Out && std::find(given.begin(), given.end(), owner.Option) != given.end())
       return std::string(owner.Option) + " goes with --out " + std::string(owner.Out) + " only";
   }
+#ifdef _WIN32
+  if (o.Out == "pty") return "--out pty needs a pseudo-terminal, which only Linux has";
+#endif
   if (o.Out == "tcp" && !o.Listen) return "--out tcp needs --listen [HOST:]PORT";
   if (o.Out == "udp" && !o.To) return "--out udp needs --to HOST:PORT";
   if (o.Out == "capture" && o.Seconds == 0.0)
@@ -191,6 +194,7 @@ std::string SimUsageText() {
          "\n"
          "  --out MODE             capture (default): a capture file\n"
          "                         pty: a pseudo-terminal, its slave named on stdout\n"
+         "                         (Linux only)\n"
          "                         tcp: one TCP client at a time (needs --listen)\n"
          "                         udp: datagrams (needs --to)\n"
          "  --file PATH            capture: write to PATH instead of standard output\n"

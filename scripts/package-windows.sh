@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Makes the Windows release files in dist/ (DIST_DIR to change):
+#   ptpdiag-<version>-win64.zip    ptpdiag.exe, ptpdiag-sim.exe, README.txt,
+#                                  the demo capture and a sample radio file
+#   ptpdiag-<version>-setup.exe    an installer of the same, per user
+# Builds the programs first (scripts/build-windows.sh) and installs what it
+# needs with apt-get: nsis and zip.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=${BUILD_DIR:-build-windows}
+dist=${DIST_DIR:-dist}
+
+missing=()
+for p in nsis zip; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" ||
+    { $sudo apt-get update -q && $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"; }
+fi
+BUILD_DIR=$build bash scripts/build-windows.sh "$@" >/dev/null
+
+version=$(sed -n 's/^#define PTPDIAG_VERSION "\(.*\)"$/\1/p' "$build/generated/version.h")
+[ -n "$version" ] || { echo "package-windows: no version in $build/generated/version.h" >&2; exit 1; }
+name=ptpdiag-$version
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+mkdir -p "$stage/$name" "$dist"
+
+# What the user gets: the programs without debugging symbols, texts with
+# Windows line ends.
+x86_64-w64-mingw32-strip -o "$stage/$name/ptpdiag.exe" "$build/src/app/win32/ptpdiag.exe"
+x86_64-w64-mingw32-strip -o "$stage/$name/ptpdiag-sim.exe" "$build/tools/sim/ptpdiag-sim.exe"
+sed 's/$/\r/' README.md >"$stage/$name/README.txt"
+cp samples/demo.cap samples/example.RAD "$stage/$name/"
+
+rm -f "$dist/$name-win64.zip" "$dist/$name-setup.exe"
+(cd "$stage" && zip -q -r -X "$root/$dist/$name-win64.zip" "$name")
+makensis -V2 -DVERSION="$version" -DSTAGE="$stage/$name" -DOUTFILE="$root/$dist/$name-setup.exe" \
+  -DICON="$root/src/resources/icons/ptpdiag.ico" packaging/windows/ptpdiag.nsi
+ls -l "$dist/$name-win64.zip" "$dist/$name-setup.exe"
