@@ -37,6 +37,10 @@ expect 2 "cannot open the capture file" -- --headless --replay "$work/none.cap"
 expect 1 "cannot write" -- --headless --report "$work/no/such/dir/r.json"
 expect 0 "Norvalen's Support number is" -- --headless --command 3080
 expect 3 "does not exist" -- --headless --seconds 1 --serial Com7
+# A port above COM9 by its Windows name, with and without the prefix.
+expect 3 "COM12 does not exist" -- --headless --seconds 1 --serial COM12
+expect 3 "COM12 does not exist" -- --headless --seconds 1 --serial '\\.\COM12'
+expect 3 "Could not open comm port!" -- --headless --seconds 1 --port Com2=COM15 --serial Com2
 
 # The same capture gives the same report and SVG on both builds, on every
 # screen.
