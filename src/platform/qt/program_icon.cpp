@@ -70,6 +70,7 @@ QIcon ProgramIcon() {
 
 namespace {
 
+// `bytes` from 1 to 4.
 void PutLittleEndian(std::string& out, std::uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) {
     out += static_cast<char>((value >> (8 * i)) & 0xFF);
@@ -89,7 +90,7 @@ std::string IconDib(const QImage& image) {
   PutLittleEndian(dib, 32, 2);  // bits per pixel
   PutLittleEndian(dib, 0, 4);   // no compression
   PutLittleEndian(dib, static_cast<std::uint32_t>(size * size * 4 + size * maskRowBytes), 4);
-  PutLittleEndian(dib, 0, 16);  // resolution and palette: none
+  dib.append(16, '\0');  // resolution and palette: none
   for (int y = size - 1; y >= 0; --y) {
     for (int x = 0; x < size; ++x) {
       PutLittleEndian(dib, static_cast<std::uint32_t>(image.pixel(x, y)), 4);  // BGRA in memory
