@@ -122,16 +122,19 @@ int TakeOneByte(AppContext& app, std::string& received, RawDataRow& raw) {
   return received.empty() ? -1 : static_cast<std::uint8_t>(received[0]);
 }
 
-// Reads frames while more than eight bytes wait. Leaves at a byte that is
-// not a lead byte, at a frame that fails its check, or when the link
-// delivers nothing. Frames failing their check are shown on the raw row too.
+// Reads frames while more than eight bytes wait. A byte that is not a lead
+// byte is skipped and a frame that fails its check dropped, and the loop
+// goes on: one stray byte must not hold up what waits behind it for a
+// whole tick. Leaves when the link delivers nothing. Frames failing their
+// check are shown on the raw row too.
 void DrainFrames(AppContext& app) {
   RawDataRow raw;
   std::string received;
   while (app.Store.BytesAvailable > 8) {
     const int lead = TakeOneByte(app, received, raw);
     RefreshBytesAvailable(app);
-    if (lead != kFrameLead) break;
+    if (lead < 0) break;
+    if (lead != kFrameLead) continue;
     DiagFrame frame{};
     frame[0] = kFrameLead;
     bool complete = true;
@@ -145,8 +148,8 @@ void DrainFrames(AppContext& app) {
       raw.Take(i, byte);
     }
     RefreshBytesAvailable(app);
-    if (!complete || !CheckFrame(frame)) break;
-    ApplyFrame(app.Store, frame);
+    if (!complete) break;
+    if (CheckFrame(frame)) ApplyFrame(app.Store, frame);
   }
   raw.Draw(app);
 }

@@ -1,5 +1,6 @@
 #include "link/store_report.h"
 
+#include <charconv>
 #include <span>
 #include <string_view>
 
@@ -11,6 +12,14 @@ class JsonObject {
   void Number(std::string_view key, std::int64_t value) {
     Key(key);
     text_ += std::to_string(value);
+  }
+  // The shortest text that reads back as the same double (std::to_chars),
+  // so both builds write the same bytes.
+  void Real(std::string_view key, double value) {
+    Key(key);
+    char text[64];
+    const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+    text_.append(text, error == std::errc() ? end : text);
   }
   void Array(std::string_view key, std::span<const std::int32_t> values) {
     Key(key);
@@ -44,6 +53,7 @@ std::string StoreReportJson(const DiagnosticsStore& s, std::uint8_t screenNumber
   j.Number("ShownVswr", s.ShownVswr);
   j.Number("ShownCurrent", s.ShownCurrent);
   j.Number("ShownRcvdRate", s.ShownRcvdRate);
+  j.Real("RcvdRateSmooth", s.RcvdRateSmooth);
   j.Number("ShownMaxMissed", s.ShownMaxMissed);
   j.Number("PeriodFrames", s.PeriodFrames);
   j.Number("PeriodNoiseSum", s.PeriodNoiseSum);

@@ -68,11 +68,15 @@ SeriesStats PlotChannelSeries(WindowState& w, const Pen& pen, double divisor,
   dc.SelectPen(pen);
   dc.MoveToEx(144, Nearest(480.0 - values[0] / divisor));
   SeriesStats stats;
+  bool anyFilled = false;
   for (int i = 1; i < kShownChannels; ++i) {
     const std::int32_t v = values[static_cast<std::size_t>(i)];
     dc.LineTo(ChannelX(step, i), Nearest(480.0 - v / divisor));
     stats.Maximum = std::max(stats.Maximum, v);
-    if (v != 0) stats.Minimum = std::min(stats.Minimum, v);  // an idle channel is no minimum
+    if (v != 0) {  // an idle channel is no minimum
+      stats.Minimum = anyFilled ? std::min(stats.Minimum, v) : v;
+      anyFilled = true;
+    }
     stats.Sum += v;
   }
   stats.Average = Nearest(static_cast<double>(stats.Sum) / 111.0);

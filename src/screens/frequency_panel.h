@@ -21,7 +21,9 @@ inline constexpr float kGoodChannelStep = 4.604F;
 
 struct SeriesStats {
   std::int32_t Maximum = 0;   // from 0
-  std::int32_t Minimum = 99;  // from 99, lowered by nonzero values only
+  // The smallest nonzero value of channels 1..111 (0 is a channel no frame
+  // reached); 0 when every channel is 0.
+  std::int32_t Minimum = 0;
   std::int64_t Sum = 0;
   std::int32_t Average = 0;  // Sum / 111 to the nearest integer
   std::int32_t Last = 0;     // channel 111

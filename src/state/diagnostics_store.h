@@ -48,8 +48,12 @@ struct DiagnosticsStore {
   std::int32_t ShownNoise = 0;
   std::int32_t ShownVswr = 0;
   std::int32_t ShownCurrent = 0;
-  std::int32_t ShownRcvdRate = 0;
+  std::int32_t ShownRcvdRate = 0;  // Nearest(RcvdRateSmooth)
   std::int32_t ShownMaxMissed = 0;
+  // The receive-rate smoother's state, kept whole so the rate settles at
+  // 100 x good / frames instead of stopping where a whole-percent step
+  // rounds to nothing. Never reset, like ShownRcvdRate.
+  double RcvdRateSmooth = 0.0;
 
   // Per hop channel (channel byte - 76), smoothed; see the frame rules.
   ChannelTable FreqCurrent{};

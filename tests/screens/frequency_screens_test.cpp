@@ -19,12 +19,12 @@ std::vector<std::string> LegendRow(const RecordingCanvas& canvas, int row) {
 
 using Strings = std::vector<std::string>;
 
-TEST(TransmitterScreen, EmptyStoreShowsFlatCurvesAndTheStartingMinimum) {
+TEST(TransmitterScreen, EmptyStoreShowsFlatCurvesAndNoMinimum) {
   TestApp t(800, 560, 1);
   t.Repaint();
   EXPECT_EQ(t.canvas.TextAt(16, 230)->text, "Radio Transmitter vs Frequency");
   EXPECT_EQ(LegendRow(t.canvas, 12), (Strings{"  0", "  0", "  0"}));
-  EXPECT_EQ(LegendRow(t.canvas, 17), (Strings{"  0", "   0", " 12"}));
+  EXPECT_EQ(LegendRow(t.canvas, 17), (Strings{"  0", "   0", "  0"}));
   for (const Rgb colour : {kPenGreen.Colour, kPenRed.Colour}) {
     const auto lines = t.canvas.LinesIn(colour);
     ASSERT_EQ(lines.size(), 111U);
@@ -88,8 +88,8 @@ TEST(TransmitterScreen, StatisticsSkipChannelZeroButDivideBy111) {
   t.Repaint();
   // Max 320 / 16 = 20; average 17920 / 111 = 161.4 -> 161, / 16 -> 10; last 20.
   EXPECT_EQ(LegendRow(t.canvas, 12), (Strings{" 20", " 10", " 20"}));
-  // The minimum never rises above 99: 99 / 8 shows as 12.
-  EXPECT_EQ(LegendRow(t.canvas, 17), (Strings{" 50", "  50", " 12"}));
+  // Every channel at 400: 400 / 8 = 50 for all three.
+  EXPECT_EQ(LegendRow(t.canvas, 17), (Strings{" 50", "  50", " 50"}));
   const auto vswr = t.canvas.LinesIn(kPenGreen.Colour);
   EXPECT_EQ(vswr.front().from, (Point{144, -540}));  // drawn outside the window, unclipped
   EXPECT_EQ(vswr.front().to, (Point{149, 440}));
@@ -103,7 +103,7 @@ TEST(SignalFrequencyScreen, EmptyStoreLegend) {
   EXPECT_EQ(t.canvas.TextAt(16, 230)->text, "Signal Quality vs Frequency");
   EXPECT_EQ(LegendRow(t.canvas, 7), (Strings{"  0", "   0", "  0"}));
   EXPECT_EQ(LegendRow(t.canvas, 12), (Strings{"128", "128", "128"}));
-  EXPECT_EQ(LegendRow(t.canvas, 17), (Strings{"128", " 128", "122"}));
+  EXPECT_EQ(LegendRow(t.canvas, 17), (Strings{"128", " 128", "128"}));
   EXPECT_EQ(t.canvas.TextAt(80, 710)->text, " % Good ");
   EXPECT_EQ(t.canvas.TextAt(320, 710)->text, "PeakNoise");
   EXPECT_EQ(t.canvas.TextAt(320, 710)->colour, (Rgb{128, 128, 0}));
@@ -143,8 +143,8 @@ TEST(SignalFrequencyScreen, CurvesAndLegendFromTheTables) {
   t.Repaint();
   EXPECT_EQ(LegendRow(t.canvas, 7), (Strings{"100", "  95", "100"}));
   EXPECT_EQ(LegendRow(t.canvas, 12), (Strings{" 78", " 78", " 78"}));
-  // Noise maximum is the loudest channel; the minimum starts at 99.
-  EXPECT_EQ(LegendRow(t.canvas, 17), (Strings{" 98", " 108", "122"}));
+  // Noise maximum is the loudest channel, the minimum the quietest.
+  EXPECT_EQ(LegendRow(t.canvas, 17), (Strings{" 98", " 108", "108"}));
   const auto good = t.canvas.LinesIn(kPenBlue.Colour);
   EXPECT_EQ(good.back().to, (Point{655, 80}));  // 480 - 1000 / 2.5
   const auto peak = t.canvas.LinesIn(kPenOlive.Colour);
@@ -154,6 +154,49 @@ TEST(SignalFrequencyScreen, CurvesAndLegendFromTheTables) {
   const auto signal = t.canvas.LinesIn(kPenGreen.Colour);
   EXPECT_EQ(signal[13].to, (Point{209, 280}));  // and on the 4.608 grid
 }
+
+// The minimum of a series: the smallest value among channels 1 to 111
+// that are not 0 (a channel no frame reached), and 0 when all are.
+struct MinimumCase {
+  const char* Name;
+  std::vector<std::pair<int, std::int32_t>> Channels;  // channel, value; the rest 0
+  const char* Current;  // screen 1's "Mn": the value / 8
+  const char* Noise;    // screen 2's "Mn": 128 - the value / 16
+};
+
+class LegendMinimum : public testing::TestWithParam<MinimumCase> {};
+
+TEST_P(LegendMinimum, IsTheQuietestChannelThatHasData) {
+  for (const int screen : {1, 2}) {
+    TestApp t(800, 560, screen);
+    ChannelTable& table = screen == 1 ? t.app.Store.FreqCurrent : t.app.Store.FreqNoise;
+    for (const auto& [channel, value] : GetParam().Channels) {
+      table[static_cast<std::size_t>(channel)] = value;
+    }
+    t.Repaint();
+    const Strings row = LegendRow(t.canvas, 17);
+    ASSERT_EQ(row.size(), 3U);
+    EXPECT_EQ(row[2], screen == 1 ? GetParam().Current : GetParam().Noise)
+        << GetParam().Name << ", screen " << screen;
+  }
+}
+
+std::vector<std::pair<int, std::int32_t>> AllChannels(std::int32_t value) {
+  std::vector<std::pair<int, std::int32_t>> all;
+  for (int c = 1; c <= 111; ++c) all.emplace_back(c, value);
+  return all;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Stores, LegendMinimum,
+    testing::Values(MinimumCase{"empty", {}, "  0", "128"},
+                    MinimumCase{"one channel", {{40, 320}}, " 40", "108"},
+                    MinimumCase{"all channels", AllChannels(800), "100", " 78"},
+                    MinimumCase{"minimum on channel 111", {{1, 1600}, {60, 960}, {111, 160}},
+                                " 20", "118"},
+                    // Channel 0 and channels past 111 are not shown.
+                    MinimumCase{"outside the shown channels", {{0, 16}, {112, 16}, {5, 480}},
+                                " 60", " 98"}));
 
 }  // namespace
 }  // namespace ptpdiag

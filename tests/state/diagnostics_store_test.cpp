@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "state/nearest.h"
+
 namespace ptpdiag {
 namespace {
 
@@ -166,22 +168,52 @@ TEST(ShownValues, FollowThePeriodMeans) {
   EXPECT_EQ(s.ShownRcvdRate, 5);
 }
 
-TEST(ShownValues, ReceiveRateSmoothingStopsWithinFivePointsOfTheShare) {
-  // Each cycle rounds to a whole percent, so the step 0.1 x (share - rate)
-  // vanishes once it is below one half: rising, the rate stops 5 short.
+// The smoother keeps its state whole, so the shown rate settles at the
+// share of good frames: 100 on a perfect link, 50 on a half-good one.
+struct RateCase {
+  const char* Name;
+  int Good;   // of 4 frames per cycle
+  int Cycles;
+  std::int32_t Shown;
+};
+
+class ReceiveRate : public testing::TestWithParam<RateCase> {};
+
+TEST_P(ReceiveRate, SettlesAtTheShareOfGoodFrames) {
+  DiagnosticsStore s;
+  s.PeriodFrames = 4;
+  s.PeriodGoodCount = GetParam().Good;
+  for (int cycle = 0; cycle < GetParam().Cycles; ++cycle)
+    UpdateShownValues(s);
+  EXPECT_EQ(s.ShownRcvdRate, GetParam().Shown) << GetParam().Name;
+  EXPECT_EQ(s.ShownRcvdRate, Nearest(s.RcvdRateSmooth));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Links, ReceiveRate,
+    testing::Values(RateCase{"perfect, first cycle", 4, 1, 10},
+                    RateCase{"perfect, ten cycles", 4, 10, 65},  // 100 x (1 - 0.9^10) = 65.1
+                    RateCase{"perfect, settled", 4, 200, 100},
+                    RateCase{"half good, settled", 2, 200, 50},
+                    RateCase{"none good", 0, 200, 0}));
+
+TEST(ShownValues, ReceiveRateFollowsTheLinkBothWaysAndIsNeverReset) {
   DiagnosticsStore s;
   s.PeriodFrames = 4;
   s.PeriodGoodCount = 4;
-  for (int cycle = 0; cycle < 100; ++cycle)
+  for (int cycle = 0; cycle < 200; ++cycle)
     UpdateShownValues(s);
-  EXPECT_EQ(s.ShownRcvdRate, 95);  // 0.9 (single) x 95 + 10 = 95.49999...
+  EXPECT_EQ(s.ShownRcvdRate, 100);
   s.PeriodGoodCount = 0;
   UpdateShownValues(s);
-  EXPECT_EQ(s.ShownRcvdRate, 85);
-  s.ShownRcvdRate = 100;
-  s.PeriodGoodCount = 4;
-  UpdateShownValues(s);
-  EXPECT_EQ(s.ShownRcvdRate, 100);
+  // 0.9 in single precision is 0.89999998: the state dips just below 90.
+  EXPECT_EQ(s.ShownRcvdRate, 90);
+  EXPECT_LT(s.RcvdRateSmooth, 90.0);
+  ResetPeriod(s);
+  UpdateShownValues(s);  // no frames: nothing moves
+  EXPECT_EQ(s.ShownRcvdRate, 90);
+  ResetHistoryAndTables(s);
+  EXPECT_EQ(s.ShownRcvdRate, 90);
 }
 
 TEST(ShownValues, UnchangedWithoutFramesOrGoodFrames) {
