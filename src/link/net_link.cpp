@@ -145,8 +145,13 @@ LRESULT OnDatagramArrived(AppContext& app) {
     return 0;
   }
   if (!datagram.Received) return 0;
-  const int dropped = AppendToRing(app.Store, datagram.Bytes);
-  if (dropped > 0) LinkEventLine(app, kErrRingOverflow, dropped);
+  // A datagram that does not fit is dropped whole: cut, it would put the
+  // frames behind it out of step.
+  if (datagram.Bytes.size() > static_cast<std::size_t>(RingRoom(app.Store))) {
+    LinkEventLine(app, kErrRingOverflow, static_cast<std::int32_t>(datagram.Bytes.size()));
+    return 0;
+  }
+  AppendToRing(app.Store, datagram.Bytes);
   return 0;
 }
 

@@ -138,9 +138,13 @@ void UpdateShownValues(DiagnosticsStore& s) {
   s.ShownRcvdRate = Nearest(s.RcvdRateSmooth);
 }
 
-int AppendToRing(DiagnosticsStore& s, std::span<const std::uint8_t> bytes) {
+std::int32_t RingRoom(const DiagnosticsStore& s) {
   const std::int32_t held = s.LinkRingCount.load();
-  const std::int32_t room = held < 0 ? 0 : kRingSize - held;
+  return held < 0 ? 0 : kRingSize - held;
+}
+
+int AppendToRing(DiagnosticsStore& s, std::span<const std::uint8_t> bytes) {
+  const std::int32_t room = RingRoom(s);
   const std::size_t fits = std::min<std::size_t>(bytes.size(), static_cast<std::size_t>(room));
   for (std::size_t n = 0; n < fits; ++n) {
     s.LinkRing[static_cast<std::size_t>(s.LinkRingLinkPos)] = bytes[n];

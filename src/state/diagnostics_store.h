@@ -110,6 +110,8 @@ void UpdateShownValues(DiagnosticsStore& store);
 // Queue operations. Append keeps what fits in the free space and returns the
 // number of bytes that did not fit; Take returns -1 when the queue is empty.
 int AppendToRing(DiagnosticsStore& store, std::span<const std::uint8_t> bytes);
+// Free room in the queue, in bytes.
+std::int32_t RingRoom(const DiagnosticsStore& store);
 int TakeFromRing(DiagnosticsStore& store);
 // Empties the queue (count and both positions).
 void EmptyRing(DiagnosticsStore& store);

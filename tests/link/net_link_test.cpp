@@ -184,17 +184,41 @@ TEST_F(UdpLink, FrameSplitAcrossDatagramsIsReadWhole) {
   EXPECT_EQ(t.app.Store.LinkEventCount, 0);
 }
 
-TEST_F(UdpLink, DatagramBiggerThanTheFreeSpaceKeepsWhatFits) {
+TEST_F(UdpLink, DatagramBiggerThanTheFreeSpaceIsDroppedWhole) {
   Open();
   Arrive(std::vector<std::uint8_t>(1000, 0xF0));
   Arrive(std::vector<std::uint8_t>(100, 0x11));
-  EXPECT_EQ(t.app.Store.LinkRingCount.load(), kRingSize);
+  EXPECT_EQ(t.app.Store.LinkRingCount.load(), 1000);
   EXPECT_EQ(t.app.Store.LinkEventType, kErrRingOverflow);
-  EXPECT_EQ(t.app.Store.LinkEventValue, 76);
-  // The 24 bytes that fitted are the datagram's first ones.
+  EXPECT_EQ(t.app.Store.LinkEventValue, 100);
+  Arrive(std::vector<std::uint8_t>(24, 0x22));  // exactly the room left
+  EXPECT_EQ(t.app.Store.LinkRingCount.load(), kRingSize);
+  EXPECT_EQ(t.app.Store.LinkEventCount, 1);
   for (int i = 0; i < 1000; ++i)
     TakeFromRing(t.app.Store);
-  EXPECT_EQ(TakeFromRing(t.app.Store), 0x11);
+  EXPECT_EQ(TakeFromRing(t.app.Store), 0x22);
+}
+
+// A flood fills the queue between ticks; whole datagrams only get in, so
+// every frame that gets in decodes, and decoding goes on at the queue's pace.
+TEST_F(UdpLink, AFloodOfOneFrameDatagramsKeepsTheFramesInStep) {
+  Open();
+  int sent = 0;
+  for (int tick = 0; tick < 8; ++tick) {
+    for (int i = 0; i < 500; ++i, ++sent)
+      Arrive(Bytes(MakeFrame(76 + sent % 112, 105, 70, 1, 2, 3, 4)));
+    t.Tick();
+  }
+  // 113 nine-byte frames fit in the 1024 bytes; all of them decode.
+  EXPECT_EQ(t.app.Store.PeriodFrames + 0, 8 * 113);
+  EXPECT_EQ(t.app.Store.LinkEventType, kErrRingOverflow);
+  EXPECT_EQ(t.app.Store.LinkEventValue, 9);
+  // The flood ends: the next datagrams all decode.
+  const std::int16_t before = t.app.Store.PeriodFrames;
+  for (int i = 0; i < 12; ++i)
+    Arrive(Bytes(MakeFrame(80, 105, 70, 1, 2, 3, 4)));
+  t.Tick();
+  EXPECT_EQ(t.app.Store.PeriodFrames - before, 12);
 }
 
 TEST_F(UdpLink, NotificationWithNothingWaitingChangesNothing) {
