@@ -59,6 +59,7 @@ bool LiveSession::Prepare(AppContext& app, const Options& options, AppBackend& b
   network_ = backend.MakeNetwork();
   app.Link.Serial = serial_.get();
   app.Link.Net = network_.get();
+  app.Link.Reconnect = !options.NoReconnect;
   if (options.UdpPort) app.Link.UdpListenPort = *options.UdpPort;
   if (options.RecordFile) {
     auto recorder = CaptureRecorder::Create(*options.RecordFile, app.SystemClock, error);

@@ -190,6 +190,8 @@ OptionsResult ParseOptions(std::span<const std::string_view> args) {
                       o.Demo = true;
                     } else if (name == "--tick-stats") {
                       o.TickStats = true;
+                    } else if (name == "--no-reconnect") {
+                      o.NoReconnect = true;
                     } else {
                       return UnknownOption(name);
                     }
@@ -232,6 +234,10 @@ std::string UsageText() {
          "  --record FILE       write every byte received, with its arrival time, to\n"
          "                      a new capture file that --replay can play\n"
          "  --tick-stats        at exit, print how late the 250 ms timer ran\n"
+         "  --no-reconnect      a TCP link that drops and a serial port whose device\n"
+         "                      goes away stay down until opened again (by default\n"
+         "                      they are tried again after 1, 2, 4, 8, 16, then\n"
+         "                      every 30 s)\n"
          "\n"
          "Commands (run after start-up, after any link option):\n"
          "  --open FILE.RAD     load a radio file (the Open command without its prompt)\n"

@@ -36,6 +36,9 @@ struct Options {
   std::optional<std::int64_t> RunMs;     // --seconds
   std::optional<std::string> RecordFile;
   bool TickStats = false;
+  // A dropped TCP link or a serial port whose device went away stays down
+  // until opened again, as the program always did.
+  bool NoReconnect = false;
 
   // Run after start-up, in order: loading a radio file, then commands.
   std::optional<std::string> OpenFile;  // --open FILE.RAD

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <span>
 
+#include "link/link_words.h"
 #include "link/poll_cycle.h"
 #include "state/app_context.h"
 
@@ -19,15 +20,15 @@ constexpr std::chrono::milliseconds kFullRingWait{2};
 constexpr std::chrono::milliseconds kEndedWait{250};
 
 // Appends the connection's bytes to the ring, one at a time, until the
-// count is negative.
-void ReceiveLoop(DiagnosticsStore& s, TcpConnection& connection, LinkThreadSignal& wake,
-                 LinkThreadEvents& events) {
-  bool ended = false;
+// peer closes, the socket fails (that failure is returned) or the count is
+// negative (nothing is returned).
+std::optional<LinkError> ReceiveUntilEnd(DiagnosticsStore& s, TcpConnection& connection,
+                                         LinkThreadSignal& wake) {
   for (;;) {
     const std::int32_t held = s.LinkRingCount.load();
-    if (held < 0) return;
-    if (ended || held >= kTcpRingHighWater) {
-      wake.Wait(ended ? kEndedWait : kFullRingWait);
+    if (held < 0) return std::nullopt;
+    if (held >= kTcpRingHighWater) {
+      wake.Wait(kFullRingWait);
       continue;
     }
     const TcpReceive got = connection.ReceiveByte(kTcpReceiveWaitMs);
@@ -39,14 +40,77 @@ void ReceiveLoop(DiagnosticsStore& s, TcpConnection& connection, LinkThreadSigna
         wake.Wait(kEmptyWait);
         break;
       case TcpReceive::Status::Closed:
-        events.Post({kErrTcpPeerClosed, 0});
-        ended = true;
-        break;
+        return LinkError{kErrTcpPeerClosed, 0};
       case TcpReceive::Status::Failed:
-        events.Post(got.Error);
-        ended = true;
-        break;
+        return got.Error;
     }
+  }
+}
+
+// The link as it has always been: one connection; when it ends, one event
+// and nothing more until the link is closed.
+void ReceiveLoop(DiagnosticsStore& s, TcpConnection& connection, LinkThreadSignal& wake,
+                 LinkThreadEvents& events) {
+  if (const auto ended = ReceiveUntilEnd(s, connection, wake)) events.Post(*ended);
+  while (s.LinkRingCount.load() >= 0)
+    wake.Wait(kEndedWait);
+}
+
+bool Stopping(const DiagnosticsStore& s) {
+  return s.LinkRingCount.load() < 0;
+}
+
+// Waits `ms`, ending early only for the stop request.
+void Pause(const DiagnosticsStore& s, LinkThreadSignal& wake, std::int64_t ms) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (!Stopping(s)) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        until - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return;
+    wake.Wait(left);
+  }
+}
+
+struct TcpTargetAddress {
+  std::string Host;
+  std::uint16_t Port = 0;
+};
+
+// The link that comes back: connects in the background (the window never
+// waits for a connect), receives until the connection ends, and tries
+// again after 1, 2, 4, 8, 16, then every 30 s, until the stop request.
+// Each failed try and each end is one piece of news; so is each
+// connection, with how long the link was down.
+void ReconnectingLoop(DiagnosticsStore& s, Network& net, TcpTargetAddress target,
+                      LinkThreadSignal& wake, LinkThreadEvents& events) {
+  using Clock = std::chrono::steady_clock;
+  const auto stopping = [&s] { return Stopping(s); };
+  int tries = 0;
+  std::optional<Clock::time_point> downSince;
+  while (!stopping()) {
+    TcpConnectResult connected =
+        net.ConnectTcp(target.Host, target.Port, kTcpConnectTimeoutMs, stopping);
+    if (stopping()) return;
+    if (!connected.Connection) {
+      events.Post(connected.Error.value_or(LinkError{kErrTcpConnect, 0}));
+      Pause(s, wake, RetryDelayMs(tries++));
+      continue;
+    }
+    const std::int64_t downMs =
+        downSince ? std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - *downSince)
+                        .count()
+                  : 0;
+    events.Post(LinkNews{LinkNews::Kind::Connected, {}, downMs});
+    tries = 0;
+    TcpConnection& connection = *connected.Connection;
+    wake.SetWakeHook([&connection] { connection.Wake(); });
+    const std::optional<LinkError> ended = ReceiveUntilEnd(s, connection, wake);
+    wake.SetWakeHook(nullptr);
+    connection.Close();
+    if (!ended) return;
+    events.Post(*ended);
+    downSince = Clock::now();
+    Pause(s, wake, RetryDelayMs(tries++));
   }
 }
 
@@ -57,12 +121,10 @@ void StopTcpLink(AppContext& app) {
   if (link.TcpSocket) link.TcpSocket->Wake();
   if (link.LinkThreadHandle.joinable()) link.LinkThreadHandle.join();
   if (link.TcpSocket) {
-    if (const auto error = link.TcpSocket->Close()) {
-      LinkEventLine(app, error->Code, error->Extended);
-    }
+    if (const auto error = link.TcpSocket->Close()) ReportLinkError(app, *error);
     link.TcpSocket.reset();
   }
-  link.ThreadEvents.Take();  // a failure of the ended link no longer matters
+  link.ThreadEvents.Clear();  // what the ended link saw no longer matters
 }
 
 void CloseUdpLink(AppContext& app) {
@@ -95,44 +157,54 @@ void ConnectTcp(AppContext& app) {
   LinkState& link = app.Link;
   const std::optional<std::uint16_t> port = TcpPortNumber(link.UdpPort);
   if (link.UdpAddress.empty() || !port || link.Net == nullptr) {
-    LinkEventLine(app, kErrTcpNoAddress, 0);
+    ReportLinkError(app, LinkError{kErrTcpNoAddress, 0});
+    return;
+  }
+  link.ThreadEvents.Clear();
+  if (link.Reconnect) {
+    EmptyRing(app.Store);
+    link.LinkThreadHandle = std::thread(ReconnectingLoop, std::ref(app.Store), std::ref(*link.Net),
+                                        TcpTargetAddress{link.UdpAddress, *port},
+                                        std::ref(link.LinkThreadWake), std::ref(link.ThreadEvents));
+    link.NetLinkMode = kNetLinkTcp;
+    link.LastFrameMs = app.SystemClock.MonotonicMs();
     return;
   }
   TcpConnectResult connected = link.Net->ConnectTcp(link.UdpAddress, *port, kTcpConnectTimeoutMs);
   if (!connected.Connection) {
-    const LinkError error = connected.Error.value_or(LinkError{kErrTcpConnect, 0});
-    LinkEventLine(app, error.Code, error.Extended);
+    ReportLinkError(app, connected.Error.value_or(LinkError{kErrTcpConnect, 0}));
     return;
   }
   link.TcpSocket = std::move(connected.Connection);
   EmptyRing(app.Store);
-  link.ThreadEvents.Take();
   link.LinkThreadHandle = std::thread(ReceiveLoop, std::ref(app.Store), std::ref(*link.TcpSocket),
                                       std::ref(link.LinkThreadWake), std::ref(link.ThreadEvents));
   link.NetLinkMode = kNetLinkTcp;
+  link.LastFrameMs = app.SystemClock.MonotonicMs();
 }
 
 void OpenUdp(AppContext& app) {
   LinkState& link = app.Link;
   if (link.Net == nullptr) {
-    LinkEventLine(app, kErrUdpBind, 0);
+    ReportLinkError(app, LinkError{kErrUdpBind, 0});
     return;
   }
   UdpBindResult bound = link.Net->BindUdp(link.UdpListenPort);
   if (!bound.Socket) {
-    const LinkError error = bound.Error.value_or(LinkError{kErrUdpBind, 0});
-    LinkEventLine(app, error.Code, error.Extended);
+    ReportLinkError(app, bound.Error.value_or(LinkError{kErrUdpBind, 0}));
     return;
   }
   link.UdpChannel = std::move(bound.Socket);
   app.Window.CurrentWindow->WatchSocket(link.UdpChannel->Handle(), WM_NETWORK_NOTIFY);
   link.NetLinkMode = kNetLinkUdp;
   EmptyRing(app.Store);
+  link.LastFrameMs = app.SystemClock.MonotonicMs();
 }
 
 void CloseNetLink(AppContext& app) {
   if (app.Link.NetLinkMode == kNetLinkTcp) StopTcpLink(app);
   if (app.Link.NetLinkMode == kNetLinkUdp) CloseUdpLink(app);
+  if (app.Link.NetLinkMode != kNetLinkNone) app.Link.LastFrameMs.reset();
   app.Link.NetLinkMode = kNetLinkNone;
 }
 
@@ -141,14 +213,15 @@ LRESULT OnDatagramArrived(AppContext& app) {
   if (link.NetLinkMode != kNetLinkUdp || !link.UdpChannel) return 0;
   const Datagram datagram = link.UdpChannel->Receive();
   if (datagram.Error) {
-    LinkEventLine(app, datagram.Error->Code, datagram.Error->Extended);
+    ReportLinkError(app, *datagram.Error);
     return 0;
   }
   if (!datagram.Received) return 0;
   // A datagram that does not fit is dropped whole: cut, it would put the
   // frames behind it out of step.
   if (datagram.Bytes.size() > static_cast<std::size_t>(RingRoom(app.Store))) {
-    LinkEventLine(app, kErrRingOverflow, static_cast<std::int32_t>(datagram.Bytes.size()));
+    ReportLinkError(app,
+                    LinkError{kErrRingOverflow, static_cast<std::int32_t>(datagram.Bytes.size())});
     return 0;
   }
   AppendToRing(app.Store, datagram.Bytes);
@@ -157,8 +230,12 @@ LRESULT OnDatagramArrived(AppContext& app) {
 
 void ReportLinkThreadEvents(AppContext& app) {
   if (app.Link.NetLinkMode != kNetLinkTcp) return;
-  if (const auto error = app.Link.ThreadEvents.Take()) {
-    LinkEventLine(app, error->Code, error->Extended);
+  while (const std::optional<LinkNews> news = app.Link.ThreadEvents.Take()) {
+    if (news->What == LinkNews::Kind::Failure) {
+      ReportLinkError(app, news->Error);
+    } else {
+      SayOnStatusBar(app, TcpConnectedWords(app, news->DownMs));
+    }
   }
 }
 

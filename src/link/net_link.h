@@ -24,9 +24,13 @@ inline constexpr std::int32_t kTcpRingHighWater = 1000;
 // not a port (1 to 65535).
 std::optional<std::uint16_t> TcpPortNumber(std::string_view text);
 
-// Connects to UdpAddress:UdpPort (call only while NetLinkMode is 0). A
-// failure goes on the link event line and NetLinkMode stays 0; otherwise
-// the ring is emptied, the receive thread runs and NetLinkMode is 1.
+// Opens the TCP link to UdpAddress:UdpPort (call only while NetLinkMode is
+// 0). Without Reconnect: connects now; a failure goes on the link event
+// line and NetLinkMode stays 0; otherwise the ring is emptied, the receive
+// thread runs and NetLinkMode is 1. With Reconnect: NetLinkMode is 1 at
+// once and the thread connects, and connects again whenever the connection
+// fails or ends, until the link is closed. An empty address or port is a
+// link event and opens nothing either way.
 void ConnectTcp(AppContext& app);
 
 // Listens on UdpListenPort (call only while NetLinkMode is 0) and asks the
@@ -42,7 +46,8 @@ void CloseNetLink(AppContext& app);
 // is dropped and recorded on the link event line. Returns 0.
 LRESULT OnDatagramArrived(AppContext& app);
 
-// A failure the TCP thread saw, put on the link event line once.
+// What the TCP thread saw: each failure on the link event line and in
+// words on the status bar, each connection in words.
 void ReportLinkThreadEvents(AppContext& app);
 
 }  // namespace ptpdiag

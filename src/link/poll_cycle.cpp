@@ -7,7 +7,10 @@
 
 #include "link/capture_recorder.h"
 #include "link/diag_frame.h"
+#include "link/link_words.h"
 #include "link/net_link.h"
+#include "link/serial_link.h"
+#include "screens/connection_line.h"
 #include "screens/format_masked.h"
 #include "screens/text_grid.h"
 #include "state/app_context.h"
@@ -75,7 +78,7 @@ void TakeBytes(AppContext& app, std::string& received) {
   ReadResult result = ReadSerialOrReplay(app);
   received = std::move(result.Bytes);
   Record(app, received);
-  if (result.Error) LinkEventLine(app, result.Error->Code, result.Error->Extended);
+  if (result.Error) ReportLinkError(app, *result.Error);
 }
 
 // Failures found outside the frame loop: the TCP thread's, and the
@@ -84,9 +87,7 @@ void ReportBackgroundFailures(AppContext& app) {
   ReportLinkThreadEvents(app);
   if (app.Link.Recorder == nullptr) return;
   app.Link.Recorder->FlushIfDue();
-  if (const auto failure = app.Link.Recorder->TakeFailure()) {
-    LinkEventLine(app, failure->Code, failure->Extended);
-  }
+  if (const auto failure = app.Link.Recorder->TakeFailure()) ReportLinkError(app, *failure);
 }
 
 // The raw-data row: each of its eight cells shows the last byte taken for
@@ -149,7 +150,10 @@ void DrainFrames(AppContext& app) {
     }
     RefreshBytesAvailable(app);
     if (!complete) break;
-    if (CheckFrame(frame)) ApplyFrame(app.Store, frame);
+    if (CheckFrame(frame)) {
+      ApplyFrame(app.Store, frame);
+      app.Link.LastFrameMs = app.SystemClock.MonotonicMs();
+    }
   }
   raw.Draw(app);
 }
@@ -190,12 +194,24 @@ std::int32_t LinkBytesAvailable(AppContext& app) {
     return app.Store.LinkRingCount.load();
   }
   if (app.Link.CommOpen == 1) {
-    if (app.Link.CommHandle == nullptr) return 0;
+    if (app.Link.CommHandle == nullptr) {
+      RetrySerialOpen(app);  // the device went away: tried again when due
+      return 0;
+    }
     const QueueStatus queue = app.Link.CommHandle->Queued();
-    if (queue.Error) LinkEventLine(app, queue.Error->Code, queue.Error->Extended);
+    if (queue.Error && queue.Error->Code == kErrSerialGone && app.Link.Reconnect) {
+      OnSerialDeviceGone(app, *queue.Error);
+      return 0;
+    }
+    if (queue.Error) ReportLinkError(app, *queue.Error);
     return queue.Count;
   }
   return app.Link.ReplayFeed != nullptr ? app.Link.ReplayFeed->BytesAvailable() : 0;
+}
+
+void ReportLinkError(AppContext& app, const LinkError& error) {
+  LinkEventLine(app, error.Code, error.Extended);
+  SayOnStatusBar(app, LinkEventWords(app, error));
 }
 
 void LinkEventLine(AppContext& app, std::int32_t type, std::int32_t value) {
@@ -229,6 +245,7 @@ LRESULT RunPollCycle(AppContext& app) {
   w.ScreenDC.SetTextColor(kPollValueGreen);
   RefreshBytesAvailable(app);
   DrainFrames(app);
+  if (LinkIsOpen(app.Link)) DrawConnectionLine(app);  // the no-data time moves on
   UpdateShownSignal(app.Store);
   const bool repaint = app.Store.PeriodFrames > 0 && CloseUpPeriod(app);
   if (window != nullptr) window->ReleaseDC(w.ScreenDC.GetCanvas());

@@ -23,6 +23,10 @@ LRESULT RunPollCycle(AppContext& app);
 // ScreenDC when one is valid; type -1 only redraws.
 void LinkEventLine(AppContext& app, std::int32_t type, std::int32_t value);
 
+// A link event with its words on the status bar (unless a menu item's
+// help is showing there): LinkEventLine(error.Code, error.Extended).
+void ReportLinkError(AppContext& app, const LinkError& error);
+
 // Bytes the active link has ready: the ring count for a network link, the
 // serial driver's queue, a replayed capture, or 0.
 std::int32_t LinkBytesAvailable(AppContext& app);

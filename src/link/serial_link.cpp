@@ -4,6 +4,8 @@
 #include <chrono>
 #include <span>
 
+#include "link/link_words.h"
+#include "link/poll_cycle.h"
 #include "state/app_context.h"
 
 namespace ptpdiag {
@@ -42,6 +44,28 @@ void ShowOpenFailure(AppContext& app, const SerialOpenError& error) {
                                        SerialOpenAdvice(app.Link.CommPortName, error));
 }
 
+// The port becomes the link's: the ring is emptied and the transmit
+// thread starts on it.
+void TakePort(AppContext& app, std::unique_ptr<SerialPort> port) {
+  LinkState& link = app.Link;
+  link.CommHandle = std::move(port);
+  EmptyRing(app.Store);
+  link.LinkThreadHandle = std::thread(TransmitLoop, std::ref(app.Store), std::ref(*link.CommHandle),
+                                      std::ref(link.LinkThreadWake));
+}
+
+// Stops and joins the transmit thread, then closes the port; false when
+// the close failed.
+bool ReleasePort(AppContext& app) {
+  LinkState& link = app.Link;
+  app.Store.LinkRingCount.store(kStopSerialThread);
+  link.LinkThreadWake.Wake();
+  if (link.LinkThreadHandle.joinable()) link.LinkThreadHandle.join();
+  const bool closed = link.CommHandle == nullptr || link.CommHandle->Close();
+  link.CommHandle.reset();
+  return closed;
+}
+
 }  // namespace
 
 std::string SerialOpenAdvice(const std::string& portName, const SerialOpenError& error) {
@@ -75,22 +99,46 @@ void OpenSerialLink(AppContext& app) {
     ShowOpenFailure(app, opened.Error.value_or(SerialOpenError{}));
     return;
   }
-  link.CommHandle = std::move(opened.Port);
-  EmptyRing(app.Store);
-  link.LinkThreadHandle = std::thread(TransmitLoop, std::ref(app.Store), std::ref(*link.CommHandle),
-                                      std::ref(link.LinkThreadWake));
+  link.CommIdentity = opened.Port->Identity();
+  link.CommReopen = SerialReopening{};
+  TakePort(app, std::move(opened.Port));
   link.CommOpen = 1;
+  link.LastFrameMs = app.SystemClock.MonotonicMs();
 }
 
 void CloseSerialLink(AppContext& app) {
   LinkState& link = app.Link;
-  app.Store.LinkRingCount.store(kStopSerialThread);
-  link.LinkThreadWake.Wake();
-  if (link.LinkThreadHandle.joinable()) link.LinkThreadHandle.join();
-  const bool closed = link.CommHandle == nullptr || link.CommHandle->Close();
-  link.CommHandle.reset();
+  const bool closed = ReleasePort(app);
   link.CommOpen = 0;
+  link.CommReopen = SerialReopening{};
+  link.LastFrameMs.reset();
   if (!closed) app.Window.CurrentWindow->MessageBox(kCloseCommError, kErrorCaption, "");
+}
+
+void OnSerialDeviceGone(AppContext& app, const LinkError& error) {
+  LinkState& link = app.Link;
+  ReportLinkError(app, error);
+  ReleasePort(app);  // a port whose device went away has nothing to close
+  const std::int64_t now = app.SystemClock.MonotonicMs();
+  link.CommReopen = SerialReopening{true, now, now + RetryDelayMs(0), 0};
+}
+
+void RetrySerialOpen(AppContext& app) {
+  LinkState& link = app.Link;
+  SerialReopening& reopen = link.CommReopen;
+  const std::int64_t now = app.SystemClock.MonotonicMs();
+  if (!reopen.Active || link.Serial == nullptr || now < reopen.NextTryMs) return;
+  SerialOpenResult opened = link.CommIdentity.empty() ? link.Serial->Open(link.CommPortName)
+                                                      : link.Serial->Reopen(link.CommIdentity);
+  if (!opened.Port) {
+    ++reopen.Tries;
+    reopen.NextTryMs = now + RetryDelayMs(reopen.Tries);
+    ReportLinkError(app, LinkError{kErrSerialGone, 0});
+    return;
+  }
+  TakePort(app, std::move(opened.Port));
+  SayOnStatusBar(app, SerialReopenedWords(app, now - reopen.GoneAtMs));
+  reopen = SerialReopening{};
 }
 
 }  // namespace ptpdiag

@@ -26,6 +26,17 @@ void OpenSerialLink(AppContext& app);
 // failed; that failure is shown in a message box.
 void CloseSerialLink(AppContext& app);
 
+// The device of the open port went away (Reconnect on): the event goes on
+// the footer and in words on the status bar, the transmit thread stops and
+// the port is released; CommOpen stays 1 while RetrySerialOpen tries it
+// again.
+void OnSerialDeviceGone(AppContext& app, const LinkError& error);
+
+// Tries the port again when the next try is due (after 1, 2, 4, 8, 16,
+// then every 30 s), by the identity it was opened with; each failed try is
+// one link event. Once it opens, the link goes on as before.
+void RetrySerialOpen(AppContext& app);
+
 // Plain words on why an open failed, for beneath the error message.
 std::string SerialOpenAdvice(const std::string& portName, const SerialOpenError& error);
 

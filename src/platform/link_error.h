@@ -7,9 +7,14 @@
 
 namespace ptpdiag {
 
+// What the system's number means, where that differs between systems:
+// the backends say it, so the messages in words need no system's numbers.
+enum class LinkReason { Other, InUse, Refused };
+
 struct LinkError {
   std::int32_t Code = 0;
   std::int32_t Extended = 0;
+  LinkReason Reason = LinkReason::Other;
 };
 
 // The numbers recorded as link event types. The poll cycle's UDP shortfall

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -107,11 +108,12 @@ struct TcpListenResult {
 class Network {
  public:
   virtual ~Network() = default;
-  // Resolves `host` and connects, giving up after `timeoutMs`.
-  virtual TcpConnectResult ConnectTcp(const std::string& host, std::uint16_t port,
-                                      int timeoutMs) = 0;
+  // Resolves `host` and connects, giving up after `timeoutMs`, or soon
+  // after `cancelled` (when given) turns true. A refusal's Reason is Refused.
+  virtual TcpConnectResult ConnectTcp(const std::string& host, std::uint16_t port, int timeoutMs,
+                                      const std::function<bool()>& cancelled = {}) = 0;
   // Binds `port` on every local address, with a receive buffer large enough
-  // for a second's stall of the window.
+  // for a second's stall of the window. A port in use has Reason InUse.
   virtual UdpBindResult BindUdp(std::uint16_t port) = 0;
 
   // The system's words for an error number in a LinkError of this network.

@@ -34,6 +34,9 @@ class SerialPort {
   virtual std::int32_t Write(std::span<const std::uint8_t> bytes) = 0;
   // Releases the port; false when the system reported an error.
   virtual bool Close() = 0;
+  // How the driver finds this port again after its device went away and
+  // came back (a re-plugged adapter); empty: by its port name.
+  virtual std::string Identity() const { return {}; }
 };
 
 enum class SerialOpenFailure { NoSuchDevice, InUse, PermissionDenied, Other };
@@ -55,6 +58,8 @@ class SerialDriver {
   // Opens the port exclusively with the fixed settings: 115200 baud, 8 data
   // bits, no parity, 1 stop bit, no CTS/DSR flow control, DTR on.
   virtual SerialOpenResult Open(const std::string& portName) = 0;
+  // Opens the port with the identity an open port gave.
+  virtual SerialOpenResult Reopen(const std::string& identity) { return Open(identity); }
 };
 
 }  // namespace ptpdiag

@@ -1,6 +1,7 @@
 #include "screens/screen_frame.h"
 
 #include "link/poll_cycle.h"
+#include "screens/connection_line.h"
 #include "screens/format_masked.h"
 #include "screens/signal_frequency_screen.h"
 #include "screens/signal_time_screen.h"
@@ -49,14 +50,14 @@ void DrawFooter(AppContext& app) {
   WindowState& w = app.Window;
   w.ScreenDC.SetTextColor(kBlack);
   PrintAt(w, 32.5F, 37, "Raw Data Stream:");
+  if (LinkIsOpen(app.Link)) {
+    DrawConnectionLine(app);
+    return;
+  }
   w.TextRect = w.ClientRect;
   w.TextRect.bottom -= 24;
   w.ScreenDC.SetTextColor(kConnectionBlue);
-  if (app.Link.CommOpen == 1) {
-    PrintAtCursor(w, app.Link.CommPortName + "  Opened");
-  } else {
-    PrintAtCursor(w, "No Connection");
-  }
+  PrintAtCursor(w, "No Connection");
 }
 
 }  // namespace

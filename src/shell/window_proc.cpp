@@ -15,14 +15,6 @@
 namespace ptpdiag {
 namespace {
 
-constexpr std::size_t kStatusTextLimit = 255;
-
-void ShowStatusText(AppContext& app, std::string text) {
-  if (text.size() > kStatusTextLimit) text.resize(kStatusTextLimit);
-  app.Window.StatusText = std::move(text);
-  app.Window.CurrentWindow->SetStatusText(app.Window.StatusText);
-}
-
 LRESULT OnCreate(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
   WindowState& w = app.Window;
   app.Link.CommOpen = 0;
@@ -39,13 +31,17 @@ LRESULT OnCreate(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM l
 }
 
 LRESULT OnMenuSelect(AppContext& app, WPARAM wParam) {
-  ShowStatusText(app, std::string(LoadMenuHelp(LowWord(wParam))));
+  const std::string_view help = LoadMenuHelp(LowWord(wParam));
+  app.Window.MenuHelpShown = !help.empty();
+  ShowStatusText(app.Window, std::string(help));
   return 0;
 }
 
 LRESULT OnMouseMove(AppContext& app, LPARAM lParam) {
   const auto bits = static_cast<std::uintptr_t>(lParam);
-  ShowStatusText(app, " " + std::to_string(LowWord(bits)) + ", " + std::to_string(HighWord(bits)));
+  app.Window.MenuHelpShown = false;
+  ShowStatusText(app.Window,
+                 " " + std::to_string(LowWord(bits)) + ", " + std::to_string(HighWord(bits)));
   return 0;
 }
 

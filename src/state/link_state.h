@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -23,6 +24,14 @@ inline constexpr int kNetLinkUdp = 2;
 // The radio's datagrams arrive on this local port.
 inline constexpr std::uint16_t kUdpLinkPort = 4131;
 
+// A serial port whose device went away, while it is tried again.
+struct SerialReopening {
+  bool Active = false;
+  std::int64_t GoneAtMs = 0;  // monotonic
+  std::int64_t NextTryMs = 0;
+  int Tries = 0;
+};
+
 struct LinkState {
   std::int32_t CommOpen = 0;
   std::string CommPortName;
@@ -32,6 +41,10 @@ struct LinkState {
   std::string UdpAddress;
   std::string UdpPort;
   std::uint16_t UdpListenPort = kUdpLinkPort;
+  // A TCP link that drops or fails to connect, and a serial port whose
+  // device went away, are tried again in the background; off, they stay
+  // down until the user opens them again.
+  bool Reconnect = false;
 
   // What opens ports and sockets (not owned; null where there is none).
   SerialDriver* Serial = nullptr;
@@ -45,6 +58,13 @@ struct LinkState {
   std::thread LinkThreadHandle;
   LinkThreadSignal LinkThreadWake;
   LinkThreadEvents ThreadEvents;
+  // How the serial port is found again after its device went away, and
+  // the tries so far.
+  std::string CommIdentity;
+  SerialReopening CommReopen;
+  // Monotonic ms when a frame last passed its check, or when the link
+  // opened; nothing while no link is open.
+  std::optional<std::int64_t> LastFrameMs;
 
   // A replayed capture; read while no link is open (not owned).
   ByteSource* ReplayFeed = nullptr;

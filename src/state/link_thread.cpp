@@ -2,6 +2,13 @@
 
 namespace ptpdiag {
 
+std::int64_t RetryDelayMs(int tries) {
+  constexpr std::int64_t kLongestMs = 30'000;
+  if (tries < 0) tries = 0;
+  if (tries >= 5) return kLongestMs;
+  return 1000LL << tries;
+}
+
 void LinkThreadSignal::Wait(std::chrono::milliseconds timeout) {
   std::unique_lock lock(mutex_);
   changed_.wait_for(lock, timeout, [this] { return woken_; });
@@ -12,20 +19,33 @@ void LinkThreadSignal::Wake() {
   {
     std::lock_guard lock(mutex_);
     woken_ = true;
+    if (hook_) hook_();
   }
   changed_.notify_all();
 }
 
-void LinkThreadEvents::Post(const LinkError& error) {
+void LinkThreadSignal::SetWakeHook(std::function<void()> hook) {
   std::lock_guard lock(mutex_);
-  if (!pending_) pending_ = error;
+  hook_ = std::move(hook);
 }
 
-std::optional<LinkError> LinkThreadEvents::Take() {
+void LinkThreadEvents::Post(const LinkNews& news) {
   std::lock_guard lock(mutex_);
-  std::optional<LinkError> taken = pending_;
-  pending_.reset();
+  if (pending_.size() == kKept) pending_.pop_front();
+  pending_.push_back(news);
+}
+
+std::optional<LinkNews> LinkThreadEvents::Take() {
+  std::lock_guard lock(mutex_);
+  if (pending_.empty()) return std::nullopt;
+  LinkNews taken = pending_.front();
+  pending_.pop_front();
   return taken;
+}
+
+void LinkThreadEvents::Clear() {
+  std::lock_guard lock(mutex_);
+  pending_.clear();
 }
 
 }  // namespace ptpdiag

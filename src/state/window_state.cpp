@@ -2,6 +2,16 @@
 
 namespace ptpdiag {
 
+namespace {
+constexpr std::size_t kStatusTextLimit = 255;
+}  // namespace
+
+void ShowStatusText(WindowState& w, std::string text) {
+  if (text.size() > kStatusTextLimit) text.resize(kStatusTextLimit);
+  w.StatusText = std::move(text);
+  if (w.CurrentWindow != nullptr) w.CurrentWindow->SetStatusText(w.StatusText);
+}
+
 void RefreshClientRect(WindowState& w) {
   if (w.CurrentWindow != nullptr) w.ClientRect = w.CurrentWindow->GetClientRect();
 }

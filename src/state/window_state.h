@@ -27,12 +27,17 @@ struct WindowState {
   std::int32_t TableRowsVisible = 0;
   std::int32_t ClickY = 0;
   std::string StatusText;
+  // A menu item's help is on the status bar (link messages wait).
+  bool MenuHelpShown = false;
   float PollInterval = 0.0F;
   // The text handed back by the last accepted dialog.
   std::string DialogText;
   // Made at window creation, dropped at destruction.
   Pen PenRed{}, PenGreen{}, PenBlue{}, PenGrey{}, PenOlive{}, PenOrange{};
 };
+
+// Puts `text` (at most 255 characters) on the status bar of CurrentWindow.
+void ShowStatusText(WindowState& w, std::string text);
 
 // Re-reads the client rectangle of CurrentWindow into ClientRect.
 void RefreshClientRect(WindowState& w);

@@ -139,11 +139,13 @@ case_serial_resync() {
   [ "$(json_number "$work/mid.json" LinkEventCount)" = 0 ] || fail "resync: link events"
 }
 
+# Without reconnecting, as the program always was: a vanished device is an
+# event on every timer tick until the port is closed.
 case_serial_vanishes() {
   socat_pair gone || { fail "socat pair did not start"; return; }
   local socat_pid=${pids[-1]}
-  "$program" --headless --seconds 3 --serial "$work/gone-b" --report "$work/gone.json" \
-    2>"$work/gone.err" &
+  "$program" --headless --seconds 3 --no-reconnect --serial "$work/gone-b" \
+    --report "$work/gone.json" 2>"$work/gone.err" &
   local session=$!
   sleep 1
   kill "$socat_pid"
@@ -157,17 +159,66 @@ case_serial_vanishes() {
 case_tcp_failures() {
   local port
   port=$(free_port)
-  expect_failure refused 3 "type 43" --seconds 1 --tcp "127.0.0.1:$port"
+  expect_failure refused 3 "type 43" --seconds 1 --no-reconnect --tcp "127.0.0.1:$port"
   expect_failure no-address 3 "type 41" --seconds 1 --tcp ":4000"
   expect_failure no-port 3 "type 41" --seconds 1 --tcp "127.0.0.1:"
 
   local line
   line=$(start_sim --out tcp --listen 127.0.0.1:0 --rate 50 --seconds 1 --seed 6) ||
     { fail "peer: no listener"; return; }
-  "$program" --headless --seconds 3 --tcp "${line#listening }" --report "$work/peer.json" ||
-    fail "peer: the session failed after the peer closed"
+  "$program" --headless --seconds 3 --no-reconnect --tcp "${line#listening }" \
+    --report "$work/peer.json" || fail "peer: the session failed after the peer closed"
   [ "$(json_number "$work/peer.json" LinkEventType)" = 45 ] ||
     fail "peer: expected the peer's close as event 45: $(grep LinkEvent "$work/peer.json")"
+}
+
+# A radio that accepts and streams, closes, refuses for 5 s, then accepts
+# again: the link comes back by itself, frames from after the return reach
+# the tables, and each try that failed is one link event (the close, then
+# the tries 1 and 3 s after it; the one 7 s after finds the radio back).
+case_tcp_returns() {
+  local port line
+  port=$(free_port)
+  line=$(start_sim --out tcp --listen "127.0.0.1:$port" --rate 50 --seconds 3 --seed 9) ||
+    { fail "returns: no listener"; return; }
+  "$program" --headless --seconds 15 --tcp "127.0.0.1:$port" --record "$work/back.cap" \
+    --report "$work/back.json" 2>"$work/back.err" &
+  local session=$!
+  sleep 8  # three seconds of stream, then five of refusals
+  line=$(start_sim --out tcp --listen "127.0.0.1:$port" --rate 50 --seconds 0 --seed 10) ||
+    { fail "returns: the radio did not come back"; return; }
+  wait "$session" || fail "returns: the session failed: $(cat "$work/back.err")"
+  [ "$(json_number "$work/back.json" LinkEventCount)" = 3 ] ||
+    fail "returns: expected 3 link events (close, two refusals): $(grep LinkEvent "$work/back.json")"
+  # Bytes taken after the return (10 s in) are in the recording.
+  awk '$1 ~ /^[0-9]+$/ && $1 > 11000 { found = 1 } END { exit !found }' "$work/back.cap" ||
+    fail "returns: no frames after the radio came back"
+}
+
+# The serial adapter is pulled out (the pty goes away) and plugged back in
+# under the same name: the port is opened again by itself.
+case_serial_returns() {
+  local line address
+  line=$(start_sim --out tcp --listen 127.0.0.1:0 --rate 50 --seconds 0 --seed 11) ||
+    { fail "serial returns: no simulator"; return; }
+  address=${line#listening }
+  socat "pty,raw,echo=0,link=$work/plug" "TCP:$address" 2>/dev/null &
+  local cable=$!
+  for _ in $(seq 100); do [ -e "$work/plug" ] && break; sleep 0.05; done
+  "$program" --headless --seconds 9 --serial "$work/plug" --record "$work/plug.cap" \
+    --report "$work/plug.json" 2>"$work/plug.err" &
+  local session=$!
+  sleep 2
+  kill "$cable"
+  wait "$cable" 2>/dev/null
+  sleep 2.5  # unplugged: the try 1 s after fails, the one 3 s after finds it back
+  socat "pty,raw,echo=0,link=$work/plug" "TCP:$address" 2>/dev/null &
+  pids+=($!)
+  wait "$session" || fail "serial returns: the session failed: $(cat "$work/plug.err")"
+  [ "$(json_number "$work/plug.json" LinkEventCount)" = 2 ] ||
+    fail "serial returns: expected 2 link events (gone, one failed try): $(grep LinkEvent "$work/plug.json")"
+  awk '$1 ~ /^[0-9]+$/ && $1 > 6000 { found = 1 } END { exit !found }' "$work/plug.cap" ||
+    fail "serial returns: no frames after the adapter came back"
 }
 
 case_udp_in_use() {
@@ -180,7 +231,8 @@ case_udp_in_use() {
   wait "$holder" || fail "udp-busy: the first session failed"
 }
 
-cases=(serial tcp udp serial_failures serial_resync serial_vanishes tcp_failures udp_in_use)
+cases=(serial tcp udp serial_failures serial_resync serial_vanishes serial_returns tcp_failures
+       tcp_returns udp_in_use)
 for c in "${cases[@]}"; do
   if [ -z "$only" ] || [ "$only" = "$c" ]; then "case_$c"; fi
 done

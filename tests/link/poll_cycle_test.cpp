@@ -40,14 +40,28 @@ class PollCycle : public testing::Test {
   TestApp t;
 };
 
-TEST_F(PollCycle, IdleCycleOnlyDrawsTheClock) {
+TEST(PollCycleIdle, WithNoLinkOnlyTheClockIsDrawn) {
+  TestApp t;
   t.clock.Local = {2026, 3, 1, 9, 5, 7};
+  t.canvas.Clear();
   t.Tick();
   const auto texts = t.canvas.OfKind(DrawOp::Kind::Text);
   ASSERT_EQ(texts.size(), 1U);
   EXPECT_EQ(texts[0].text, "09:05:07");
   EXPECT_EQ(texts[0].rect, (Rect{720, 0, 800, 16}));
   EXPECT_EQ(texts[0].colour, kBlack);
+  EXPECT_EQ(t.app.Link.TimerBusy, 0);
+}
+
+TEST_F(PollCycle, IdleCycleOnAnOpenLinkDrawsTheClockAndTheConnectionLine) {
+  t.clock.Local = {2026, 3, 1, 9, 5, 7};
+  t.Tick();
+  const auto texts = t.canvas.OfKind(DrawOp::Kind::Text);
+  ASSERT_EQ(texts.size(), 3U);  // the clock, the link, blanks to column 50
+  EXPECT_EQ(texts[0].text, "09:05:07");
+  EXPECT_EQ(texts[1].text, "Com1  Opened");
+  EXPECT_EQ(texts[1].rect.bottom, 536);
+  EXPECT_EQ(texts[2].text, std::string(38, ' '));
   EXPECT_EQ(t.app.Link.TimerBusy, 0);
 }
 
@@ -148,7 +162,8 @@ std::vector<std::uint8_t> Part(const std::vector<std::uint8_t>& frame, std::size
 
 std::vector<std::uint8_t> Join(std::initializer_list<std::vector<std::uint8_t>> parts) {
   std::vector<std::uint8_t> all;
-  for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+  for (const auto& part : parts)
+    all.insert(all.end(), part.begin(), part.end());
   return all;
 }
 

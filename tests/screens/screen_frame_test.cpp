@@ -66,11 +66,100 @@ TEST(ScreenFrame, OpenSerialPortIsNamedInTheFooter) {
   EXPECT_EQ(t.canvas.FindText("No Connection"), nullptr);
 }
 
-TEST(ScreenFrame, NetworkLinkAloneStillShowsNoConnection) {
+// The footer shows whichever link is open, and how long it has been
+// quiet once that is 3 s or more.
+struct FooterCase {
+  const char* Name;
+  int Link;              // 0 none, 1 serial, 2 TCP, 3 UDP
+  std::string Address;   // TCP
+  std::string Port;      // TCP, as typed
+  std::int64_t QuietMs;  // since the last good frame
+  const char* State;
+  const char* Stale;  // "" when not stale
+};
+
+class Footer : public testing::TestWithParam<FooterCase> {};
+
+TEST_P(Footer, TellsTheLinkAndHowLongItHasBeenQuiet) {
+  const FooterCase& c = GetParam();
   TestApp t;
-  t.app.Link.NetLinkMode = kNetLinkUdp;
+  LinkState& link = t.app.Link;
+  if (c.Link == 1) {
+    t.OpenFakeSerial();
+    link.CommPortName = "Com2";
+  } else if (c.Link == 2) {
+    link.NetLinkMode = kNetLinkTcp;
+  } else if (c.Link == 3) {
+    link.NetLinkMode = kNetLinkUdp;
+    link.UdpChannel = t.network.BindUdp(4242).Socket;
+  }
+  link.UdpAddress = c.Address;
+  link.UdpPort = c.Port;
+  t.clock.Monotonic = 100'000;
+  if (c.Link != 0) link.LastFrameMs = t.clock.Monotonic - c.QuietMs;
   t.Repaint();
-  EXPECT_NE(t.canvas.FindText("No Connection"), nullptr);
+  const DrawOp* state = t.canvas.TextAt(536, 0);
+  ASSERT_NE(state, nullptr) << c.Name;
+  EXPECT_EQ(state->text, c.State) << c.Name;
+  EXPECT_EQ(state->colour, (Rgb{0, 0, 128}));
+  const int staleLeft = 10 * static_cast<int>(state->text.size());
+  const DrawOp* stale = t.canvas.TextAt(536, staleLeft);
+  if (std::string(c.Stale).empty()) {
+    EXPECT_TRUE(stale == nullptr || stale->text.find_first_not_of(' ') == std::string::npos)
+        << c.Name;
+  } else {
+    ASSERT_NE(stale, nullptr) << c.Name;
+    EXPECT_EQ(stale->text, c.Stale) << c.Name;
+    EXPECT_NE(stale->colour, state->colour);
+  }
+  // Left of the link event line at x = 500, always.
+  for (const DrawOp& op : t.canvas.OfKind(DrawOp::Kind::Text)) {
+    if (op.rect.bottom == 536 && op.rect.left < 500) {
+      EXPECT_LE(op.rect.left + 10 * static_cast<int>(op.text.size()), 500) << op.text;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Links, Footer,
+    testing::Values(
+        FooterCase{"nothing open", 0, "", "", 0, "No Connection", ""},
+        FooterCase{"serial", 1, "", "", 0, "Com2  Opened", ""},
+        FooterCase{"serial, quiet 2.9 s", 1, "", "", 2999, "Com2  Opened", ""},
+        FooterCase{"serial, quiet 3 s", 1, "", "", 3000, "Com2  Opened", "  no data 3 s"},
+        FooterCase{"TCP", 2, "192.168.1.20", " 4000", 500, "TCP 192.168.1.20:4000  Opened", ""},
+        FooterCase{"TCP, quiet", 2, "192.168.1.20", "4000", 12'400, "TCP 192.168.1.20:4000  Opened",
+                   "  no data 12 s"},
+        FooterCase{"TCP, a long name", 2, "radio-north-mast.field.example.com", "4000", 125'000,
+                   "TCP radio-north-mast..:4000  Opened", "  no data 125 s"},
+        FooterCase{"UDP, the port bound", 3, "", "", 0, "UDP 4242  Opened", ""}));
+
+TEST(FooterStale, AppearsAfterThreeQuietSecondsAndGoesAtTheNextGoodFrame) {
+  TestApp t;
+  t.OpenFakeSerial();
+  t.app.Link.LastFrameMs = t.clock.Monotonic;
+  const auto footerTexts = [&t] {
+    std::string line;
+    for (const DrawOp& op : t.canvas.OfKind(DrawOp::Kind::Text)) {
+      if (op.rect.bottom == 536 && op.rect.left < 500) line += op.text;
+    }
+    return line;
+  };
+  for (int tick = 1; tick <= 12; ++tick) {  // three seconds of ticks with nothing
+    t.canvas.Clear();
+    t.clock.Monotonic += 250;
+    t.Tick();
+  }
+  EXPECT_NE(footerTexts().find("no data 3 s"), std::string::npos) << footerTexts();
+  t.canvas.Clear();
+  t.source.Push(test::Bytes(test::MakeFrame(80, 105, 70, 1, 2, 3, 4)));
+  t.clock.Monotonic += 250;
+  t.Tick();
+  const std::string line = footerTexts();
+  EXPECT_EQ(line.find("no data"), std::string::npos) << line;
+  // Each drawing of the line is padded to 50 columns, so the old text is
+  // wiped (the tick's sample repaints the screen too).
+  EXPECT_EQ(line.size() % 50, 0U) << line;
 }
 
 struct HeightCase {

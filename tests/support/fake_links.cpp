@@ -123,7 +123,8 @@ Datagram FakeUdpSocket::Receive() {
   return next;
 }
 
-TcpConnectResult FakeNetwork::ConnectTcp(const std::string& host, std::uint16_t port, int) {
+TcpConnectResult FakeNetwork::ConnectTcp(const std::string& host, std::uint16_t port, int,
+                                         const std::function<bool()>&) {
   Connects.push_back(host + ":" + std::to_string(port));
   if (ConnectError) return {nullptr, ConnectError};
   auto connection = std::make_unique<FakeTcpConnection>(TcpCloses);

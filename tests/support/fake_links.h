@@ -123,7 +123,8 @@ class FakeNetwork final : public Network {
   std::deque<FakeTcpClient*> Clients;
   std::string ListenError;
 
-  TcpConnectResult ConnectTcp(const std::string& host, std::uint16_t port, int timeoutMs) override;
+  TcpConnectResult ConnectTcp(const std::string& host, std::uint16_t port, int timeoutMs,
+                              const std::function<bool()>& cancelled = {}) override;
   UdpBindResult BindUdp(std::uint16_t port) override;
   std::string ErrorText(std::int32_t code) const override {
     return "error " + std::to_string(code);

@@ -12,6 +12,8 @@
 #include <chrono>
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 #include <system_error>
 #include <utility>
 
@@ -81,7 +83,8 @@ void ConfigureLibSerialPort(sp_port* port) {
 // then the same operations run on `fd_` directly.
 class OsSerialPort final : public SerialPort {
  public:
-  OsSerialPort(sp_port* port, int fd) : port_(port), fd_(fd) {}
+  OsSerialPort(sp_port* port, int fd, std::string identity)
+      : port_(port), fd_(fd), identity_(std::move(identity)) {}
   ~OsSerialPort() override { Close(); }
   OsSerialPort(const OsSerialPort&) = delete;
   OsSerialPort& operator=(const OsSerialPort&) = delete;
@@ -143,6 +146,8 @@ class OsSerialPort final : public SerialPort {
     return WritePosix(bytes);
   }
 
+  std::string Identity() const override { return identity_; }
+
   bool Close() override {
     if (fd_ < 0) return true;
     bool ok = flock(fd_, LOCK_UN) == 0;
@@ -180,12 +185,30 @@ class OsSerialPort final : public SerialPort {
 
   sp_port* port_;
   int fd_;
+  std::string identity_;
 };
 
 // Takes the exclusive lock; TIOCEXCL would not stop a second open as root.
 std::optional<int> LockExclusive(int fd) {
   if (flock(fd, LOCK_EX | LOCK_NB) == 0) return std::nullopt;
   return errno;
+}
+
+// The name that finds this adapter again when it is plugged back in under
+// another ttyUSB number: its /dev/serial/by-id link, where it has one;
+// else the name the port was opened by (a link of the user's follows its
+// device too).
+std::string FollowableName(const std::string& device, const std::string& realPath) {
+  namespace fs = std::filesystem;
+  const fs::path byId = "/dev/serial/by-id";
+  if (device.rfind(byId.string() + "/", 0) == 0) return device;
+  std::error_code error;
+  for (const fs::directory_entry& entry : fs::directory_iterator(byId, error)) {
+    std::error_code resolved;
+    if (fs::canonical(entry.path(), resolved) == realPath && !resolved)
+      return entry.path().string();
+  }
+  return device;
 }
 
 SerialOpenResult OpenWithPosix(const std::string& device, const std::string& path) {
@@ -201,7 +224,8 @@ SerialOpenResult OpenWithPosix(const std::string& device, const std::string& pat
     return OpenFailure(*error, device);
   }
   ConfigurePosixTerminal(fd);
-  return SerialOpenResult{std::make_unique<OsSerialPort>(nullptr, fd), std::nullopt};
+  return SerialOpenResult{std::make_unique<OsSerialPort>(nullptr, fd, FollowableName(device, path)),
+                          std::nullopt};
 }
 
 }  // namespace
@@ -259,7 +283,8 @@ SerialOpenResult LibSerialPortDriver::OpenDevice(const std::string& devicePath) 
     return OpenFailure(*error, devicePath);
   }
   ConfigureLibSerialPort(port);
-  return SerialOpenResult{std::make_unique<OsSerialPort>(port, fd), std::nullopt};
+  return SerialOpenResult{
+      std::make_unique<OsSerialPort>(port, fd, FollowableName(devicePath, path)), std::nullopt};
 }
 
 }  // namespace ptpdiag

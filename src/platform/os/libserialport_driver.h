@@ -18,6 +18,9 @@ class LibSerialPortDriver final : public SerialDriver {
   // Resolves `portName` (ResolvePortName over ListSerialPorts) and opens it.
   // NoSuchDevice with an empty Device when the name reaches no device.
   SerialOpenResult Open(const std::string& portName) override;
+  // A port's Identity is a device path (its /dev/serial/by-id link where
+  // it has one): opened as such.
+  SerialOpenResult Reopen(const std::string& identity) override { return OpenDevice(identity); }
 
   // Opens a device path directly. Exclusive: a second open of the same device,
   // from this process or another, fails with InUse while this one is open.

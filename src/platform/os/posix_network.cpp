@@ -9,6 +9,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -139,17 +140,27 @@ class PosixTcpConnection final : public TcpConnection {
   bool peerClosed_ = false;
 };
 
-// Connects one resolved address within the deadline: 0, ETIMEDOUT or errno.
-int ConnectOne(const addrinfo& address, SteadyClock::time_point deadline, int& fdOut) {
+// The connect's wait is cut in slices so a cancel is seen soon.
+constexpr int kConnectSliceMs = 50;
+
+// Connects one resolved address within the deadline: 0, ETIMEDOUT,
+// ECANCELED or errno.
+int ConnectOne(const addrinfo& address, SteadyClock::time_point deadline,
+               const std::function<bool()>& cancelled, int& fdOut) {
   const int fd = socket(address.ai_family, address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
                         address.ai_protocol);
   if (fd < 0) return LastSocketError();
   if (connect(fd, address.ai_addr, address.ai_addrlen) != 0) {
     int error = LastSocketError();
     while (error == EINPROGRESS || error == EINTR) {
+      if (cancelled && cancelled()) {
+        error = ECANCELED;
+        break;
+      }
       pollfd entry{fd, POLLOUT, 0};
-      const int ready = poll(&entry, 1, MsLeft(deadline));
+      const int ready = poll(&entry, 1, std::min(MsLeft(deadline), kConnectSliceMs));
       if (ready < 0 && LastSocketError() == EINTR) continue;
+      if (ready == 0 && MsLeft(deadline) > 0) continue;
       if (ready < 0) {
         error = LastSocketError();
       } else if (ready == 0) {
@@ -268,7 +279,7 @@ class PosixTcpListener final : public TcpListener {
 }  // namespace
 
 TcpConnectResult PosixNetwork::ConnectTcp(const std::string& host, std::uint16_t port,
-                                          int timeoutMs) {
+                                          int timeoutMs, const std::function<bool()>& cancelled) {
   TcpConnectResult result;
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
@@ -287,7 +298,8 @@ TcpConnectResult PosixNetwork::ConnectTcp(const std::string& host, std::uint16_t
   int lastError = ECONNREFUSED;
   for (const addrinfo* address = found; address != nullptr; address = address->ai_next) {
     int fd = -1;
-    lastError = ConnectOne(*address, deadline, fd);
+    lastError = ConnectOne(*address, deadline, cancelled, fd);
+    if (lastError == ECANCELED) break;
     if (lastError == 0) {
       int wake[2];
       if (pipe2(wake, O_NONBLOCK | O_CLOEXEC) != 0) {
@@ -303,7 +315,8 @@ TcpConnectResult PosixNetwork::ConnectTcp(const std::string& host, std::uint16_t
       return result;
     }
   }
-  result.Error = LinkError{kErrTcpConnect, lastError};
+  result.Error = LinkError{kErrTcpConnect, lastError,
+                           lastError == ECONNREFUSED ? LinkReason::Refused : LinkReason::Other};
   return result;
 }
 
@@ -331,7 +344,9 @@ UdpBindResult PosixNetwork::BindUdp(std::uint16_t port) {
   address.sin_addr.s_addr = htonl(INADDR_ANY);
   address.sin_port = htons(port);
   if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-    result.Error = LinkError{kErrUdpBind, LastSocketError()};
+    const int error = LastSocketError();
+    result.Error =
+        LinkError{kErrUdpBind, error, error == EADDRINUSE ? LinkReason::InUse : LinkReason::Other};
     CloseSocket(fd);
     return result;
   }

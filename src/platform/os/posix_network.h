@@ -14,7 +14,8 @@ class PosixNetwork final : public Network {
   // Errors: kErrTcpResolve (the resolver's code, positive), kErrTcpTimeout
   // (seconds waited, rounded up), kErrTcpConnect (errno). The connection's
   // socket is non-blocking.
-  TcpConnectResult ConnectTcp(const std::string& host, std::uint16_t port, int timeoutMs) override;
+  TcpConnectResult ConnectTcp(const std::string& host, std::uint16_t port, int timeoutMs,
+                              const std::function<bool()>& cancelled = {}) override;
 
   // IPv4, every local address, no address reuse (a port bound elsewhere
   // fails with kErrUdpBind). The socket is a PosixUdpSocket.

@@ -59,7 +59,8 @@ std::int32_t Code(DWORD error) {
 
 class Win32SerialPort final : public SerialPort {
  public:
-  Win32SerialPort(CommSystem& comm, HANDLE port) : comm_(comm), port_(port) {}
+  Win32SerialPort(CommSystem& comm, HANDLE port, std::string device)
+      : comm_(comm), port_(port), device_(std::move(device)) {}
   ~Win32SerialPort() override { Close(); }
   Win32SerialPort(const Win32SerialPort&) = delete;
   Win32SerialPort& operator=(const Win32SerialPort&) = delete;
@@ -99,6 +100,8 @@ class Win32SerialPort final : public SerialPort {
     return static_cast<std::int32_t>(written);
   }
 
+  std::string Identity() const override { return device_; }
+
   bool Close() override {
     const std::lock_guard lock(mutex_);
     if (port_ == INVALID_HANDLE_VALUE) return true;
@@ -110,6 +113,7 @@ class Win32SerialPort final : public SerialPort {
  private:
   CommSystem& comm_;
   HANDLE port_;
+  std::string device_;
   std::mutex mutex_;  // the transmit thread's writes against Close
 };
 
@@ -239,17 +243,26 @@ SerialOpenResult Win32SerialDriver::Open(const std::string& portName) {
         SerialOpenError{SerialOpenFailure::NoSuchDevice, "", "no serial port is named " + portName};
     return result;
   }
+  return OpenDevice(*device);
+}
+
+SerialOpenResult Win32SerialDriver::Reopen(const std::string& identity) {
+  return OpenDevice(WindowsDevicePath(identity));
+}
+
+SerialOpenResult Win32SerialDriver::OpenDevice(const std::string& device) {
+  SerialOpenResult result;
   DWORD error = 0;
-  const HANDLE port = comm_.Open(*device, error);
+  const HANDLE port = comm_.Open(device, error);
   if (port == INVALID_HANDLE_VALUE) {
-    result.Error = SerialOpenError{FailureFor(error), ShownName(*device), WindowsErrorText(error)};
+    result.Error = SerialOpenError{FailureFor(error), ShownName(device), WindowsErrorText(error)};
     return result;
   }
   ApplyLineSettings(comm_, port);
   ApplyQueueSizes(comm_, port);
   ApplyHandshakeSettings(comm_, port);
   ApplyTimeouts(comm_, port);
-  result.Port = std::make_unique<Win32SerialPort>(comm_, port);
+  result.Port = std::make_unique<Win32SerialPort>(comm_, port, device);
   return result;
 }
 

@@ -45,8 +45,12 @@ class Win32SerialDriver final : public SerialDriver {
   // NoSuchDevice with an empty Device when the name reaches no port;
   // Device is the port as Windows users name it ("COM12").
   SerialOpenResult Open(const std::string& portName) override;
+  // A port's Identity is its device ("\\.\COM12"): opened as such.
+  SerialOpenResult Reopen(const std::string& identity) override;
 
  private:
+  SerialOpenResult OpenDevice(const std::string& device);
+
   PortMappings mappings_;
   CommSystem& comm_;
 };

@@ -1,5 +1,6 @@
 #include "platform/win32/winsock_network.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <memory>
@@ -262,16 +263,21 @@ std::int32_t ConnectOne(const addrinfo& address, SteadyClock::time_point deadlin
   std::int32_t error = 0;
   if (connect(s, address.ai_addr, static_cast<int>(address.ai_addrlen)) != 0) {
     error = LastSocketError();
-    if (error == WSAEWOULDBLOCK) {
+    while (error == WSAEWOULDBLOCK) {
+      if (cancelled && cancelled()) {
+        error = WSAECANCELLED;
+        break;
+      }
       fd_set writable;
       fd_set failed;
       FD_ZERO(&writable);
       FD_ZERO(&failed);
       FD_SET(s, &writable);
       FD_SET(s, &failed);
-      const int ms = MsLeft(deadline);
+      const int ms = std::min(MsLeft(deadline), kConnectSliceMs);
       timeval wait{ms / 1000, (ms % 1000) * 1000};
       const int ready = select(0, nullptr, &writable, &failed, &wait);
+      if (ready == 0 && MsLeft(deadline) > 0) continue;
       if (ready < 0) {
         error = LastSocketError();
       } else if (ready == 0) {
@@ -331,7 +337,7 @@ WinsockNetwork::~WinsockNetwork() {
 }
 
 TcpConnectResult WinsockNetwork::ConnectTcp(const std::string& host, std::uint16_t port,
-                                            int timeoutMs) {
+                                            int timeoutMs, const std::function<bool()>& cancelled) {
   TcpConnectResult result;
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
@@ -351,7 +357,8 @@ TcpConnectResult WinsockNetwork::ConnectTcp(const std::string& host, std::uint16
   std::int32_t lastError = WSAECONNREFUSED;
   for (const addrinfo* address = found; address != nullptr; address = address->ai_next) {
     SOCKET s = INVALID_SOCKET;
-    lastError = ConnectOne(*address, deadline, s);
+    lastError = ConnectOne(*address, deadline, cancelled, s);
+    if (lastError == WSAECANCELLED) break;
     if (lastError == 0) {
       result.Connection = WrapConnection(s, lastError);
       if (result.Connection) return result;
@@ -362,7 +369,8 @@ TcpConnectResult WinsockNetwork::ConnectTcp(const std::string& host, std::uint16
       return result;
     }
   }
-  result.Error = LinkError{kErrTcpConnect, lastError};
+  result.Error = LinkError{kErrTcpConnect, lastError,
+                           lastError == WSAECONNREFUSED ? LinkReason::Refused : LinkReason::Other};
   return result;
 }
 
@@ -386,7 +394,10 @@ UdpBindResult WinsockNetwork::BindUdp(std::uint16_t port) {
   address.sin_addr.s_addr = htonl(INADDR_ANY);
   address.sin_port = htons(port);
   if (!BindExclusive(s, address) || !MakeNonBlocking(s)) {
-    result.Error = LinkError{kErrUdpBind, LastSocketError()};
+    const std::int32_t error = LastSocketError();
+    // Another program holding the port exclusively makes it "access denied".
+    const bool inUse = error == WSAEADDRINUSE || error == WSAEACCES;
+    result.Error = LinkError{kErrUdpBind, error, inUse ? LinkReason::InUse : LinkReason::Other};
     closesocket(s);
     return result;
   }

@@ -17,7 +17,8 @@ class WinsockNetwork final : public Network {
   // Tries each address `host` resolves to in turn, within `timeoutMs` in
   // all. Errors: kErrTcpResolve (the resolver's code), kErrTcpTimeout
   // (seconds waited, rounded up), kErrTcpConnect (the WSA code).
-  TcpConnectResult ConnectTcp(const std::string& host, std::uint16_t port, int timeoutMs) override;
+  TcpConnectResult ConnectTcp(const std::string& host, std::uint16_t port, int timeoutMs,
+                              const std::function<bool()>& cancelled = {}) override;
   // IPv4, every local address, exclusive: a port bound elsewhere fails with
   // kErrUdpBind (10048, WSAEADDRINUSE).
   UdpBindResult BindUdp(std::uint16_t port) override;
