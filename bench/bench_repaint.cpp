@@ -17,8 +17,8 @@ void BM_Repaint(benchmark::State& state) {
     const Capture capture = SimulatedCapture(kReplaySeconds);
     NullCanvas blank;
     r.Window->SetCanvas(&blank);
-    CaptureFeed feed(capture);
-    RunReplay(r.App, *r.Window, r.Clock, feed, ReplayTickCount(capture, std::nullopt));
+    CaptureFeed feed(LinesOf(capture));
+    RunReplay(r.App, *r.Window, r.Clock, feed, ReplayPlan{});
     r.Window->SetCanvas(r.Raster.get());
   }
   if (r.App.Store.HistIndex < kLastHistorySlot) state.SkipWithError("the history is not full");

@@ -44,8 +44,12 @@ class AppBackend {
                                                      bool outerSize) = 0;
 
   // Ctrl+C, SIGTERM or the console closing run `stop` on the loop's
-  // thread while the returned object lives.
+  // thread while the returned object lives; a request that came before
+  // runs it as soon as the loop runs.
   virtual std::unique_ptr<StopRequests> HandleStopRequests(std::function<void()> stop) = 0;
+  // True once such a request came; a run without an event loop (a replay)
+  // looks here between steps.
+  virtual bool StopRequested() const = 0;
 
   // One full repaint of `window`'s selected screen, as pixels, into the PNG
   // file `path`; an error line on failure.

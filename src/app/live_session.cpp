@@ -62,7 +62,7 @@ bool LiveSession::Prepare(AppContext& app, const Options& options, AppBackend& b
   app.Link.Reconnect = !options.NoReconnect;
   if (options.UdpPort) app.Link.UdpListenPort = *options.UdpPort;
   if (options.RecordFile) {
-    auto recorder = CaptureRecorder::Create(*options.RecordFile, app.SystemClock, error);
+    auto recorder = CaptureRecorder::Create(*options.RecordFile, error);
     if (!recorder) return false;
     recorder_.emplace(std::move(*recorder));
     app.Link.Recorder = &*recorder_;
@@ -102,15 +102,19 @@ bool LiveSession::OpenLink(AppContext& app, BackedWindow& window, const Options&
   return false;
 }
 
-void LiveSession::End(AppContext& app, std::ostream& err) {
+void LiveSession::BeginRecording(const AppContext& app) {
+  if (recorder_) recorder_->Begin(app.Elapsed.OriginMonotonicMs(), app.Elapsed.OriginLocal());
+}
+
+bool LiveSession::End(AppContext& app, std::ostream& err) {
   if (demo_) demo_->Stop();
-  if (!recorder_) return;
+  if (!recorder_) return true;
   recorder_->Finish();
-  if (recorder_->FailureErrno() != 0) {
-    err << "ptpdiag: the recording " << recorder_->Path()
-        << " is incomplete: " << std::strerror(recorder_->FailureErrno()) << "\n";
-  }
   app.Link.Recorder = nullptr;
+  if (!recorder_->Failed()) return true;
+  err << "ptpdiag: the recording " << recorder_->Path()
+      << " is incomplete: " << recorder_->FailureText() << "\n";
+  return false;
 }
 
 }  // namespace ptpdiag

@@ -38,9 +38,14 @@ class LiveSession {
   // with `error` set, when the link asked for is not open afterwards.
   bool OpenLink(AppContext& app, BackedWindow& window, const Options& options, std::string& error);
 
+  // Once the window exists: the recording's time starts where the
+  // statistics' elapsed seconds do, so a replay rebuilds the history.
+  void BeginRecording(const AppContext& app);
+
   // After the window has closed the link: stops the demo radio and writes
-  // out the recording. A recording that failed is reported on `err`.
-  void End(AppContext& app, std::ostream& err);
+  // out the recording. False, said on `err`, when the recording stopped
+  // on a write error.
+  bool End(AppContext& app, std::ostream& err);
 
  private:
   std::unique_ptr<SerialDriver> serial_;

@@ -13,15 +13,50 @@
 namespace ptpdiag {
 namespace {
 
-// The capture to replay, if one was asked for; false after reporting a bad one.
-bool LoadCapture(const Options& options, std::optional<Capture>& capture) {
+// Exit codes beyond 0, by how much they matter: the link, then the inputs,
+// then the outputs.
+int ExitStatus(bool linkOpened, bool inputsRead, bool outputsWritten) {
+  if (!linkOpened) return kExitLinkFailed;
+  if (!inputsRead) return 2;
+  return outputsWritten ? 0 : 1;
+}
+
+// The capture to replay, read as the replay goes. Nothing, after one error
+// line, when it cannot be opened or its first lines are malformed.
+struct OpenCapture {
+  std::unique_ptr<CaptureReader> Reader;
+  std::unique_ptr<CaptureFeed> Feed;
+};
+
+bool OpenReplay(const Options& options, OpenCapture& capture) {
   if (!options.ReplayFile) return true;
-  CaptureResult result = ReadCaptureFile(*options.ReplayFile);
-  if (result.Error) {
-    std::cerr << "ptpdiag: " << result.Error->Text() << "\n";
+  CaptureError error;
+  capture.Reader = CaptureReader::Open(*options.ReplayFile, error);
+  if (!capture.Reader) {
+    std::cerr << "ptpdiag: " << error.Text() << "\n";
     return false;
   }
-  capture = std::move(result.Data);
+  CaptureReader& reader = *capture.Reader;
+  capture.Feed = std::make_unique<CaptureFeed>([&reader] { return reader.Next(); });
+  if (reader.Error()) {
+    std::cerr << "ptpdiag: " << reader.Error()->Text() << "\n";
+    return false;
+  }
+  return true;
+}
+
+// After the replay: a malformed line ends it with an error (exit 2); a last
+// line cut short by a crash is noted and the replay counts.
+bool ReplayReadWhole(const CaptureReader& reader) {
+  if (reader.Error()) {
+    std::cerr << "ptpdiag: " << reader.Error()->Text() << "\n";
+    return false;
+  }
+  if (reader.CutShort()) {
+    std::cerr << "ptpdiag: " << reader.FileName()
+              << ": the last line is cut short (the recording ended abruptly); replayed up to "
+                 "its last whole byte\n";
+  }
   return true;
 }
 
@@ -38,7 +73,8 @@ void PrintTickStats(const TickStats& stats) {
 
 // A live link, or none, with no window on screen: the real event loop,
 // timer and sockets for the time asked, drawing on an image as the window
-// would.
+// would. The outputs are written as the session ends, before the link
+// closes, so the picture shows the session as it was.
 int RunHeadlessLive(const Options& options, AppBackend& backend) {
   AppContext app(backend.SystemTime());
   const std::unique_ptr<LoopWindow> loop =
@@ -51,23 +87,36 @@ int RunHeadlessLive(const Options& options, AppBackend& backend) {
     return 2;
   }
   StartUp(app, window, options);
+  session.BeginRecording(app);
+  bool written = true;
+  bool outputsDone = false;
+  const auto writeOutputs = [&] {
+    if (outputsDone) return;
+    written = WriteRequestedOutputs(app, window, options, backend) == 0;
+    outputsDone = true;
+  };
+  const auto finish = [&] {
+    writeOutputs();
+    loop->Close();
+  };
+  bool inputsRead = true;
   const bool opened = session.OpenLink(app, window, options, error);
   if (opened) {
-    RunStartupCommands(window, options);
+    inputsRead = RunStartupCommands(app, window, options);
     if (!window.QuitPosted()) {
       loop->StartTimer();
-      loop->CloseAfter(*options.RunMs);
-      const auto stop = backend.HandleStopRequests([&loop] { loop->Close(); });
+      loop->RunAfter(*options.RunMs, finish);
+      const auto stop = backend.HandleStopRequests(finish);
       loop->RunLoop();
     }
   } else {
     std::cerr << "ptpdiag: " << error << "\n";
     window.Send(WM_CLOSE, 0, 0);
   }
-  session.End(app, std::cerr);
+  const bool recorded = session.End(app, std::cerr);
   if (options.TickStats) PrintTickStats(loop->Stats());
-  const int status = WriteRequestedOutputs(app, window, options, backend);
-  return opened ? status : kExitLinkFailed;
+  writeOutputs();
+  return ExitStatus(opened, inputsRead, written && recorded);
 }
 
 }  // namespace
@@ -88,32 +137,39 @@ std::optional<int> ReadCommandLine(std::span<const std::string_view> args, Optio
 
 int RunHeadless(const Options& options, AppBackend& backend) {
   if (options.LiveLink() || options.RunMs) return RunHeadlessLive(options, backend);
-  std::optional<Capture> capture;
-  if (!LoadCapture(options, capture)) return 2;
-  ReplayClock replayClock(capture ? capture->Start : LocalDateTime{});
-  const Clock& clock = capture ? static_cast<const Clock&>(replayClock) : backend.SystemTime();
+  OpenCapture capture;
+  if (!OpenReplay(options, capture)) return 2;
+  ReplayClock replayClock(capture.Reader ? capture.Reader->Start() : LocalDateTime{});
+  const Clock& clock =
+      capture.Reader ? static_cast<const Clock&>(replayClock) : backend.SystemTime();
 
   AppContext app(clock);
   NullCanvas blank;
   BackedWindow window(options.Width, options.Height, &blank);
   window.SetMessageSink(&std::cerr);
   StartUp(app, window, options);
-  RunStartupCommands(window, options);
-  if (capture) {
-    CaptureFeed feed(*capture);
-    RunReplay(app, window, replayClock, feed, ReplayTickCount(*capture, options.UntilMs));
+  const bool opened = RunStartupCommands(app, window, options);
+  if (capture.Reader) {
+    CaptureReader& reader = *capture.Reader;
+    ReplayPlan plan;
+    plan.Timing = reader.Timing();
+    plan.UntilMs = options.UntilMs;
+    plan.EndMs = [&reader] { return reader.EndMs(); };
+    plan.Stop = [&backend, &reader] { return backend.StopRequested() || reader.Error(); };
+    RunReplay(app, window, replayClock, *capture.Feed, plan);
+    if (!ReplayReadWhole(reader)) return 2;
   }
   const int status = WriteRequestedOutputs(app, window, options, backend);
   window.Send(WM_CLOSE, 0, 0);
-  return status;
+  return ExitStatus(true, opened, status == 0);
 }
 
 int RunWindowed(const Options& options, AppBackend& backend) {
-  std::optional<Capture> capture;
-  if (!LoadCapture(options, capture)) return 2;
-  ReplayClock replayClock(capture ? capture->Start : LocalDateTime{});
-  const Clock& clock = capture ? static_cast<const Clock&>(replayClock) : backend.SystemTime();
-  std::unique_ptr<CaptureFeed> feed;
+  OpenCapture capture;
+  if (!OpenReplay(options, capture)) return 2;
+  ReplayClock replayClock(capture.Reader ? capture.Reader->Start() : LocalDateTime{});
+  const Clock& clock =
+      capture.Reader ? static_cast<const Clock&>(replayClock) : backend.SystemTime();
 
   AppContext app(clock);
   LiveSession session;
@@ -125,30 +181,36 @@ int RunWindowed(const Options& options, AppBackend& backend) {
   const std::unique_ptr<LoopWindow> main =
       backend.MakeMainWindow(options.Width, options.Height, !options.SizeGiven);
   StartUp(app, main->Window(), options);
-  if (capture) {
+  session.BeginRecording(app);
+  if (capture.Reader) {
     // A replay in real time: one capture tick per timer tick.
-    feed = std::make_unique<CaptureFeed>(*capture);
-    app.Link.ReplayFeed = feed.get();
-    main->SetTickHook([&replayClock, &feed] {
+    app.Link.ReplayFeed = capture.Feed.get();
+    main->SetTickHook([&replayClock, &capture] {
       replayClock.SetMs(replayClock.Ms() + kTickMs);
-      feed->ArriveUntil(replayClock.Ms());
+      capture.Feed->ArriveUntil(replayClock.Ms());
     });
   }
   main->StartTimer();
   main->Show();
-  if (options.RunMs) main->CloseAfter(*options.RunMs);
+  if (options.RunMs) main->RunAfter(*options.RunMs, [&main] { main->Close(); });
+  bool inputsRead = true;
   // Opened from inside the event loop: a failure's message box is modal,
   // and the timers (the clock, --seconds) go on underneath it.
   main->RunSoon([&] {
     if (options.LiveLink()) session.OpenLink(app, main->Window(), options, error);
-    RunStartupCommands(main->Window(), options);
+    inputsRead = RunStartupCommands(app, main->Window(), options);
   });
   const auto stop = backend.HandleStopRequests([&main] { main->Close(); });
   const int exitCode = main->RunLoop();
-  session.End(app, std::cerr);
+  const bool recorded = session.End(app, std::cerr);
   const int status = WriteRequestedOutputs(app, main->Window(), options, backend);
   app.Link.ReplayFeed = nullptr;
-  return exitCode != 0 ? exitCode : status;
+  if (capture.Reader && capture.Reader->Error()) {
+    std::cerr << "ptpdiag: " << capture.Reader->Error()->Text() << "\n";
+    return 2;
+  }
+  if (exitCode != 0) return exitCode;
+  return ExitStatus(true, inputsRead, status == 0 && recorded);
 }
 
 }  // namespace ptpdiag

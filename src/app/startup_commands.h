@@ -8,6 +8,10 @@
 
 namespace ptpdiag {
 
-void RunStartupCommands(BackedWindow& window, const Options& options);
+struct AppContext;
+
+// False when the radio file --open names could not be loaded (its message
+// box says why).
+bool RunStartupCommands(const AppContext& app, BackedWindow& window, const Options& options);
 
 }  // namespace ptpdiag

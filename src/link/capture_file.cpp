@@ -1,9 +1,11 @@
 #include "link/capture_file.h"
 
+#include <zlib.h>
+
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string_view>
 
 namespace ptpdiag {
@@ -58,95 +60,279 @@ std::string Shown(char c) {
   return text;
 }
 
-class Parser {
+// The keyword at the start of a line, when the line is that keyword
+// followed by a blank or nothing; the rest of the line.
+std::optional<std::string_view> AfterKeyword(std::string_view text, std::string_view keyword) {
+  if (text.substr(0, keyword.size()) != keyword) return std::nullopt;
+  if (text.size() > keyword.size() && text[keyword.size()] != ' ' && text[keyword.size()] != '\t')
+    return std::nullopt;
+  return Trim(text.substr(keyword.size()));
+}
+
+class StreamText final : public CaptureText {
  public:
-  explicit Parser(std::string fileName) : file_(std::move(fileName)) {}
-
-  bool Line(std::string_view raw, int number) {
-    line_ = number;
-    const std::string_view text = Trim(raw);
-    if (text.empty() || text.front() == '#') return true;
-    if (text.substr(0, 5) == "start" && (text.size() == 5 || text[5] == ' ' || text[5] == '\t')) {
-      return StartLine(Trim(text.substr(5)));
-    }
-    return DataLine(text);
+  explicit StreamText(std::istream& in) : in_(in) {}
+  bool NextLine(std::string& line, bool& ended) override {
+    if (!std::getline(in_, line)) return false;
+    ended = !in_.eof();
+    return true;
   }
-
-  CaptureResult Finish() { return std::move(result_); }
-  bool Fail(std::string message) {
-    result_.Error = CaptureError{file_, line_, std::move(message)};
-    return false;
-  }
+  std::string Failure() const override { return in_.bad() ? "read error" : ""; }
 
  private:
-  bool StartLine(std::string_view rest) {
-    if (sawStart_) return Fail("a second 'start' line");
-    if (!result_.Data.Chunks.empty()) return Fail("the 'start' line must come before the data");
-    const auto when = ParseDateTime(std::string(rest));
-    if (!when) return Fail("expected 'start YYYY-MM-DD HH:MM:SS' with a valid date and time");
-    result_.Data.Start = *when;
-    sawStart_ = true;
-    return true;
-  }
+  std::istream& in_;
+};
 
-  bool DataLine(std::string_view text) {
-    std::size_t digits = 0;
-    while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9')
-      ++digits;
-    if (digits == 0) {
-      return Fail("expected '<ms> <hex bytes>', found " + Shown(text.front()) + " at the start");
-    }
-    if (digits > 13)
-      return Fail("time too large (at most " + std::to_string(kMaxCaptureMs) + " ms)");
-    std::int64_t ms = 0;
-    std::from_chars(text.data(), text.data() + digits, ms);
-    if (ms > kMaxCaptureMs)
-      return Fail("time too large (at most " + std::to_string(kMaxCaptureMs) + " ms)");
-    if (ms < result_.Data.LastTimeMs) {
-      return Fail("time " + std::to_string(ms) + " ms is earlier than the line before (" +
-                  std::to_string(result_.Data.LastTimeMs) + " ms)");
-    }
-    std::string_view rest = text.substr(digits);
-    if (rest.empty()) return Fail("no hex bytes after the time");
-    if (rest.front() != ' ' && rest.front() != '\t') {
-      return Fail("expected a blank after the time, found " + Shown(rest.front()));
-    }
-    if (!HexBytes(Trim(rest))) return false;
-    result_.Data.LastTimeMs = ms;
-    result_.Data.Chunks.push_back(CaptureChunk{ms, result_.Data.Bytes.size()});
-    return true;
-  }
+// A file through zlib, which reads plain files as they are.
+class GzipText final : public CaptureText {
+ public:
+  explicit GzipText(gzFile file) : file_(file) {}
+  ~GzipText() override { gzclose(file_); }
+  GzipText(const GzipText&) = delete;
+  GzipText& operator=(const GzipText&) = delete;
 
-  bool HexBytes(std::string_view hex) {
-    if (hex.empty()) return Fail("no hex bytes after the time");
-    std::vector<std::uint8_t>& bytes = result_.Data.Bytes;
-    std::size_t i = 0;
-    while (i < hex.size()) {
-      if (hex[i] == ' ') {
-        if (i + 1 < hex.size() && hex[i + 1] == ' ') return Fail("two blanks between hex bytes");
-        ++i;
-        continue;
+  bool NextLine(std::string& line, bool& ended) override {
+    for (;;) {
+      const std::size_t newline = buffer_.find('\n', at_);
+      if (newline != std::string::npos) {
+        line.assign(buffer_, at_, newline - at_);
+        at_ = newline + 1;
+        ended = true;
+        return true;
       }
-      const int high = HexValue(hex[i]);
-      if (high < 0) return Fail("not a hex digit: " + Shown(hex[i]));
-      if (i + 1 >= hex.size() || hex[i + 1] == ' ') {
-        return Fail("odd number of hex digits (bytes are written as digit pairs)");
+      if (done_) {
+        if (at_ >= buffer_.size()) return false;
+        line.assign(buffer_, at_, std::string::npos);
+        at_ = buffer_.size();
+        ended = false;
+        return true;
       }
-      const int low = HexValue(hex[i + 1]);
-      if (low < 0) return Fail("not a hex digit: " + Shown(hex[i + 1]));
-      bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
-      i += 2;
+      Fill();
     }
-    return true;
   }
 
-  CaptureResult result_;
-  std::string file_;
-  int line_ = 0;
-  bool sawStart_ = false;
+  std::string Failure() const override { return failure_; }
+
+ private:
+  void Fill() {
+    buffer_.erase(0, at_);
+    at_ = 0;
+    char chunk[65536];
+    const int n = gzread(file_, chunk, sizeof chunk);
+    if (n > 0) {
+      buffer_.append(chunk, static_cast<std::size_t>(n));
+      return;
+    }
+    done_ = true;
+    int code = Z_OK;
+    const char* message = gzerror(file_, &code);
+    // A compressed file cut short by a crash ends early (Z_BUF_ERROR): its
+    // last line is cut, which the reader takes care of.
+    if (n < 0 && code != Z_BUF_ERROR) failure_ = message != nullptr ? message : "read error";
+  }
+
+  gzFile file_;
+  std::string buffer_;
+  std::size_t at_ = 0;
+  bool done_ = false;
+  std::string failure_;
 };
 
 }  // namespace
+
+CaptureReader::CaptureReader(std::unique_ptr<CaptureText> text, std::string fileName)
+    : text_(std::move(text)), file_(std::move(fileName)) {}
+
+std::unique_ptr<CaptureReader> CaptureReader::Open(const std::string& path, CaptureError& error) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    error = CaptureError{path, 0, "is a directory, not a capture file"};
+    return nullptr;
+  }
+  const gzFile file = gzopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    error = CaptureError{path, 0, "cannot open the capture file"};
+    return nullptr;
+  }
+  gzbuffer(file, 128 * 1024);
+  return std::make_unique<CaptureReader>(std::make_unique<GzipText>(file), path);
+}
+
+std::optional<CaptureLine> CaptureReader::Next() {
+  if (error_ || !text_) return std::nullopt;
+  CaptureLine out;
+  bool ended = true;
+  while (text_->NextLine(line_, ended)) {
+    ++number_;
+    if (!ended) {
+      // The last line has no line end: the recording stopped in the middle
+      // of writing it. What it holds up to its last whole byte pair is kept.
+      const LineResult whole = Line(line_, out);
+      if (whole == LineResult::Skip) return std::nullopt;
+      cutShort_ = true;
+      if (whole == LineResult::Data) return out;
+      error_.reset();
+      return Salvage(Trim(line_));
+    }
+    switch (Line(line_, out)) {
+      case LineResult::Data:
+        return out;
+      case LineResult::Stop:
+        return std::nullopt;
+      case LineResult::Skip:
+        break;
+    }
+  }
+  if (const std::string failure = text_->Failure(); !failure.empty()) {
+    error_ = CaptureError{file_, 0, failure};
+  }
+  return std::nullopt;
+}
+
+CaptureReader::LineResult CaptureReader::Fail(std::string message) {
+  error_ = CaptureError{file_, number_, std::move(message)};
+  return LineResult::Stop;
+}
+
+CaptureReader::LineResult CaptureReader::Line(std::string_view raw, CaptureLine& out) {
+  const std::string_view text = Trim(raw);
+  if (text.empty() || text.front() == '#') return LineResult::Skip;
+  if (endMs_) return Fail("nothing may follow the 'end' line");
+  if (const auto rest = AfterKeyword(text, "start")) return StartLine(*rest);
+  if (const auto rest = AfterKeyword(text, "timing")) return TimingLine(*rest);
+  if (const auto rest = AfterKeyword(text, "end")) return EndLine(*rest);
+  return DataLine(text, out);
+}
+
+CaptureReader::LineResult CaptureReader::StartLine(std::string_view rest) {
+  if (sawStart_) return Fail("a second 'start' line");
+  if (sawData_) return Fail("the 'start' line must come before the data");
+  const auto when = ParseDateTime(std::string(rest));
+  if (!when) return Fail("expected 'start YYYY-MM-DD HH:MM:SS' with a valid date and time");
+  start_ = *when;
+  sawStart_ = true;
+  return LineResult::Skip;
+}
+
+CaptureReader::LineResult CaptureReader::TimingLine(std::string_view rest) {
+  if (sawTiming_) return Fail("a second 'timing' line");
+  if (sawData_) return Fail("the 'timing' line must come before the data");
+  if (rest == "ticks") {
+    timing_ = CaptureTiming::Ticks;
+  } else if (rest == "arrival") {
+    timing_ = CaptureTiming::Arrival;
+  } else {
+    return Fail("expected 'timing ticks' or 'timing arrival'");
+  }
+  sawTiming_ = true;
+  return LineResult::Skip;
+}
+
+CaptureReader::LineResult CaptureReader::EndLine(std::string_view rest) {
+  std::int64_t ms = 0;
+  const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), ms);
+  if (rest.empty() || ec != std::errc() || end != rest.data() + rest.size() || ms < 0 ||
+      ms > kMaxCaptureMs) {
+    return Fail("expected 'end <ms>'");
+  }
+  if (ms < lastMs_) return Fail("the end is earlier than the last data line");
+  endMs_ = ms;
+  return LineResult::Skip;
+}
+
+CaptureReader::LineResult CaptureReader::DataLine(std::string_view text, CaptureLine& out) {
+  std::size_t digits = 0;
+  while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9')
+    ++digits;
+  if (digits == 0) {
+    return Fail("expected '<ms> <hex bytes>', found " + Shown(text.front()) + " at the start");
+  }
+  if (digits > 13) return Fail("time too large (at most " + std::to_string(kMaxCaptureMs) + " ms)");
+  std::int64_t ms = 0;
+  std::from_chars(text.data(), text.data() + digits, ms);
+  if (ms > kMaxCaptureMs) {
+    return Fail("time too large (at most " + std::to_string(kMaxCaptureMs) + " ms)");
+  }
+  if (ms < lastMs_) {
+    return Fail("time " + std::to_string(ms) + " ms is earlier than the line before (" +
+                std::to_string(lastMs_) + " ms)");
+  }
+  std::string_view rest = text.substr(digits);
+  if (rest.empty()) return Fail("no hex bytes after the time");
+  if (rest.front() != ' ' && rest.front() != '\t') {
+    return Fail("expected a blank after the time, found " + Shown(rest.front()));
+  }
+  out.Bytes.clear();
+  if (!HexBytes(Trim(rest), out.Bytes)) return LineResult::Stop;
+  out.TimeMs = ms;
+  lastMs_ = ms;
+  sawData_ = true;
+  return LineResult::Data;
+}
+
+bool CaptureReader::HexBytes(std::string_view hex, std::vector<std::uint8_t>& bytes) {
+  if (hex.empty()) {
+    Fail("no hex bytes after the time");
+    return false;
+  }
+  std::size_t i = 0;
+  while (i < hex.size()) {
+    if (hex[i] == ' ') {
+      if (i + 1 < hex.size() && hex[i + 1] == ' ') {
+        Fail("two blanks between hex bytes");
+        return false;
+      }
+      ++i;
+      continue;
+    }
+    const int high = HexValue(hex[i]);
+    if (high < 0) {
+      Fail("not a hex digit: " + Shown(hex[i]));
+      return false;
+    }
+    if (i + 1 >= hex.size() || hex[i + 1] == ' ') {
+      Fail("odd number of hex digits (bytes are written as digit pairs)");
+      return false;
+    }
+    const int low = HexValue(hex[i + 1]);
+    if (low < 0) {
+      Fail("not a hex digit: " + Shown(hex[i + 1]));
+      return false;
+    }
+    bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
+    i += 2;
+  }
+  return true;
+}
+
+std::optional<CaptureLine> CaptureReader::Salvage(std::string_view text) {
+  std::size_t digits = 0;
+  while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9')
+    ++digits;
+  // A time cut short, or no blank after it: nothing of the line is sure.
+  if (digits == 0 || digits > 13 || digits == text.size() || text[digits] != ' ') {
+    return std::nullopt;
+  }
+  std::int64_t ms = 0;
+  std::from_chars(text.data(), text.data() + digits, ms);
+  if (ms < lastMs_ || ms > kMaxCaptureMs) return std::nullopt;
+  CaptureLine out;
+  out.TimeMs = ms;
+  for (std::size_t i = digits; i + 2 <= text.size();) {
+    if (text[i] == ' ') {
+      ++i;
+      continue;
+    }
+    const int high = HexValue(text[i]);
+    const int low = HexValue(text[i + 1]);
+    if (high < 0 || low < 0) break;
+    out.Bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
+    i += 2;
+  }
+  if (out.Bytes.empty()) return std::nullopt;
+  lastMs_ = ms;
+  return out;
+}
 
 std::optional<LocalDateTime> ParseDateTime(const std::string& text) {
   if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' || text[13] != ':' ||
@@ -164,30 +350,59 @@ std::optional<LocalDateTime> ParseDateTime(const std::string& text) {
   return LocalDateTime{*year, *month, *day, *hour, *minute, *second, 0};
 }
 
-CaptureResult ParseCapture(std::istream& in, const std::string& fileName) {
-  Parser parser(fileName);
-  std::string line;
-  int number = 0;
-  while (std::getline(in, line)) {
-    if (!parser.Line(line, ++number)) return parser.Finish();
+bool IsGzipPath(const std::string& path) {
+  if (path.size() < 3) return false;
+  const std::string tail = path.substr(path.size() - 3);
+  return tail == ".gz" || tail == ".GZ" || tail == ".Gz" || tail == ".gZ";
+}
+
+namespace {
+
+CaptureResult ReadAll(CaptureReader& reader) {
+  CaptureResult result;
+  Capture& c = result.Data;
+  while (std::optional<CaptureLine> line = reader.Next()) {
+    c.Bytes.insert(c.Bytes.end(), line->Bytes.begin(), line->Bytes.end());
+    c.Chunks.push_back(CaptureChunk{line->TimeMs, c.Bytes.size()});
+    c.LastTimeMs = line->TimeMs;
   }
-  if (in.bad()) parser.Fail("read error");
-  return parser.Finish();
+  c.Start = reader.Start();
+  c.Timing = reader.Timing();
+  c.EndMs = reader.EndMs();
+  c.CutShort = reader.CutShort();
+  result.Error = reader.Error();
+  return result;
+}
+
+}  // namespace
+
+CaptureResult ParseCapture(std::istream& in, const std::string& fileName) {
+  CaptureReader reader(std::make_unique<StreamText>(in), fileName);
+  return ReadAll(reader);
 }
 
 CaptureResult ReadCaptureFile(const std::string& path) {
-  CaptureResult result;
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
-    result.Error = CaptureError{path, 0, "is a directory, not a capture file"};
+  CaptureError error;
+  const std::unique_ptr<CaptureReader> reader = CaptureReader::Open(path, error);
+  if (!reader) {
+    CaptureResult result;
+    result.Error = error;
     return result;
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    result.Error = CaptureError{path, 0, "cannot open the capture file"};
-    return result;
-  }
-  return ParseCapture(in, path);
+  return ReadAll(*reader);
+}
+
+std::function<std::optional<CaptureLine>()> LinesOf(const Capture& capture) {
+  return [&capture, next = std::size_t{0}]() mutable -> std::optional<CaptureLine> {
+    if (next >= capture.Chunks.size()) return std::nullopt;
+    const std::size_t from = next == 0 ? 0 : capture.Chunks[next - 1].End;
+    CaptureLine line;
+    line.TimeMs = capture.Chunks[next].TimeMs;
+    line.Bytes.assign(capture.Bytes.begin() + static_cast<std::ptrdiff_t>(from),
+                      capture.Bytes.begin() + static_cast<std::ptrdiff_t>(capture.Chunks[next].End));
+    ++next;
+    return line;
+  };
 }
 
 }  // namespace ptpdiag

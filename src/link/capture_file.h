@@ -1,13 +1,21 @@
-// Capture files: a recorded byte stream with arrival times, in text.
+// Capture files: a recorded byte stream with arrival times, in text, read
+// one line at a time so a week's recording replays in constant memory.
+// A file whose name ends in ".gz" is gzip-compressed (and one that is not
+// so named is read compressed all the same when it is).
 //
 //   # comment lines and blank lines are ignored
 //   start 2026-12-08 14:30:00      optional, before the data: local time at t = 0
+//   timing ticks                   optional, before the data: each line's time is
+//                                  that of the timer tick that took its bytes
 //   <ms> <hex>                     ms since t = 0, non-decreasing; hex byte
 //                                  pairs, optionally separated by single spaces
+//   end <ms>                       optional, last: when the recorded session ended
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <istream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +27,87 @@ namespace ptpdiag {
 // Later times are refused so that elapsed seconds stay in 32 bits.
 inline constexpr std::int64_t kMaxCaptureMs = 1'000'000'000'000;
 
+struct CaptureError {
+  std::string File;
+  int Line = 0;  // 0 when the problem is not on a line (unreadable file)
+  std::string Message;
+  // "FILE:LINE: message" or "FILE: message".
+  std::string Text() const;
+};
+
+// How a capture's times were stamped: when the bytes arrived (captures
+// the simulator writes, older recordings), or at the tick that took them
+// (recordings of this program).
+enum class CaptureTiming { Arrival, Ticks };
+
+// One data line.
+struct CaptureLine {
+  std::int64_t TimeMs = 0;
+  std::vector<std::uint8_t> Bytes;
+};
+
+// Where the text comes from, line by line.
+class CaptureText {
+ public:
+  virtual ~CaptureText() = default;
+  // The next line without its line end; `ended` tells whether it had one.
+  // False at the end of the text.
+  virtual bool NextLine(std::string& line, bool& ended) = 0;
+  // The reason the text could not be read further; empty when it ended.
+  virtual std::string Failure() const { return {}; }
+};
+
+class CaptureReader {
+ public:
+  CaptureReader(std::unique_ptr<CaptureText> text, std::string fileName);
+
+  // A file, plain or gzip; nothing, with `error` set, when it cannot be
+  // opened.
+  static std::unique_ptr<CaptureReader> Open(const std::string& path, CaptureError& error);
+
+  // The next data line, past comments and the start, timing and end lines;
+  // nothing at the end of the capture or at a malformed line (Error()).
+  // A last line cut short by a crash (no line end) gives what it holds up to
+  // its last whole byte pair, and CutShort() says so.
+  std::optional<CaptureLine> Next();
+
+  // Complete once the first data line was read.
+  const LocalDateTime& Start() const { return start_; }
+  CaptureTiming Timing() const { return timing_; }
+  // The end line's time, once the capture was read to it.
+  std::optional<std::int64_t> EndMs() const { return endMs_; }
+  const std::optional<CaptureError>& Error() const { return error_; }
+  bool CutShort() const { return cutShort_; }
+  const std::string& FileName() const { return file_; }
+
+ private:
+  enum class LineResult { Skip, Data, Stop };
+  LineResult Line(std::string_view raw, CaptureLine& out);
+  LineResult StartLine(std::string_view rest);
+  LineResult TimingLine(std::string_view rest);
+  LineResult EndLine(std::string_view rest);
+  LineResult DataLine(std::string_view text, CaptureLine& out);
+  bool HexBytes(std::string_view hex, std::vector<std::uint8_t>& bytes);
+  // The readable part of a last line that was cut short.
+  std::optional<CaptureLine> Salvage(std::string_view text);
+  LineResult Fail(std::string message);
+
+  std::unique_ptr<CaptureText> text_;
+  std::string file_;
+  int number_ = 0;
+  LocalDateTime start_{2000, 1, 1, 0, 0, 0, 0};
+  CaptureTiming timing_ = CaptureTiming::Arrival;
+  bool sawStart_ = false;
+  bool sawTiming_ = false;
+  bool sawData_ = false;
+  std::optional<std::int64_t> endMs_;
+  std::int64_t lastMs_ = 0;
+  std::optional<CaptureError> error_;
+  bool cutShort_ = false;
+  std::string line_;
+};
+
+// A whole capture in memory (small ones: tests, the simulator's checks).
 struct CaptureChunk {
   std::int64_t TimeMs = 0;
   std::size_t End = 0;  // one past this chunk's last byte in Capture::Bytes
@@ -26,17 +115,12 @@ struct CaptureChunk {
 
 struct Capture {
   LocalDateTime Start{2000, 1, 1, 0, 0, 0, 0};
+  CaptureTiming Timing = CaptureTiming::Arrival;
+  std::optional<std::int64_t> EndMs;
   std::vector<CaptureChunk> Chunks;
   std::vector<std::uint8_t> Bytes;
   std::int64_t LastTimeMs = 0;  // 0 when there is no data line
-};
-
-struct CaptureError {
-  std::string File;
-  int Line = 0;  // 0 when the problem is not on a line (unreadable file)
-  std::string Message;
-  // "FILE:LINE: message" or "FILE: message".
-  std::string Text() const;
+  bool CutShort = false;
 };
 
 struct CaptureResult {
@@ -47,7 +131,13 @@ struct CaptureResult {
 CaptureResult ParseCapture(std::istream& in, const std::string& fileName);
 CaptureResult ReadCaptureFile(const std::string& path);
 
+// The lines of a capture in memory, one at a time, for a replay.
+std::function<std::optional<CaptureLine>()> LinesOf(const Capture& capture);
+
 // Parses "YYYY-MM-DD HH:MM:SS" into a valid date and time.
 std::optional<LocalDateTime> ParseDateTime(const std::string& text);
+
+// True when `path` ends in ".gz" (any case).
+bool IsGzipPath(const std::string& path);
 
 }  // namespace ptpdiag

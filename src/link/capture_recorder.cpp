@@ -1,9 +1,13 @@
 #include "link/capture_recorder.h"
 
+#include <zlib.h>
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <utility>
+
+#include "link/capture_file.h"
 
 namespace ptpdiag {
 namespace {
@@ -14,70 +18,75 @@ bool IsNonEmptyFile(const std::string& path) {
          std::filesystem::file_size(path, error) > 0 && !error;
 }
 
-std::string StartLine(const LocalDateTime& t) {
+std::string StartLines(const LocalDateTime& t) {
   char text[64];
   std::snprintf(text, sizeof text, "start %04d-%02d-%02d %02d:%02d:%02d\n", t.Year, t.Month, t.Day,
                 t.Hour, t.Minute, t.Second);
-  return text;
+  return std::string(text) + "timing ticks\n";
+}
+
+gzFile File(void* file) {
+  return static_cast<gzFile>(file);
 }
 
 }  // namespace
 
-std::optional<CaptureRecorder> CaptureRecorder::Create(const std::string& path, const Clock& clock,
+std::optional<CaptureRecorder> CaptureRecorder::Create(const std::string& path,
                                                        std::string& error) {
   if (IsNonEmptyFile(path)) {
     error = path + " already exists; a recording never overwrites one";
     return std::nullopt;
   }
-  std::FILE* file = std::fopen(path.c_str(), "w");
+  // "T": written as it is, unless the name asks for compression.
+  errno = 0;
+  const gzFile file = gzopen(path.c_str(), IsGzipPath(path) ? "wb6" : "wbT");
   if (file == nullptr) {
-    error = "cannot create " + path + ": " + std::strerror(errno);
+    error = "cannot create " + path + ": " + std::strerror(errno != 0 ? errno : EIO);
     return std::nullopt;
   }
-  CaptureRecorder recorder(file, path, clock);
-  recorder.Write("# recorded by ptpdiag\n" + StartLine(clock.LocalNow()));
+  CaptureRecorder recorder(file, path);
+  recorder.Write("# recorded by ptpdiag\n");
   recorder.Flush();
   return recorder;
 }
 
-CaptureRecorder::CaptureRecorder(std::FILE* file, std::string path, const Clock& clock)
-    : file_(file),
-      path_(std::move(path)),
-      clock_(&clock),
-      startMs_(clock.MonotonicMs()),
-      lastFlushMs_(startMs_) {}
+CaptureRecorder::CaptureRecorder(void* file, std::string path)
+    : file_(file), path_(std::move(path)) {}
 
 CaptureRecorder::CaptureRecorder(CaptureRecorder&& other) noexcept
     : file_(std::exchange(other.file_, nullptr)),
       path_(std::move(other.path_)),
-      clock_(other.clock_),
-      startMs_(other.startMs_),
-      lastFlushMs_(other.lastFlushMs_),
+      originMs_(other.originMs_),
+      begun_(other.begun_),
+      tickMs_(other.tickMs_),
       line_(std::move(other.line_)),
-      lineMs_(other.lineMs_),
       lineBytes_(other.lineBytes_),
       failed_(other.failed_),
-      failedErrno_(other.failedErrno_),
+      failureText_(std::move(other.failureText_)),
       failure_(other.failure_) {}
 
 CaptureRecorder::~CaptureRecorder() {
-  if (file_ == nullptr) return;
   Finish();
-  std::fclose(file_);
 }
 
-std::int64_t CaptureRecorder::NowMs() const {
-  return clock_->MonotonicMs() - startMs_;
+void CaptureRecorder::Begin(std::int64_t originMs, const LocalDateTime& originLocal) {
+  if (begun_) return;
+  begun_ = true;
+  originMs_ = originMs;
+  Write(StartLines(originLocal));
+  Flush();
+}
+
+void CaptureRecorder::StartTick(std::int64_t nowMs) {
+  if (!begun_) return;
+  if (lineBytes_ > 0) EndLine();
+  tickMs_ = std::max(tickMs_, nowMs - originMs_);
 }
 
 void CaptureRecorder::Append(std::uint8_t byte) {
-  if (failed_) return;
-  const std::int64_t now = NowMs();
-  if (lineBytes_ > 0 && (now != lineMs_ || lineBytes_ == kLineBytes)) EndLine();
-  if (lineBytes_ == 0) {
-    lineMs_ = now;
-    line_ += std::to_string(now);
-  }
+  if (failed_ || !begun_) return;
+  if (lineBytes_ == kLineBytes) EndLine();
+  if (lineBytes_ == 0) line_ += std::to_string(tickMs_);
   static constexpr char kHex[] = "0123456789ABCDEF";
   line_ += ' ';
   line_ += kHex[byte >> 4];
@@ -88,43 +97,50 @@ void CaptureRecorder::Append(std::uint8_t byte) {
 void CaptureRecorder::EndLine() {
   line_ += '\n';
   lineBytes_ = 0;
-  if (line_.size() >= 4096) {
-    Write(line_);
-    line_.clear();
-  }
 }
 
-void CaptureRecorder::FlushIfDue() {
-  if (failed_ || NowMs() - (lastFlushMs_ - startMs_) < kFlushMs) return;
-  Finish();
-}
-
-void CaptureRecorder::Finish() {
-  if (failed_) return;
+void CaptureRecorder::EndTick() {
+  if (failed_ || file_ == nullptr) return;
   if (lineBytes_ > 0) EndLine();
+  if (line_.empty()) return;
   Write(line_);
   line_.clear();
   Flush();
 }
 
+void CaptureRecorder::Finish() {
+  if (file_ == nullptr) return;
+  EndTick();
+  if (begun_) Write("end " + std::to_string(tickMs_) + "\n");
+  if (gzclose(File(file_)) != Z_OK && !failed_) {
+    failed_ = true;
+    failureText_ = std::strerror(errno != 0 ? errno : EIO);
+    failure_ = LinkError{kErrRecordWrite, errno};
+  }
+  file_ = nullptr;
+}
+
 void CaptureRecorder::Write(const std::string& text) {
-  if (failed_ || text.empty()) return;
-  if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) {
-    Fail(errno);
+  if (failed_ || text.empty() || file_ == nullptr) return;
+  errno = 0;
+  if (gzwrite(File(file_), text.data(), static_cast<unsigned>(text.size())) !=
+      static_cast<int>(text.size())) {
+    Fail();
   }
 }
 
 void CaptureRecorder::Flush() {
-  lastFlushMs_ = clock_->MonotonicMs();
-  if (failed_) return;
-  if (std::fflush(file_) != 0) {
-    Fail(errno);
-  }
+  if (failed_ || file_ == nullptr) return;
+  errno = 0;
+  if (gzflush(File(file_), Z_SYNC_FLUSH) != Z_OK) Fail();
 }
 
-void CaptureRecorder::Fail(int error) {
+void CaptureRecorder::Fail() {
+  int code = Z_OK;
+  const char* words = gzerror(File(file_), &code);
+  const int error = code == Z_ERRNO && errno != 0 ? errno : EIO;
   failed_ = true;
-  failedErrno_ = error;
+  failureText_ = code == Z_ERRNO ? std::strerror(error) : (words != nullptr ? words : "write error");
   failure_ = LinkError{kErrRecordWrite, error};
 }
 

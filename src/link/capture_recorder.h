@@ -1,9 +1,12 @@
-// Recording a live session: every byte the poll cycle receives goes to a
-// capture file with its arrival time, so the session can be replayed.
+// Recording a live session: every byte the poll cycle takes goes to a
+// capture file, stamped with the time of the timer tick that took it, so a
+// replay ticks when the live session did and rebuilds its history. Each
+// tick's bytes reach the file by the end of the tick, so a crash loses at
+// most the tick being recorded. A name ending in ".gz" is written
+// compressed.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -16,49 +19,52 @@ class CaptureRecorder {
  public:
   // Bytes per data line.
   static constexpr std::size_t kLineBytes = 32;
-  // Written data reaches the file at least this often.
-  static constexpr std::int64_t kFlushMs = 1000;
 
   // Creates `path`; an existing non-empty regular file is never overwritten.
-  // Times count from now on `clock`'s monotonic count.
-  static std::optional<CaptureRecorder> Create(const std::string& path, const Clock& clock,
-                                               std::string& error);
+  static std::optional<CaptureRecorder> Create(const std::string& path, std::string& error);
   CaptureRecorder(CaptureRecorder&& other) noexcept;
   CaptureRecorder& operator=(CaptureRecorder&&) = delete;
+  CaptureRecorder(const CaptureRecorder&) = delete;
   ~CaptureRecorder();
 
+  // t = 0 of the recording: monotonic `originMs`, when the local time was
+  // `originLocal` (a whole second). Writes the start and timing lines.
+  void Begin(std::int64_t originMs, const LocalDateTime& originLocal);
+  // A timer tick at monotonic `nowMs`: what is appended until the next
+  // tick is stamped with its time.
+  void StartTick(std::int64_t nowMs);
   void Append(std::uint8_t byte);
-  // Writes out what is due; call often (every poll cycle).
-  void FlushIfDue();
-  // Writes out everything.
+  // Writes the tick's bytes out to the file.
+  void EndTick();
+  // Writes the end line (the last tick's time) and everything left, and
+  // closes the file. Later calls do nothing.
   void Finish();
 
   // The first write failure, once: the caller reports it. Recording stops
   // there; nothing else changes.
   std::optional<LinkError> TakeFailure();
-  // The system's error number of the failure that stopped recording; 0
-  // while recording goes on.
-  int FailureErrno() const { return failedErrno_; }
+  // The system's words for the failure that stopped recording; empty while
+  // recording goes on.
+  const std::string& FailureText() const { return failureText_; }
+  bool Failed() const { return failed_; }
   const std::string& Path() const { return path_; }
 
  private:
-  CaptureRecorder(std::FILE* file, std::string path, const Clock& clock);
-  std::int64_t NowMs() const;
+  CaptureRecorder(void* file, std::string path);
   void EndLine();
   void Write(const std::string& text);
   void Flush();
-  void Fail(int error);
+  void Fail();
 
-  std::FILE* file_;
+  void* file_;  // a gzFile
   std::string path_;
-  const Clock* clock_;
-  std::int64_t startMs_;
-  std::int64_t lastFlushMs_;
+  std::int64_t originMs_ = 0;
+  bool begun_ = false;
+  std::int64_t tickMs_ = 0;
   std::string line_;
-  std::int64_t lineMs_ = -1;
   std::size_t lineBytes_ = 0;
   bool failed_ = false;
-  int failedErrno_ = 0;
+  std::string failureText_;
   std::optional<LinkError> failure_;
 };
 

@@ -86,7 +86,6 @@ void TakeBytes(AppContext& app, std::string& received) {
 void ReportBackgroundFailures(AppContext& app) {
   ReportLinkThreadEvents(app);
   if (app.Link.Recorder == nullptr) return;
-  app.Link.Recorder->FlushIfDue();
   if (const auto failure = app.Link.Recorder->TakeFailure()) ReportLinkError(app, *failure);
 }
 
@@ -236,6 +235,7 @@ void LinkEventLine(AppContext& app, std::int32_t type, std::int32_t value) {
 LRESULT RunPollCycle(AppContext& app) {
   if (app.Link.TimerBusy == 1) return 0;
   app.Link.TimerBusy = 1;
+  if (app.Link.Recorder != nullptr) app.Link.Recorder->StartTick(app.SystemClock.MonotonicMs());
   WindowState& w = app.Window;
   PlatformWindow* window = w.CurrentWindow;
 
@@ -252,6 +252,7 @@ LRESULT RunPollCycle(AppContext& app) {
   w.ScreenDC.Release();
 
   if (repaint) RepaintNow(w, false);
+  if (app.Link.Recorder != nullptr) app.Link.Recorder->EndTick();
   app.Link.TimerBusy = 0;
   return 0;
 }

@@ -55,59 +55,122 @@ LocalDateTime ReplayClock::LocalNow() const {
   return now;
 }
 
+CaptureFeed::CaptureFeed(CaptureLines lines) : lines_(std::move(lines)) {
+  next_ = lines_();
+}
+
 void CaptureFeed::ArriveUntil(std::int64_t t) {
-  while (nextChunk_ < capture_.Chunks.size() && capture_.Chunks[nextChunk_].TimeMs <= t) {
-    arrived_ = capture_.Chunks[nextChunk_].End;
-    ++nextChunk_;
+  while (next_ && next_->TimeMs <= t) {
+    arrived_.insert(arrived_.end(), next_->Bytes.begin(), next_->Bytes.end());
+    lastArrivalMs_ = next_->TimeMs;
+    next_ = lines_();
   }
 }
 
 std::optional<std::int64_t> CaptureFeed::NextArrivalMs() const {
-  if (nextChunk_ >= capture_.Chunks.size()) return std::nullopt;
-  return capture_.Chunks[nextChunk_].TimeMs;
+  if (!next_) return std::nullopt;
+  return next_->TimeMs;
 }
 
 std::int32_t CaptureFeed::BytesAvailable() {
-  const std::size_t waiting = arrived_ - taken_;
   return static_cast<std::int32_t>(
-      std::min<std::size_t>(waiting, std::numeric_limits<std::int32_t>::max()));
+      std::min<std::size_t>(arrived_.size(), std::numeric_limits<std::int32_t>::max()));
 }
 
 ReadResult CaptureFeed::Read(std::int32_t count) {
   ReadResult result;
   const std::size_t n =
-      std::min<std::size_t>(count > 0 ? static_cast<std::size_t>(count) : 0, arrived_ - taken_);
-  result.Bytes.assign(capture_.Bytes.begin() + static_cast<std::ptrdiff_t>(taken_),
-                      capture_.Bytes.begin() + static_cast<std::ptrdiff_t>(taken_ + n));
-  taken_ += n;
+      std::min<std::size_t>(count > 0 ? static_cast<std::size_t>(count) : 0, arrived_.size());
+  result.Bytes.assign(arrived_.begin(), arrived_.begin() + static_cast<std::ptrdiff_t>(n));
+  arrived_.erase(arrived_.begin(), arrived_.begin() + static_cast<std::ptrdiff_t>(n));
   return result;
 }
 
-std::int64_t ReplayTickCount(const Capture& capture, std::optional<std::int64_t> untilMs) {
-  const std::int64_t lastTick = untilMs ? *untilMs : capture.LastTimeMs + 2500;
-  return lastTick <= 0 ? 0 : (lastTick + kTickMs - 1) / kTickMs;
+std::int64_t ArrivalReplayEndMs(std::int64_t lastDataMs, std::optional<std::int64_t> untilMs) {
+  const std::int64_t last = untilMs ? *untilMs : lastDataMs + kReplayTailMs;
+  return last <= 0 ? 0 : (last + kTickMs - 1) / kTickMs * kTickMs;
 }
 
-void RunReplay(AppContext& app, BackedWindow& window, ReplayClock& clock, CaptureFeed& feed,
-               std::int64_t ticks) {
-  app.Link.ReplayFeed = &feed;
-  for (std::int64_t k = 1; k <= ticks; ++k) {
-    clock.SetMs(kTickMs * k);
-    feed.ArriveUntil(kTickMs * k);
-    const bool idle = feed.BytesAvailable() <= 8 && app.Store.PeriodFrames <= 0;
-    if (idle) {
-      // Nothing can change before more data arrives: go to the tick that
-      // sees it (the loop's ++k lands on it).
-      app.Store.BytesAvailable = feed.BytesAvailable();
-      const auto next = feed.NextArrivalMs();
-      const std::int64_t nextTick = next ? (*next + kTickMs - 1) / kTickMs : ticks + 1;
-      k = std::max(k, nextTick - 1);
-      continue;
+namespace {
+
+// Nothing can change before more data arrives: no frame waits, no period
+// is open.
+bool Idle(const AppContext& app, CaptureFeed& feed) {
+  return feed.BytesAvailable() <= 8 && app.Store.PeriodFrames <= 0;
+}
+
+void Tick(BackedWindow& window, ReplayClock& clock, CaptureFeed& feed, std::int64_t t) {
+  clock.SetMs(t);
+  feed.ArriveUntil(t);
+  window.Send(WM_TIMER, 1, 0);
+}
+
+bool Stopped(const ReplayPlan& plan) {
+  return plan.Stop && plan.Stop();
+}
+
+// Ticks every 250 ms, as the replay of arrival captures always has.
+std::int64_t RunArrivalReplay(AppContext& app, BackedWindow& window, ReplayClock& clock,
+                              CaptureFeed& feed, const ReplayPlan& plan) {
+  std::int64_t t = 0;
+  for (;;) {
+    if (Stopped(plan)) break;
+    const std::optional<std::int64_t> next = feed.NextArrivalMs();
+    const std::int64_t end =
+        next ? (plan.UntilMs ? ArrivalReplayEndMs(0, plan.UntilMs) : INT64_MAX)
+             : ArrivalReplayEndMs(feed.LastArrivalMs(), plan.UntilMs);
+    std::int64_t due = t + kTickMs;
+    if (Idle(app, feed)) {
+      // Straight to the tick that sees the next data (or the last tick).
+      const std::int64_t seeing = next ? (*next + kTickMs - 1) / kTickMs * kTickMs : end;
+      due = std::max(due, seeing);
     }
-    window.Send(WM_TIMER, 1, 0);
+    if (due > end) break;
+    t = due;
+    Tick(window, clock, feed, t);
   }
-  if (ticks > 0) clock.SetMs(kTickMs * ticks);  // the run ends at the last tick
+  return t;
+}
+
+// Ticks at each line's time, as the live session that stamped them did,
+// and every 250 ms in the gaps between, up to the recorded end.
+std::int64_t RunTickReplay(AppContext& app, BackedWindow& window, ReplayClock& clock,
+                           CaptureFeed& feed, const ReplayPlan& plan) {
+  // A line up to half a tick late still belongs to the next tick.
+  constexpr std::int64_t kLateTick = kTickMs + kTickMs / 2;
+  std::int64_t t = 0;
+  for (;;) {
+    if (Stopped(plan)) break;
+    const std::optional<std::int64_t> next = feed.NextArrivalMs();
+    std::int64_t end = plan.UntilMs ? *plan.UntilMs : INT64_MAX;
+    if (!next && !plan.UntilMs) {
+      const std::optional<std::int64_t> recorded = plan.EndMs ? plan.EndMs() : std::nullopt;
+      end = recorded ? *recorded : feed.LastArrivalMs() + kReplayTailMs;
+    }
+    std::int64_t due = t + kTickMs;
+    if (next && (*next <= t + kLateTick || Idle(app, feed))) due = std::max(*next, t + 1);
+    if (!next && Idle(app, feed)) {
+      if (t >= end) break;
+      due = end;  // nothing more can change: straight to the end
+    }
+    if (due > end) break;
+    t = due;
+    Tick(window, clock, feed, t);
+  }
+  return t;
+}
+
+}  // namespace
+
+std::int64_t RunReplay(AppContext& app, BackedWindow& window, ReplayClock& clock, CaptureFeed& feed,
+                       const ReplayPlan& plan) {
+  app.Link.ReplayFeed = &feed;
+  const std::int64_t last = plan.Timing == CaptureTiming::Ticks
+                                ? RunTickReplay(app, window, clock, feed, plan)
+                                : RunArrivalReplay(app, window, clock, feed, plan);
+  clock.SetMs(last);  // the run ends at the last tick
   app.Link.ReplayFeed = nullptr;
+  return last;
 }
 
 }  // namespace ptpdiag

@@ -1,8 +1,11 @@
 // Replaying a capture: a scripted clock and a byte feed that deliver the
-// recorded stream to the poll cycle as it arrived, tick by tick.
+// recorded stream to the poll cycle as it arrived, tick by tick, reading
+// the capture as it goes.
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <optional>
 
 #include "link/capture_file.h"
@@ -15,6 +18,8 @@ namespace ptpdiag {
 struct AppContext;
 
 inline constexpr std::int64_t kTickMs = 250;
+// A replay goes on this long after the last data, when nothing says more.
+inline constexpr std::int64_t kReplayTailMs = 2500;
 
 // Local time is the capture's start plus the whole seconds of t; the
 // monotonic count is t itself.
@@ -34,34 +39,51 @@ class ReplayClock final : public Clock {
 // `t` later than `start` by `seconds` on the calendar.
 LocalDateTime AddSeconds(const LocalDateTime& start, std::int64_t seconds);
 
+using CaptureLines = std::function<std::optional<CaptureLine>()>;
+
 // The recorded bytes as a driver with unlimited room would hold them: every
-// byte of every chunk up to the current time has arrived.
+// byte of every line up to the current time has arrived. Lines are read
+// from `lines` only as their time comes, so memory holds only what waits.
 class CaptureFeed final : public ByteSource {
  public:
-  explicit CaptureFeed(const Capture& capture) : capture_(capture) {}
-  // Lets every chunk with time <= t arrive.
+  explicit CaptureFeed(CaptureLines lines);
+  // Lets every line with time <= t arrive.
   void ArriveUntil(std::int64_t t);
-  // Time of the next chunk still to arrive, if any.
+  // Time of the next line still to arrive, if any.
   std::optional<std::int64_t> NextArrivalMs() const;
+  // The time of the last line that arrived; 0 before any.
+  std::int64_t LastArrivalMs() const { return lastArrivalMs_; }
 
   std::int32_t BytesAvailable() override;
   ReadResult Read(std::int32_t count) override;
 
  private:
-  const Capture& capture_;
-  std::size_t nextChunk_ = 0;
-  std::size_t arrived_ = 0;
-  std::size_t taken_ = 0;
+  CaptureLines lines_;
+  std::optional<CaptureLine> next_;
+  std::deque<std::uint8_t> arrived_;
+  std::int64_t lastArrivalMs_ = 0;
 };
 
-// Number of timer ticks K: the smallest K with 250 K >= the last data time
-// + 2500, or >= `untilMs` when given.
-std::int64_t ReplayTickCount(const Capture& capture, std::optional<std::int64_t> untilMs);
+// The time of the last tick of a replay whose ticks fall every 250 ms:
+// the first multiple of 250 at or after `untilMs`, or after the last data
+// plus 2.5 s.
+std::int64_t ArrivalReplayEndMs(std::int64_t lastDataMs, std::optional<std::int64_t> untilMs);
 
-// Runs ticks 1..ticks of a replay through the window's procedure as fast as
-// it can. Ticks in which nothing can change (no frame waiting, no period
-// open) are skipped.
-void RunReplay(AppContext& app, BackedWindow& window, ReplayClock& clock, CaptureFeed& feed,
-               std::int64_t ticks);
+struct ReplayPlan {
+  CaptureTiming Timing = CaptureTiming::Arrival;
+  std::optional<std::int64_t> UntilMs;  // the last tick's time, when given
+  // When the recorded session ended; asked once the capture is read.
+  std::function<std::optional<std::int64_t>()> EndMs;
+  // Asked between ticks; true ends the replay there.
+  std::function<bool()> Stop;
+};
+
+// Runs a replay through the window's procedure as fast as it can. Arrival
+// captures tick every 250 ms; tick-stamped recordings tick at each line's
+// time (and every 250 ms in the gaps), as the live session did, so the
+// replay rebuilds its history. Ticks in which nothing can change (no frame
+// waiting, no period open) are skipped. Returns the last tick's time.
+std::int64_t RunReplay(AppContext& app, BackedWindow& window, ReplayClock& clock, CaptureFeed& feed,
+                       const ReplayPlan& plan);
 
 }  // namespace ptpdiag

@@ -21,8 +21,9 @@ class LoopWindow {
   virtual void SetTickHook(std::function<void()> hook) = 0;
   // Starts timer 1: WM_TIMER every 250 ms.
   virtual void StartTimer() = 0;
-  // Closes the window after `ms`, as the close box would.
-  virtual void CloseAfter(std::int64_t ms) = 0;
+  // Runs `work` on the loop's thread after `ms` (one at a time: a second
+  // call replaces the first).
+  virtual void RunAfter(std::int64_t ms, std::function<void()> work) = 0;
   // Closes it now, as the close box would; on the loop's thread only.
   virtual void Close() = 0;
   // Shows the window (nothing without a screen).

@@ -26,7 +26,9 @@ std::string TimeOfDayText(const LocalDateTime& t) {
 
 void ElapsedClock::Restart(const Clock& clock) {
   startMonotonicMs_ = clock.MonotonicMs();
-  startFractionMs_ = clock.LocalNow().Millisecond;
+  originLocal_ = clock.LocalNow();
+  startFractionMs_ = originLocal_.Millisecond;
+  originLocal_.Millisecond = 0;
 }
 
 std::int32_t ElapsedClock::Seconds(const Clock& clock) const {

@@ -24,10 +24,15 @@ class ElapsedClock {
  public:
   void Restart(const Clock& clock);
   std::int32_t Seconds(const Clock& clock) const;
+  // The wall clock's second boundary the count starts at: its time on the
+  // monotonic counter, and the local time then.
+  std::int64_t OriginMonotonicMs() const { return startMonotonicMs_ - startFractionMs_; }
+  const LocalDateTime& OriginLocal() const { return originLocal_; }
 
  private:
   std::int64_t startMonotonicMs_ = 0;
   std::int64_t startFractionMs_ = 0;
+  LocalDateTime originLocal_;
 };
 
 }  // namespace ptpdiag

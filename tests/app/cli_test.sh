@@ -38,7 +38,8 @@ expect 1 "cannot write" -- --headless --report "$work/no/such/dir/r.json"
 expect 0 "Norvalen's Support number is" -- --headless --command 3080
 expect 0 "CLOSE selected" -- --headless --command 3074 --command 3072
 expect 2 "--command wants a command identifier" -- --headless --command 70000
-expect 0 "The radio list is unchanged" -- --headless --open "$work/none.RAD"
+# A radio file that cannot be read is an input that failed: exit 2.
+expect 2 "The radio list is unchanged" -- --headless --open "$work/none.RAD"
 for i in $(seq 2100); do printf '%8d  1 RADIO%03d\r\n' "$i" $((i % 1000)); done >"$work/big.RAD"
 expect 0 "Only the first 2047 radios" -- --headless --open "$work/big.RAD"
 

@@ -185,7 +185,7 @@ case_tcp_returns() {
     --report "$work/back.json" 2>"$work/back.err" &
   local session=$!
   sleep 8  # three seconds of stream, then five of refusals
-  line=$(start_sim --out tcp --listen "127.0.0.1:$port" --rate 50 --seconds 0 --seed 10) ||
+  line=$(start_sim --out tcp --listen "127.0.0.1:$port" --rate 50 --seconds 12 --seed 10) ||
     { fail "returns: the radio did not come back"; return; }
   wait "$session" || fail "returns: the session failed: $(cat "$work/back.err")"
   [ "$(json_number "$work/back.json" LinkEventCount)" = 3 ] ||
@@ -199,7 +199,7 @@ case_tcp_returns() {
 # under the same name: the port is opened again by itself.
 case_serial_returns() {
   local line address
-  line=$(start_sim --out tcp --listen 127.0.0.1:0 --rate 50 --seconds 0 --seed 11) ||
+  line=$(start_sim --out tcp --listen 127.0.0.1:0 --rate 50 --seconds 12 --seed 11) ||
     { fail "serial returns: no simulator"; return; }
   address=${line#listening }
   socat "pty,raw,echo=0,link=$work/plug" "TCP:$address" 2>/dev/null &

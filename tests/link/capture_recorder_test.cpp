@@ -1,8 +1,7 @@
 #include "link/capture_recorder.h"
 
 #include <gtest/gtest.h>
-
-#include <unistd.h>
+#include <zlib.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -11,94 +10,126 @@
 
 #include "link/capture_file.h"
 #include "link/poll_cycle.h"
+#include "support/temp_folder.h"
 #include "support/test_app.h"
 
 namespace ptpdiag {
 namespace {
 
-using test::FakeClock;
-
 class Recorder : public testing::Test {
  protected:
-  void SetUp() override {
-    path = (std::filesystem::temp_directory_path() /
-            ("ptpdiag-rec-" + std::to_string(::getpid()) + "-" +
-             testing::UnitTest::GetInstance()->current_test_info()->name() + ".cap"))
-               .string();
-    std::filesystem::remove(path);
-    clock.Local = {2026, 5, 4, 10, 20, 30, 0};
-    clock.Monotonic = 5000;
-  }
-  void TearDown() override { std::filesystem::remove(path); }
-  std::string Contents() const {
-    std::ifstream in(path);
+  std::string Contents(const std::string& name) const {
+    std::ifstream in(folder.File(name), std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
   }
-  FakeClock clock;
-  std::string path;
+  std::optional<CaptureRecorder> Make(const std::string& name) {
+    std::string error;
+    auto recorder = CaptureRecorder::Create(folder.File(name), error);
+    EXPECT_TRUE(recorder) << error;
+    return recorder;
+  }
+  test::TempFolder folder;
+  const LocalDateTime origin{2026, 5, 4, 10, 20, 30, 0};
 };
 
-TEST_F(Recorder, WhatItWritesReplaysAsTheSameBytesAtTheSameTimes) {
-  std::string error;
-  auto recorder = CaptureRecorder::Create(path, clock, error);
-  ASSERT_TRUE(recorder) << error;
-  clock.Monotonic += 250;
-  for (int b = 0; b < 40; ++b)
-    recorder->Append(static_cast<std::uint8_t>(b * 5));
-  clock.Monotonic += 250;
+TEST_F(Recorder, EachByteIsStampedWithTheTickThatTookIt) {
+  auto recorder = Make("a.cap");
+  recorder->Begin(5000, origin);
+  recorder->StartTick(5251);
+  for (int b = 0; b < 40; ++b) recorder->Append(static_cast<std::uint8_t>(b * 5));
+  recorder->EndTick();
+  recorder->StartTick(5503);
+  recorder->StartTick(5754);  // a tick that took nothing writes nothing
   recorder->Append(0xF0);
+  recorder->EndTick();
   recorder->Finish();
 
-  std::istringstream in(Contents());
-  const CaptureResult parsed = ParseCapture(in, path);
+  const CaptureResult parsed = ReadCaptureFile(folder.File("a.cap"));
   ASSERT_FALSE(parsed.Error) << parsed.Error->Text();
-  EXPECT_EQ(parsed.Data.Start.Year, 2026);
   EXPECT_EQ(parsed.Data.Start.Second, 30);
+  EXPECT_EQ(parsed.Data.Timing, CaptureTiming::Ticks);
   ASSERT_EQ(parsed.Data.Bytes.size(), 41U);
-  for (int b = 0; b < 40; ++b)
-    EXPECT_EQ(parsed.Data.Bytes[static_cast<std::size_t>(b)], b * 5);
-  // 40 bytes at 250 ms fill one full line and part of another.
+  for (int b = 0; b < 40; ++b) EXPECT_EQ(parsed.Data.Bytes[static_cast<std::size_t>(b)], b * 5);
+  // 40 bytes of one tick fill one full line and part of another.
   ASSERT_EQ(parsed.Data.Chunks.size(), 3U);
-  EXPECT_EQ(parsed.Data.Chunks[0].TimeMs, 250);
+  EXPECT_EQ(parsed.Data.Chunks[0].TimeMs, 251);
   EXPECT_EQ(parsed.Data.Chunks[0].End, CaptureRecorder::kLineBytes);
-  EXPECT_EQ(parsed.Data.Chunks[1].TimeMs, 250);
-  EXPECT_EQ(parsed.Data.Chunks[2].TimeMs, 500);
+  EXPECT_EQ(parsed.Data.Chunks[1].TimeMs, 251);
+  EXPECT_EQ(parsed.Data.Chunks[2].TimeMs, 754);
+  EXPECT_EQ(parsed.Data.EndMs, 754);
+}
+
+TEST_F(Recorder, EveryTickReachesTheFileByItsEnd) {
+  auto recorder = Make("b.cap");
+  recorder->Begin(0, origin);
+  recorder->StartTick(250);
+  recorder->Append(0xAB);
+  EXPECT_EQ(Contents("b.cap").find("AB"), std::string::npos);
+  recorder->EndTick();
+  EXPECT_NE(Contents("b.cap").find("250 AB\n"), std::string::npos);
+}
+
+TEST_F(Recorder, ANameEndingInGzIsWrittenCompressedAndReadBack) {
+  auto recorder = Make("c.cap.gz");
+  recorder->Begin(0, origin);
+  for (int tick = 1; tick <= 100; ++tick) {
+    recorder->StartTick(250 * tick);
+    for (int b = 0; b < 45; ++b) recorder->Append(static_cast<std::uint8_t>(b));
+    recorder->EndTick();
+  }
+  recorder->Finish();
+  const std::string raw = Contents("c.cap.gz");
+  ASSERT_GE(raw.size(), 2U);
+  EXPECT_EQ(static_cast<unsigned char>(raw[0]), 0x1F);  // gzip's magic
+  EXPECT_EQ(static_cast<unsigned char>(raw[1]), 0x8B);
+  const CaptureResult parsed = ReadCaptureFile(folder.File("c.cap.gz"));
+  ASSERT_FALSE(parsed.Error) << parsed.Error->Text();
+  EXPECT_EQ(parsed.Data.Bytes.size(), 4500U);
+  EXPECT_EQ(parsed.Data.EndMs, 25000);
+  EXPECT_FALSE(parsed.Data.CutShort);
+}
+
+// A crash leaves the file as it was at the last tick's flush, even
+// compressed: it replays up to there.
+TEST_F(Recorder, ACompressedRecordingCutShortStillReads) {
+  auto recorder = Make("d.cap.gz");
+  recorder->Begin(0, origin);
+  for (int tick = 1; tick <= 20; ++tick) {
+    recorder->StartTick(250 * tick);
+    for (int b = 0; b < 18; ++b) recorder->Append(0x5A);
+    recorder->EndTick();
+  }
+  const std::string flushed = Contents("d.cap.gz");
+  std::ofstream(folder.File("e.cap.gz"), std::ios::binary) << flushed;  // no gzip trailer
+  const CaptureResult parsed = ReadCaptureFile(folder.File("e.cap.gz"));
+  ASSERT_FALSE(parsed.Error) << parsed.Error->Text();
+  EXPECT_EQ(parsed.Data.Bytes.size(), 20U * 18U);
+  EXPECT_EQ(parsed.Data.LastTimeMs, 5000);
 }
 
 TEST_F(Recorder, NeverOverwritesAnEarlierRecording) {
-  std::ofstream(path) << "0 F0\n";
+  std::ofstream(folder.File("f.cap")) << "0 F0\n";
   std::string error;
-  EXPECT_FALSE(CaptureRecorder::Create(path, clock, error));
+  EXPECT_FALSE(CaptureRecorder::Create(folder.File("f.cap"), error));
   EXPECT_NE(error.find("already exists"), std::string::npos);
-  EXPECT_EQ(Contents(), "0 F0\n");
+  EXPECT_EQ(Contents("f.cap"), "0 F0\n");
 }
 
 TEST_F(Recorder, UncreatableFileIsRefusedWithTheReason) {
   std::string error;
-  EXPECT_FALSE(CaptureRecorder::Create("/nonexistent-dir/x.cap", clock, error));
-  EXPECT_NE(error.find("/nonexistent-dir/x.cap"), std::string::npos);
-}
-
-TEST_F(Recorder, DataReachesTheFileWithinASecond) {
-  std::string error;
-  auto recorder = CaptureRecorder::Create(path, clock, error);
-  ASSERT_TRUE(recorder);
-  recorder->Append(0xAB);
-  recorder->FlushIfDue();
-  EXPECT_EQ(Contents().find("AB"), std::string::npos);
-  clock.Monotonic += 1000;
-  recorder->FlushIfDue();
-  EXPECT_NE(Contents().find("0 AB\n"), std::string::npos);
+  EXPECT_FALSE(CaptureRecorder::Create(folder.File("none/x.cap"), error));
+  EXPECT_NE(error.find("none"), std::string::npos);
 }
 
 TEST_F(Recorder, FullDiskIsReportedOnceAndTheSessionGoesOn) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
   test::TestApp t;
   std::string error;
-  auto recorder = CaptureRecorder::Create("/dev/full", t.clock, error);
+  auto recorder = CaptureRecorder::Create("/dev/full", error);
   ASSERT_TRUE(recorder) << error;
+  recorder->Begin(t.clock.Monotonic, origin);
   t.app.Link.Recorder = &*recorder;
   t.OpenFakeSerial();
   for (int second = 0; second < 3; ++second) {
@@ -109,6 +140,8 @@ TEST_F(Recorder, FullDiskIsReportedOnceAndTheSessionGoesOn) {
   EXPECT_EQ(t.app.Store.LinkEventCount, 1);
   EXPECT_EQ(t.app.Store.LinkEventType, kErrRecordWrite);
   EXPECT_TRUE(t.source.Queue.empty());  // every frame was still read
+  EXPECT_TRUE(recorder->Failed());
+  EXPECT_FALSE(recorder->FailureText().empty());
   t.app.Link.Recorder = nullptr;
 }
 

@@ -21,23 +21,21 @@ Capture ParseOrDie(const std::string& text) {
 struct TickCase {
   std::int64_t lastDataMs;
   std::optional<std::int64_t> until;
-  std::int64_t ticks;
+  std::int64_t endMs;
 };
 
-class TickCount : public testing::TestWithParam<TickCase> {};
+class ArrivalEnd : public testing::TestWithParam<TickCase> {};
 
-TEST_P(TickCount, CoversTheDataPlusTwoAndAHalfSeconds) {
-  Capture c;
-  c.LastTimeMs = GetParam().lastDataMs;
-  EXPECT_EQ(ReplayTickCount(c, GetParam().until), GetParam().ticks);
+TEST_P(ArrivalEnd, CoversTheDataPlusTwoAndAHalfSeconds) {
+  EXPECT_EQ(ArrivalReplayEndMs(GetParam().lastDataMs, GetParam().until), GetParam().endMs);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, TickCount,
-                         testing::Values(TickCase{0, std::nullopt, 10},
-                                         TickCase{1, std::nullopt, 11},
-                                         TickCase{250, std::nullopt, 11},
-                                         TickCase{251, std::nullopt, 12}, TickCase{0, 0, 0},
-                                         TickCase{0, 1, 1}, TickCase{99999, 1000, 4}));
+INSTANTIATE_TEST_SUITE_P(Cases, ArrivalEnd,
+                         testing::Values(TickCase{0, std::nullopt, 2500},
+                                         TickCase{1, std::nullopt, 2750},
+                                         TickCase{250, std::nullopt, 2750},
+                                         TickCase{251, std::nullopt, 3000}, TickCase{0, 0, 0},
+                                         TickCase{0, 1, 250}, TickCase{99999, 1000, 1000}));
 
 struct DateCase {
   LocalDateTime start;
@@ -75,7 +73,7 @@ TEST(ReplayClock, LocalTimeAndMonotonicFollowTheTick) {
 
 TEST(CaptureFeed, BytesArriveByTimeInFileOrder) {
   const Capture c = ParseOrDie("0 0102\n100 03\n100 04\n300 05\n");
-  CaptureFeed feed(c);
+  CaptureFeed feed(LinesOf(c));
   EXPECT_EQ(feed.BytesAvailable(), 0);
   feed.ArriveUntil(99);
   EXPECT_EQ(feed.BytesAvailable(), 2);
@@ -97,8 +95,12 @@ struct Replayed {
       : capture(ParseOrDie(text)), clock(capture.Start), app(clock), window(800, 560, &canvas) {
     SetStartValues(app);
     CreateMainWindow(app, window);
-    CaptureFeed feed(capture);
-    RunReplay(app, window, clock, feed, ReplayTickCount(capture, until));
+    CaptureFeed feed(LinesOf(capture));
+    ReplayPlan plan;
+    plan.Timing = capture.Timing;
+    plan.UntilMs = until;
+    plan.EndMs = [this] { return capture.EndMs; };
+    RunReplay(app, window, clock, feed, plan);
   }
   Capture capture;
   ReplayClock clock;
@@ -173,9 +175,9 @@ TEST(Replay, SameResultAsTickingEveryTimerMessage) {
   BackedWindow window(800, 560, &canvas);
   SetStartValues(app);
   CreateMainWindow(app, window);
-  CaptureFeed feed(c);
+  CaptureFeed feed(LinesOf(c));
   app.Link.ReplayFeed = &feed;
-  for (std::int64_t k = 1; k <= ReplayTickCount(c, std::nullopt); ++k) {
+  for (std::int64_t k = 1; k <= ArrivalReplayEndMs(c.LastTimeMs, std::nullopt) / 250; ++k) {
     clock.SetMs(250 * k);
     feed.ArriveUntil(250 * k);
     window.Send(WM_TIMER, 1, 0);

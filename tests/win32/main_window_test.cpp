@@ -236,7 +236,7 @@ TEST(Win32LoopWindowTest, AFloodOfNotificationsDoesNotStarveTheTimer) {
         return 0;
       });
   window.StartTimer();
-  window.CloseAfter(1100);
+  window.RunAfter(1100, [&window] { window.Close(); });
   PostMessageA(hwnd, WM_NETWORK_NOTIFY, 0, 0);
   window.RunLoop();
   EXPECT_GT(notifications, 100);

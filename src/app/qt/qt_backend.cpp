@@ -25,7 +25,9 @@ class HeadlessWindow final : public LoopWindow {
   BackedWindow& Window() override { return window_; }
   void SetTickHook(std::function<void()> hook) override { window_.SetTickHook(std::move(hook)); }
   void StartTimer() override { window_.StartTimer(); }
-  void CloseAfter(std::int64_t ms) override { window_.CloseAfter(ms); }
+  void RunAfter(std::int64_t ms, std::function<void()> work) override {
+    window_.RunAfter(ms, std::move(work));
+  }
   void Close() override { window_.Close(); }
   void Show() override {}
   void RunSoon(std::function<void()> work) override { window_.RunSoon(std::move(work)); }
@@ -49,7 +51,9 @@ class ScreenWindow final : public LoopWindow {
   BackedWindow& Window() override { return main_.Window(); }
   void SetTickHook(std::function<void()> hook) override { main_.SetTickHook(std::move(hook)); }
   void StartTimer() override { main_.StartTimer(); }
-  void CloseAfter(std::int64_t ms) override { main_.CloseAfter(ms); }
+  void RunAfter(std::int64_t ms, std::function<void()> work) override {
+    main_.RunAfter(ms, std::move(work));
+  }
   void Close() override { main_.Close(); }
   void Show() override { main_.Show(); }
   void RunSoon(std::function<void()> work) override { main_.RunSoon(std::move(work)); }
@@ -62,6 +66,14 @@ class ScreenWindow final : public LoopWindow {
 };
 
 }  // namespace
+
+QtBackend::QtBackend() {
+  InstallStopSignals();
+}
+
+bool QtBackend::StopRequested() const {
+  return StopSignalArrived();
+}
 
 std::unique_ptr<SerialDriver> QtBackend::MakeSerialDriver(const PortMappings& mappings) {
   return std::make_unique<LibSerialPortDriver>(mappings);

@@ -18,7 +18,10 @@ class QtBackend final : public AppBackend {
   // Needs a QApplication.
   std::unique_ptr<LoopWindow> MakeMainWindow(int clientWidth, int clientHeight,
                                              bool outerSize) override;
+  // The signals' handlers are installed with the backend.
+  QtBackend();
   std::unique_ptr<StopRequests> HandleStopRequests(std::function<void()> stop) override;
+  bool StopRequested() const override;
   // Needs a Qt GUI application.
   std::optional<std::string> WritePng(BackedWindow& window, const std::string& path) override;
 

@@ -1,5 +1,8 @@
-// Ctrl+C and SIGTERM end a run the way closing the window does, so the link
-// is closed and the recording and outputs are written.
+// Ctrl+C and SIGTERM end a run the way closing the window does, so the
+// link is closed and the recording and outputs are written. The handlers
+// are the process's from the start of the run, so a signal is never lost:
+// before the event loop runs it is kept, and a replay looks for it between
+// ticks.
 #pragma once
 
 #include <QSocketNotifier>
@@ -10,9 +13,15 @@
 
 namespace ptpdiag {
 
+// Installs the handlers of SIGINT and SIGTERM (once per process).
+void InstallStopSignals();
+// True once either signal arrived.
+bool StopSignalArrived();
+
+// While alive, a signal runs `stop` on the event loop's thread; one that
+// arrived before runs it as soon as the loop runs.
 class StopSignals final : public StopRequests {
  public:
-  // `stop` runs on the event loop's thread once a signal arrived.
   explicit StopSignals(std::function<void()> stop);
   ~StopSignals() override;
   StopSignals(const StopSignals&) = delete;

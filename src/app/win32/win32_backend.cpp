@@ -14,7 +14,8 @@ namespace {
 class ConsoleStops final : public StopRequests {
  public:
   ConsoleStops(Win32LoopWindow& window, std::function<void()> stop) {
-    SetConsoleStopHandler([&window, stop = std::move(stop)] { window.RunSoon(stop); });
+    SetConsoleStopHandler([&window, stop] { window.RunSoon(stop); });
+    if (ConsoleStopRequested()) window.RunSoon(stop);
   }
   ~ConsoleStops() override { ClearConsoleStopHandler(); }
   ConsoleStops(const ConsoleStops&) = delete;
@@ -51,6 +52,10 @@ std::unique_ptr<LoopWindow> Win32Backend::MakeMainWindow(int clientWidth, int cl
 std::unique_ptr<StopRequests> Win32Backend::HandleStopRequests(std::function<void()> stop) {
   if (lastWindow_ == nullptr) return std::make_unique<NoStops>();
   return std::make_unique<ConsoleStops>(*lastWindow_, std::move(stop));
+}
+
+bool Win32Backend::StopRequested() const {
+  return ConsoleStopRequested();
 }
 
 std::optional<std::string> Win32Backend::WritePng(BackedWindow& window, const std::string& path) {

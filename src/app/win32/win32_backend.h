@@ -20,6 +20,7 @@ class Win32Backend final : public AppBackend {
                                              bool outerSize) override;
   // The console's events reach the window made last, through its loop.
   std::unique_ptr<StopRequests> HandleStopRequests(std::function<void()> stop) override;
+  bool StopRequested() const override;
   std::optional<std::string> WritePng(BackedWindow& window, const std::string& path) override;
 
  private:

@@ -14,14 +14,18 @@ EventWindow::EventWindow(int clientWidth, int clientHeight, Canvas* canvas, std:
   timer_.setTimerType(Qt::PreciseTimer);
   QObject::connect(&timer_, &QTimer::timeout, [this] { OnTick(); });
   closer_.setSingleShot(true);
-  QObject::connect(&closer_, &QTimer::timeout, [this] { Deliver(WM_CLOSE, 0, 0); });
+  QObject::connect(&closer_, &QTimer::timeout, [this] {
+    if (later_ && !QuitPosted()) later_();
+    if (QuitPosted()) QCoreApplication::exit(ExitCode());
+  });
 }
 
 void EventWindow::StartTimer() {
   timer_.start();
 }
 
-void EventWindow::CloseAfter(std::int64_t ms) {
+void EventWindow::RunAfter(std::int64_t ms, std::function<void()> work) {
+  later_ = std::move(work);
   closer_.start(static_cast<int>(std::clamp<std::int64_t>(ms, 0, INT32_MAX)));
 }
 

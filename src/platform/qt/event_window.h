@@ -20,8 +20,7 @@ class EventWindow final : public BackedWindow, public LoopWindow {
   BackedWindow& Window() override { return *this; }
   void SetTickHook(std::function<void()> hook) override { tickHook_ = std::move(hook); }
   void StartTimer() override;
-  // Sends WM_CLOSE after `ms`, as the user closing the window would.
-  void CloseAfter(std::int64_t ms) override;
+  void RunAfter(std::int64_t ms, std::function<void()> work) override;
   void Close() override { Deliver(WM_CLOSE, 0, 0); }
   void Show() override {}
   void RunSoon(std::function<void()> work) override;
@@ -40,6 +39,7 @@ class EventWindow final : public BackedWindow, public LoopWindow {
   QtSocketWatcher watcher_;
   TickMeter meter_;
   std::function<void()> tickHook_;
+  std::function<void()> later_;
 };
 
 }  // namespace ptpdiag

@@ -184,9 +184,12 @@ int QtMainWindow::RunLoop() {
   return QCoreApplication::exec();
 }
 
-void QtMainWindow::CloseAfter(std::int64_t ms) {
+void QtMainWindow::RunAfter(std::int64_t ms, std::function<void()> work) {
   QTimer::singleShot(static_cast<int>(std::min<std::int64_t>(ms, INT32_MAX)), this,
-                     [this] { close(); });
+                     [this, work = std::move(work)] {
+                       if (!window_.QuitPosted()) work();
+                       if (window_.QuitPosted()) QCoreApplication::exit(window_.ExitCode());
+                     });
 }
 
 void QtMainWindow::Deliver(std::uint32_t message, WPARAM wParam, LPARAM lParam) {

@@ -31,7 +31,7 @@ class QtMainWindow final : public QWidget, public LoopWindow {
   QWidget& ClientArea();
   void SetTickHook(std::function<void()> hook) override { tickHook_ = std::move(hook); }
   void StartTimer() override;
-  void CloseAfter(std::int64_t ms) override;
+  void RunAfter(std::int64_t ms, std::function<void()> work) override;
   void Close() override { close(); }
   void Show() override;
   void RunSoon(std::function<void()> work) override;

@@ -1,5 +1,6 @@
 #include "platform/win32/console.h"
 
+#include <atomic>
 #include <cstdio>
 #include <iostream>
 #include <mutex>
@@ -10,6 +11,7 @@ namespace ptpdiag {
 namespace {
 
 std::mutex g_mutex;
+std::atomic<bool> g_requested{false};
 std::function<void()> g_stop;
 HANDLE g_finished = CreateEventA(nullptr, TRUE, FALSE, nullptr);
 // Windows ends the process 5 s after a console close event; the outputs
@@ -24,6 +26,7 @@ bool Redirected(DWORD which) {
 }
 
 BOOL WINAPI OnConsoleEvent(DWORD event) {
+  g_requested.store(true);
   std::function<void()> stop;
   {
     const std::lock_guard lock(g_mutex);
@@ -62,6 +65,10 @@ void ClearConsoleStopHandler() {
 
 void FinishConsoleStops() {
   SetEvent(g_finished);
+}
+
+bool ConsoleStopRequested() {
+  return g_requested.load();
 }
 
 }  // namespace ptpdiag

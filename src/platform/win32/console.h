@@ -19,5 +19,7 @@ void SetConsoleStopHandler(std::function<void()> stop);
 void ClearConsoleStopHandler();
 // The program has written its outputs: a pending console close may end it.
 void FinishConsoleStops();
+// True once a console stop event came.
+bool ConsoleStopRequested();
 
 }  // namespace ptpdiag

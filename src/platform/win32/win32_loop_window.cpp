@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ostream>
+#include <utility>
 
 #include "platform/win32/file_prompts.h"
 #include "platform/win32/win32_dialog_host.h"
@@ -11,7 +12,7 @@ namespace ptpdiag {
 namespace {
 
 constexpr UINT_PTR kPollTimer = 1;
-constexpr UINT_PTR kCloseTimer = 2;
+constexpr UINT_PTR kLaterTimer = 2;
 constexpr UINT kRunSoon = WM_APP + 1;
 constexpr int kStatusBarId = 200;
 // Status-bar style bit 16, passed on as the window has always had it.
@@ -81,10 +82,8 @@ LRESULT Win32LoopWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         Tick(true);
         return 0;
       }
-      if (wParam == kCloseTimer) {
-        KillTimer(hwnd_, kCloseTimer);
-        closeAt_.reset();
-        Close();
+      if (wParam == kLaterTimer) {
+        RunLater();
         return 0;
       }
       break;
@@ -113,11 +112,19 @@ void Win32LoopWindow::StartTimer() {
   lastTick_ = std::chrono::steady_clock::now();
 }
 
-void Win32LoopWindow::CloseAfter(std::int64_t ms) {
+void Win32LoopWindow::RunAfter(std::int64_t ms, std::function<void()> work) {
   const auto bounded =
       static_cast<UINT>(std::clamp<std::int64_t>(ms, USER_TIMER_MINIMUM, USER_TIMER_MAXIMUM));
-  SetTimer(hwnd_, kCloseTimer, bounded, nullptr);
-  closeAt_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(bounded);
+  later_ = std::move(work);
+  SetTimer(hwnd_, kLaterTimer, bounded, nullptr);
+  laterAt_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(bounded);
+}
+
+void Win32LoopWindow::RunLater() {
+  KillTimer(hwnd_, kLaterTimer);
+  laterAt_.reset();
+  const std::function<void()> work = std::exchange(later_, nullptr);
+  if (work && !QuitPosted()) work();
 }
 
 void Win32LoopWindow::Close() {
@@ -159,9 +166,9 @@ void Win32LoopWindow::PostQuitMessage(int exitCode) {
   if (QuitPosted()) return;
   BackedWindow::PostQuitMessage(exitCode);
   KillTimer(hwnd_, kPollTimer);
-  KillTimer(hwnd_, kCloseTimer);
+  KillTimer(hwnd_, kLaterTimer);
   timerRunning_ = false;
-  closeAt_.reset();
+  laterAt_.reset();
   ::PostQuitMessage(exitCode);
 }
 
@@ -178,11 +185,7 @@ void Win32LoopWindow::Tick(bool fromTimer) {
 void Win32LoopWindow::RunOverdueTimers() {
   const auto now = std::chrono::steady_clock::now();
   if (timerRunning_ && now - lastTick_ >= kTickPeriod) Tick(false);
-  if (closeAt_ && now >= *closeAt_) {
-    KillTimer(hwnd_, kCloseTimer);
-    closeAt_.reset();
-    Close();
-  }
+  if (laterAt_ && now >= *laterAt_) RunLater();
 }
 
 void Win32LoopWindow::OnWatchChanged(std::intptr_t socket, std::uint32_t message) {

@@ -31,7 +31,7 @@ class Win32LoopWindow : public BackedWindow, public LoopWindow {
   BackedWindow& Window() override { return *this; }
   void SetTickHook(std::function<void()> hook) override { tickHook_ = std::move(hook); }
   void StartTimer() override;
-  void CloseAfter(std::int64_t ms) override;
+  void RunAfter(std::int64_t ms, std::function<void()> work) override;
   void Close() override;
   void Show() override {}
   // From any thread: the work is posted to the loop.
@@ -67,15 +67,17 @@ class Win32LoopWindow : public BackedWindow, public LoopWindow {
   // One poll-cycle tick; `fromTimer` when it is timer 1's own message.
   void Tick(bool fromTimer);
   // Timers whose time came while the queue was never empty: WM_TIMER
-  // would not come, so the tick and the close are done here.
+  // would not come, so the tick and the delayed work are done here.
   void RunOverdueTimers();
+  void RunLater();
 
   GdiImage image_;
   GdiCanvas canvas_;
   HWND hwnd_ = nullptr;
   bool timerRunning_ = false;
   std::chrono::steady_clock::time_point lastTick_;
-  std::optional<std::chrono::steady_clock::time_point> closeAt_;
+  std::optional<std::chrono::steady_clock::time_point> laterAt_;
+  std::function<void()> later_;
   TickMeter meter_;
   std::function<void()> tickHook_;
   std::mutex soonMutex_;
