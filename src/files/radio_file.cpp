@@ -11,6 +11,7 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/durable_file.h"
 #include "state/nearest.h"
 
 namespace ptpdiag {
@@ -120,13 +121,41 @@ std::string CannotSave(const std::string& path, const std::string& reason) {
 
 // Creates a new, uniquely named file beside `target`; sets `error` when it
 // cannot.
+// ".NAME.<16 hex digits>.tmp": the temporary file a save of NAME writes.
+fs::path TemporaryName(const fs::path& target, std::uint64_t tag) {
+  char text[20];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(tag));
+  return target.parent_path() / ("." + target.filename().string() + "." + text + ".tmp");
+}
+
+bool IsTemporaryOf(const fs::path& candidate, const fs::path& target) {
+  const std::string name = candidate.filename().string();
+  const std::string prefix = "." + target.filename().string() + ".";
+  if (name.size() != prefix.size() + 16 + 4 || name.rfind(prefix, 0) != 0 ||
+      name.substr(name.size() - 4) != ".tmp") {
+    return false;
+  }
+  const std::string tag = name.substr(prefix.size(), 16);
+  return tag.find_first_not_of("0123456789abcdef") == std::string::npos;
+}
+
+// Temporary files an interrupted save of the same file left behind.
+void RemoveLeftovers(const fs::path& target) {
+  std::error_code ec;
+  const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
+    std::error_code ignored;
+    if (IsTemporaryOf(entry.path(), target) && entry.is_regular_file(ignored)) {
+      fs::remove(entry.path(), ignored);
+    }
+  }
+}
+
 std::FILE* CreateBeside(const fs::path& target, fs::path& created, std::string& error) {
   std::random_device seed;
   std::mt19937_64 random(seed());
   for (int attempt = 0; attempt < 16; ++attempt) {
-    char tag[20];
-    std::snprintf(tag, sizeof tag, "%016llx", static_cast<unsigned long long>(random()));
-    created = target.parent_path() / ("." + target.filename().string() + "." + tag + ".tmp");
+    created = TemporaryName(target, random());
     errno = 0;
     if (std::FILE* file = std::fopen(created.string().c_str(), "wbx")) return file;
     if (errno != EEXIST) break;
@@ -135,11 +164,12 @@ std::FILE* CreateBeside(const fs::path& target, fs::path& created, std::string& 
   return nullptr;
 }
 
-// Writes, flushes and closes `file`; the reason when any step fails.
+// Writes, flushes to the disk and closes `file`; the reason when any step
+// fails.
 std::optional<std::string> WriteAndClose(std::FILE* file, std::string_view bytes) {
   errno = 0;
   bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  ok = ok && std::fflush(file) == 0;
+  ok = ok && std::fflush(file) == 0 && SyncToDisk(file);
   int error = errno;
   if (std::fclose(file) != 0 && ok) {
     ok = false;
@@ -238,7 +268,11 @@ std::variant<std::string, RadioFileRefusal> FormatRadioFile(std::string_view add
   std::string text;
   if (!address.empty()) {
     text.append(kAddressLabel).append(address).append("\r\n");
-    if (!port.empty()) text.append(kPortLabel).append(" ").append(port).append("\r\n");
+    // A port read back from a file keeps the blank after the label; it is
+    // not written twice, or each Open and Save would add one.
+    if (!port.empty()) {
+      text.append(kPortLabel).append(port.front() == ' ' ? "" : " ").append(port).append("\r\n");
+    }
   }
   const int count = std::clamp<int>(list.RadioCount, 0, static_cast<int>(kRadioCapacity));
   for (int n = 1; n <= count; ++n) {
@@ -280,6 +314,7 @@ FileReadResult ReadWholeFile(const std::string& path, std::size_t limit) {
 
 std::optional<std::string> WriteFileReplacing(const std::string& path, std::string_view bytes) {
   const fs::path target(path);
+  RemoveLeftovers(target);
   fs::path temporary;
   std::string reason;
   std::FILE* file = CreateBeside(target, temporary, reason);
@@ -287,9 +322,7 @@ std::optional<std::string> WriteFileReplacing(const std::string& path, std::stri
   std::optional<std::string> failed = WriteAndClose(file, bytes);
   if (!failed) {
     CopyPermissions(target, temporary);
-    std::error_code ec;
-    fs::rename(temporary, target, ec);
-    if (ec) failed = ec.message();
+    failed = ReplaceDurably(temporary.string(), target.string());
   }
   if (!failed) return std::nullopt;
   std::error_code ignored;

@@ -5,6 +5,7 @@
 #include "link/net_link.h"
 #include "support/temp_folder.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -277,7 +278,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         FormatCase{"", "", {}, ""}, FormatCase{"", "5000", {}, ""},
         FormatCase{"h", "", {}, "IP ADDRESS h\r\n"},
-        FormatCase{"h", " 5000", {}, "IP ADDRESS h\r\nPORT NUMBER  5000\r\n"},
+        FormatCase{"h", " 5000", {}, "IP ADDRESS h\r\nPORT NUMBER 5000\r\n"},
+        FormatCase{"h", "5000", {}, "IP ADDRESS h\r\nPORT NUMBER 5000\r\n"},
         FormatCase{"", "", {Radio(1, 0, "A")}, "       1  0 A       \r\n"},
         FormatCase{"",
                    "",
@@ -335,11 +337,13 @@ TEST(RadioFileRoundTrip, SaveThenOpenGivesTheSameList) {
   EXPECT_EQ(c.Port, " 5000");
 }
 
-TEST(RadioFileRoundTrip, EachSaveAddsOneBlankBeforeThePort) {
-  std::string port = " 5000";
-  for (int round = 0; round < 3; ++round)
-    port = *ParseRadioFile(std::get<std::string>(FormatRadioFile("h", port, ListOf({})))).Port;
-  EXPECT_EQ(port, "    5000");
+TEST(RadioFileRoundTrip, ThePortKeepsOneBlankThroughOpenAndSave) {
+  for (const std::string typed : {" 5000", "5000"}) {
+    std::string port = typed;
+    for (int round = 0; round < 3; ++round)
+      port = *ParseRadioFile(std::get<std::string>(FormatRadioFile("h", port, ListOf({})))).Port;
+    EXPECT_EQ(port, " 5000") << "typed '" << typed << "'";
+  }
 }
 
 // A unique folder under the system's temporary folder, removed at the end.
@@ -360,6 +364,29 @@ TEST(FileReplacing, CreatesAndReplacesLeavingNothingElse) {
   EXPECT_EQ(Contents(path), "");
   EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, before);
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"A.RAD"});
+}
+
+// A save that was interrupted (a crash, a power loss) leaves its
+// temporary file; the next save of the same file takes it away, and only
+// that file's.
+TEST(FileReplacing, LeftoversOfAnInterruptedSaveOfTheSameFileGo) {
+  TempFolder folder;
+  const std::vector<std::string> left = {".A.RAD.0123456789abcdef.tmp",
+                                         ".A.RAD.fedcba9876543210.tmp"};
+  const std::vector<std::string> kept = {".B.RAD.0123456789abcdef.tmp", ".A.RAD.0123.tmp",
+                                         ".A.RAD.0123456789ABCDEF.tmp",
+                                         "A.RAD.0123456789abcdef.tmp"};
+  for (const std::string& name : left)
+    Put(folder.File(name), "half a save");
+  for (const std::string& name : kept)
+    Put(folder.File(name), "someone else's");
+  EXPECT_EQ(WriteFileReplacing(folder.File("A.RAD"), "new\r\n"), std::nullopt);
+  std::vector<std::string> expected = kept;
+  expected.push_back("A.RAD");
+  std::sort(expected.begin(), expected.end());
+  std::vector<std::string> names = folder.Names();
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, expected);
 }
 
 TEST(FileReplacing, DirectoryInTheWayStaysAndNoTemporaryIsLeft) {
