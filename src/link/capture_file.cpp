@@ -201,6 +201,7 @@ CaptureReader::LineResult CaptureReader::Line(std::string_view raw, CaptureLine&
   if (const auto rest = AfterKeyword(text, "start")) return StartLine(*rest);
   if (const auto rest = AfterKeyword(text, "timing")) return TimingLine(*rest);
   if (const auto rest = AfterKeyword(text, "end")) return EndLine(*rest);
+  if (const auto rest = AfterKeyword(text, "tick")) return TickLine(*rest, out);
   return DataLine(text, out);
 }
 
@@ -228,16 +229,41 @@ CaptureReader::LineResult CaptureReader::TimingLine(std::string_view rest) {
   return LineResult::Skip;
 }
 
-CaptureReader::LineResult CaptureReader::EndLine(std::string_view rest) {
+namespace {
+
+// The whole of `text` as a time in ms within a capture's range.
+std::optional<std::int64_t> TimeOnly(std::string_view text) {
   std::int64_t ms = 0;
-  const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), ms);
-  if (rest.empty() || ec != std::errc() || end != rest.data() + rest.size() || ms < 0 ||
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), ms);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size() || ms < 0 ||
       ms > kMaxCaptureMs) {
-    return Fail("expected 'end <ms>'");
+    return std::nullopt;
   }
-  if (ms < lastMs_) return Fail("the end is earlier than the last data line");
-  endMs_ = ms;
+  return ms;
+}
+
+}  // namespace
+
+CaptureReader::LineResult CaptureReader::EndLine(std::string_view rest) {
+  const std::optional<std::int64_t> ms = TimeOnly(rest);
+  if (!ms) return Fail("expected 'end <ms>'");
+  if (*ms < lastMs_) return Fail("the end is earlier than the last data line");
+  endMs_ = *ms;
   return LineResult::Skip;
+}
+
+CaptureReader::LineResult CaptureReader::TickLine(std::string_view rest, CaptureLine& out) {
+  const std::optional<std::int64_t> ms = TimeOnly(rest);
+  if (!ms) return Fail("expected 'tick <ms>'");
+  if (*ms < lastMs_) {
+    return Fail("time " + std::to_string(*ms) + " ms is earlier than the line before (" +
+                std::to_string(lastMs_) + " ms)");
+  }
+  out.TimeMs = *ms;
+  out.Bytes.clear();
+  lastMs_ = *ms;
+  sawData_ = true;
+  return LineResult::Data;
 }
 
 CaptureReader::LineResult CaptureReader::DataLine(std::string_view text, CaptureLine& out) {

@@ -9,6 +9,7 @@
 //                                  that of the timer tick that took its bytes
 //   <ms> <hex>                     ms since t = 0, non-decreasing; hex byte
 //                                  pairs, optionally separated by single spaces
+//   tick <ms>                      a timer tick that took no bytes (recordings)
 //   end <ms>                       optional, last: when the recorded session ended
 #pragma once
 
@@ -40,7 +41,7 @@ struct CaptureError {
 // (recordings of this program).
 enum class CaptureTiming { Arrival, Ticks };
 
-// One data line.
+// One data line (a tick line has no bytes).
 struct CaptureLine {
   std::int64_t TimeMs = 0;
   std::vector<std::uint8_t> Bytes;
@@ -86,6 +87,7 @@ class CaptureReader {
   LineResult StartLine(std::string_view rest);
   LineResult TimingLine(std::string_view rest);
   LineResult EndLine(std::string_view rest);
+  LineResult TickLine(std::string_view rest, CaptureLine& out);
   LineResult DataLine(std::string_view text, CaptureLine& out);
   bool HexBytes(std::string_view hex, std::vector<std::uint8_t>& bytes);
   // The readable part of a last line that was cut short.

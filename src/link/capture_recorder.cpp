@@ -81,12 +81,14 @@ void CaptureRecorder::StartTick(std::int64_t nowMs) {
   if (!begun_) return;
   if (lineBytes_ > 0) EndLine();
   tickMs_ = std::max(tickMs_, nowMs - originMs_);
+  tickTook_ = false;
 }
 
 void CaptureRecorder::Append(std::uint8_t byte) {
   if (failed_ || !begun_) return;
   if (lineBytes_ == kLineBytes) EndLine();
   if (lineBytes_ == 0) line_ += std::to_string(tickMs_);
+  tickTook_ = true;
   static constexpr char kHex[] = "0123456789ABCDEF";
   line_ += ' ';
   line_ += kHex[byte >> 4];
@@ -100,8 +102,11 @@ void CaptureRecorder::EndLine() {
 }
 
 void CaptureRecorder::EndTick() {
-  if (failed_ || file_ == nullptr) return;
+  if (failed_ || file_ == nullptr || !begun_) return;
   if (lineBytes_ > 0) EndLine();
+  // A tick without bytes still closes periods: the replay must tick then too.
+  if (!tickTook_) line_ += "tick " + std::to_string(tickMs_) + "\n";
+  tickTook_ = true;
   if (line_.empty()) return;
   Write(line_);
   line_.clear();

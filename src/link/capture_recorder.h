@@ -1,6 +1,7 @@
 // Recording a live session: every byte the poll cycle takes goes to a
-// capture file, stamped with the time of the timer tick that took it, so a
-// replay ticks when the live session did and rebuilds its history. Each
+// capture file, stamped with the time of the timer tick that took it, and
+// a tick that took nothing is written as such, so a replay ticks exactly
+// when the live session did and rebuilds its history. Each
 // tick's bytes reach the file by the end of the tick, so a crash loses at
 // most the tick being recorded. A name ending in ".gz" is written
 // compressed.
@@ -34,7 +35,7 @@ class CaptureRecorder {
   // tick is stamped with its time.
   void StartTick(std::int64_t nowMs);
   void Append(std::uint8_t byte);
-  // Writes the tick's bytes out to the file.
+  // Writes the tick's bytes (or its tick line) out to the file.
   void EndTick();
   // Writes the end line (the last tick's time) and everything left, and
   // closes the file. Later calls do nothing.
@@ -61,6 +62,7 @@ class CaptureRecorder {
   std::int64_t originMs_ = 0;
   bool begun_ = false;
   std::int64_t tickMs_ = 0;
+  bool tickTook_ = true;  // no tick line until a tick has started
   std::string line_;
   std::size_t lineBytes_ = 0;
   bool failed_ = false;

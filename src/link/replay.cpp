@@ -132,26 +132,26 @@ std::int64_t RunArrivalReplay(AppContext& app, BackedWindow& window, ReplayClock
   return t;
 }
 
-// Ticks at each line's time, as the live session that stamped them did,
-// and every 250 ms in the gaps between, up to the recorded end.
+// Ticks at each recorded tick's time, as the live session did (it wrote
+// every tick, with bytes or without); after the last one, on to the
+// recorded end, or 2.5 s past the data for a recording cut short.
 std::int64_t RunTickReplay(AppContext& app, BackedWindow& window, ReplayClock& clock,
                            CaptureFeed& feed, const ReplayPlan& plan) {
-  // A line up to half a tick late still belongs to the next tick.
-  constexpr std::int64_t kLateTick = kTickMs + kTickMs / 2;
   std::int64_t t = 0;
   for (;;) {
     if (Stopped(plan)) break;
     const std::optional<std::int64_t> next = feed.NextArrivalMs();
     std::int64_t end = plan.UntilMs ? *plan.UntilMs : INT64_MAX;
-    if (!next && !plan.UntilMs) {
-      const std::optional<std::int64_t> recorded = plan.EndMs ? plan.EndMs() : std::nullopt;
-      end = recorded ? *recorded : feed.LastArrivalMs() + kReplayTailMs;
-    }
-    std::int64_t due = t + kTickMs;
-    if (next && (*next <= t + kLateTick || Idle(app, feed))) due = std::max(*next, t + 1);
-    if (!next && Idle(app, feed)) {
+    std::int64_t due = 0;
+    if (next) {
+      due = std::max(*next, t + 1);
+    } else {
+      if (!plan.UntilMs) {
+        const std::optional<std::int64_t> recorded = plan.EndMs ? plan.EndMs() : std::nullopt;
+        end = recorded ? *recorded : feed.LastArrivalMs() + kReplayTailMs;
+      }
       if (t >= end) break;
-      due = end;  // nothing more can change: straight to the end
+      due = Idle(app, feed) ? end : t + kTickMs;  // idle: nothing more can change
     }
     if (due > end) break;
     t = due;

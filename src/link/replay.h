@@ -79,10 +79,10 @@ struct ReplayPlan {
 };
 
 // Runs a replay through the window's procedure as fast as it can. Arrival
-// captures tick every 250 ms; tick-stamped recordings tick at each line's
-// time (and every 250 ms in the gaps), as the live session did, so the
-// replay rebuilds its history. Ticks in which nothing can change (no frame
-// waiting, no period open) are skipped. Returns the last tick's time.
+// captures tick every 250 ms, skipping ticks in which nothing can change
+// (no frame waiting, no period open); tick-stamped recordings tick exactly
+// when the live session did, so the replay rebuilds its history. Returns
+// the last tick's time.
 std::int64_t RunReplay(AppContext& app, BackedWindow& window, ReplayClock& clock, CaptureFeed& feed,
                        const ReplayPlan& plan);
 

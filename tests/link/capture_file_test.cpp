@@ -77,7 +77,68 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"start 2026-01-01\n", 1, "valid date"},
         BadCase{"start 2026-01-01 00:00:00\nstart 2026-01-01 00:00:00\n", 2, "second 'start'"},
         BadCase{"0 F0\nstart 2026-01-01 00:00:00\n", 2, "before the data"},
-        BadCase{"0 F0\x01\n", 1, "byte 0x01"}, BadCase{"\x7f\x45LF\n", 1, "byte 0x7F"}));
+        BadCase{"0 F0\x01\n", 1, "byte 0x01"}, BadCase{"\x7f\x45LF\n", 1, "byte 0x7F"},
+        BadCase{"timing fast\n", 1, "'timing ticks' or 'timing arrival'"},
+        BadCase{"timing ticks\ntiming ticks\n", 2, "second 'timing'"},
+        BadCase{"0 F0\ntiming ticks\n", 2, "before the data"},
+        BadCase{"end\n", 1, "expected 'end <ms>'"}, BadCase{"end 5x\n", 1, "expected 'end <ms>'"},
+        BadCase{"end -5\n", 1, "expected 'end <ms>'"},
+        BadCase{"10 F0\nend 5\n", 2, "earlier than the last data line"},
+        BadCase{"end 5\n0 F0\n", 2, "nothing may follow"},
+        BadCase{"0 F0\nend 5\n# a comment is fine\nend 6\n", 4, "nothing may follow"},
+        BadCase{"tick\n", 1, "expected 'tick <ms>'"}, BadCase{"tick 5 F0\n", 1, "expected 'tick <ms>'"},
+        BadCase{"10 F0\ntick 5\n", 2, "earlier than the line before"},
+        BadCase{"tick 10\nstart 2026-01-01 00:00:00\n", 2, "before the data"}));
+
+TEST(CaptureFile, TimingAndEndLinesAreRead) {
+  const CaptureResult r =
+      Parse("start 2026-03-01 12:00:00\ntiming ticks\n251 F0\ntick 502\n753 A1\nend 1250\n");
+  ASSERT_FALSE(r.Error) << r.Error->Text();
+  EXPECT_EQ(r.Data.Timing, CaptureTiming::Ticks);
+  ASSERT_EQ(r.Data.Chunks.size(), 3U);
+  EXPECT_EQ(r.Data.Chunks[1].TimeMs, 502);
+  EXPECT_EQ(r.Data.Chunks[1].End, 1U);  // a tick line has no bytes
+  EXPECT_EQ(r.Data.Bytes, (std::vector<std::uint8_t>{0xF0, 0xA1}));
+  EXPECT_EQ(r.Data.EndMs, 1250);
+  EXPECT_FALSE(r.Data.CutShort);
+  const CaptureResult plain = Parse("timing arrival\n0 F0\n");
+  ASSERT_FALSE(plain.Error);
+  EXPECT_EQ(plain.Data.Timing, CaptureTiming::Arrival);
+  EXPECT_FALSE(plain.Data.EndMs);
+}
+
+struct TornCase {
+  const char* text;  // a recording that stopped mid-write: no final line end
+  std::vector<std::uint8_t> bytes;
+  std::int64_t lastMs;
+  bool cutShort;
+};
+
+class TornLastLine : public testing::TestWithParam<TornCase> {};
+
+TEST_P(TornLastLine, KeepsItsWholeBytePairsAndNothingElse) {
+  const CaptureResult r = Parse(GetParam().text);
+  ASSERT_FALSE(r.Error) << r.Error->Text();
+  EXPECT_EQ(r.Data.Bytes, GetParam().bytes);
+  EXPECT_EQ(r.Data.LastTimeMs, GetParam().lastMs);
+  EXPECT_EQ(r.Data.CutShort, GetParam().cutShort);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TornLastLine,
+    testing::Values(TornCase{"0 F0\n10 A1B2C", {0xF0, 0xA1, 0xB2}, 10, true},
+                    TornCase{"0 F0\n10 A1 B2 C", {0xF0, 0xA1, 0xB2}, 10, true},
+                    TornCase{"0 F0\n10 A1 B2", {0xF0, 0xA1, 0xB2}, 10, true},
+                    TornCase{"0 F0\n10 A1 B", {0xF0, 0xA1}, 10, true},
+                    TornCase{"0 F0\n10 A", {0xF0}, 0, true},
+                    TornCase{"0 F0\n10 ", {0xF0}, 0, true},
+                    TornCase{"0 F0\n10", {0xF0}, 0, true},  // the time itself may be cut
+                    TornCase{"0 F0\n1", {0xF0}, 0, true},
+                    TornCase{"20 F0\n10 A1", {0xF0}, 20, true},  // a time gone wrong is not trusted
+                    TornCase{"0 F0\n10 A1G2", {0xF0, 0xA1}, 10, true},
+                    TornCase{"0 F0\n# a note", {0xF0}, 0, false},
+                    TornCase{"0 F0\nend 10", {0xF0}, 0, false},
+                    TornCase{"0 F0\ne", {0xF0}, 0, true}));
 
 TEST(CaptureFile, LeapDayIsAValidStart) {
   const CaptureResult r = Parse("start 2024-02-29 23:59:59\n");

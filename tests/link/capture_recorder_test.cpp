@@ -10,6 +10,8 @@
 
 #include "link/capture_file.h"
 #include "link/poll_cycle.h"
+#include "link/replay.h"
+#include "shell/startup.h"
 #include "support/temp_folder.h"
 #include "support/test_app.h"
 
@@ -40,8 +42,9 @@ TEST_F(Recorder, EachByteIsStampedWithTheTickThatTookIt) {
   recorder->StartTick(5251);
   for (int b = 0; b < 40; ++b) recorder->Append(static_cast<std::uint8_t>(b * 5));
   recorder->EndTick();
-  recorder->StartTick(5503);
-  recorder->StartTick(5754);  // a tick that took nothing writes nothing
+  recorder->StartTick(5503);  // a tick that took nothing writes a tick line
+  recorder->EndTick();
+  recorder->StartTick(5754);
   recorder->Append(0xF0);
   recorder->EndTick();
   recorder->Finish();
@@ -53,11 +56,14 @@ TEST_F(Recorder, EachByteIsStampedWithTheTickThatTookIt) {
   ASSERT_EQ(parsed.Data.Bytes.size(), 41U);
   for (int b = 0; b < 40; ++b) EXPECT_EQ(parsed.Data.Bytes[static_cast<std::size_t>(b)], b * 5);
   // 40 bytes of one tick fill one full line and part of another.
-  ASSERT_EQ(parsed.Data.Chunks.size(), 3U);
+  ASSERT_EQ(parsed.Data.Chunks.size(), 4U);
   EXPECT_EQ(parsed.Data.Chunks[0].TimeMs, 251);
   EXPECT_EQ(parsed.Data.Chunks[0].End, CaptureRecorder::kLineBytes);
   EXPECT_EQ(parsed.Data.Chunks[1].TimeMs, 251);
-  EXPECT_EQ(parsed.Data.Chunks[2].TimeMs, 754);
+  EXPECT_EQ(parsed.Data.Chunks[2].TimeMs, 503);
+  EXPECT_EQ(parsed.Data.Chunks[2].End, 40U);
+  EXPECT_EQ(parsed.Data.Chunks[3].TimeMs, 754);
+  EXPECT_NE(Contents("a.cap").find("\ntick 503\n"), std::string::npos);
   EXPECT_EQ(parsed.Data.EndMs, 754);
 }
 
@@ -107,6 +113,70 @@ TEST_F(Recorder, ACompressedRecordingCutShortStillReads) {
   ASSERT_FALSE(parsed.Error) << parsed.Error->Text();
   EXPECT_EQ(parsed.Data.Bytes.size(), 20U * 18U);
   EXPECT_EQ(parsed.Data.LastTimeMs, 5000);
+}
+
+// A session with a drifting timer, frames torn across ticks, quiet spells
+// and bad bytes, recorded and replayed: the replay must rebuild the same
+// history, averages and counters the live session had.
+TEST_F(Recorder, ALiveSessionReplaysToTheSameHistory) {
+  test::TestApp live;
+  const LocalDateTime began = live.clock.Local;
+  const std::int64_t beganMs = live.clock.Monotonic;
+  auto recorder = Make("live.cap");
+  recorder->Begin(beganMs, began);
+  live.app.Link.Recorder = &*recorder;
+  live.OpenFakeSerial();
+  std::string pending;
+  for (int n = 0; n < 900; ++n) {
+    const int channel = 1 + (n * 7) % 111;
+    const auto frame = test::Bytes(test::MakeFrame(channel, 90 + n % 30, n % 13 == 0 ? 0 : 60 + n % 20,
+                                                   n % 40, n % 35, 20 + n % 4, n % 3 == 0 ? 90 : 0));
+    pending.append(frame.begin(), frame.end());
+    if (n % 97 == 0) pending.append("\x13\xF0\x22");  // line noise
+  }
+  std::size_t sent = 0;
+  for (int tick = 1; tick <= 500; ++tick) {
+    // 234..266 ms between ticks; now and then a quiet spell of seconds.
+    live.clock.Monotonic += 234 + (tick * 17) % 33 + (tick % 120 == 0 ? 6000 : 0);
+    live.clock.Local = AddSeconds(began, (live.clock.Monotonic - beganMs) / 1000);
+    const std::size_t chunk = std::min<std::size_t>((tick * 29) % 41, pending.size() - sent);
+    live.source.Queue.append(pending, sent, chunk);
+    sent += chunk;
+    live.Tick();
+  }
+  recorder->Finish();
+  live.app.Link.Recorder = nullptr;
+
+  const CaptureResult parsed = ReadCaptureFile(folder.File("live.cap"));
+  ASSERT_FALSE(parsed.Error) << parsed.Error->Text();
+  ReplayClock clock(parsed.Data.Start);
+  AppContext replayed(clock);
+  NullCanvas canvas;
+  BackedWindow window(800, 560, &canvas);
+  SetStartValues(replayed);
+  replayed.Window.ScreenNumber = 3;
+  CreateMainWindow(replayed, window);
+  CaptureFeed feed(LinesOf(parsed.Data));
+  ReplayPlan plan;
+  plan.Timing = parsed.Data.Timing;
+  plan.EndMs = [&parsed] { return parsed.Data.EndMs; };
+  RunReplay(replayed, window, clock, feed, plan);
+
+  const DiagnosticsStore& a = live.app.Store;
+  const DiagnosticsStore& b = replayed.Store;
+  EXPECT_GT(a.HistIndex, 20);
+  EXPECT_EQ(a.HistIndex, b.HistIndex);
+  EXPECT_EQ(a.HistTime, b.HistTime);
+  EXPECT_EQ(a.HistSignal, b.HistSignal);
+  EXPECT_EQ(a.HistNoise, b.HistNoise);
+  EXPECT_EQ(a.HistErrorRate, b.HistErrorRate);
+  EXPECT_EQ(a.HistMissCount, b.HistMissCount);
+  EXPECT_EQ(a.FreqNoise, b.FreqNoise);
+  EXPECT_EQ(a.FreqGoodScore, b.FreqGoodScore);
+  EXPECT_EQ(a.ShownRcvdRate, b.ShownRcvdRate);
+  EXPECT_EQ(a.MissRun, b.MissRun);
+  EXPECT_EQ(a.MaxMissRun, b.MaxMissRun);
+  EXPECT_EQ(a.PeriodFrames, b.PeriodFrames);
 }
 
 TEST_F(Recorder, NeverOverwritesAnEarlierRecording) {
