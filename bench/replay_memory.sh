@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Times a headless replay of six simulated hours (one frame every 20 ms,
-# 1.08 million frames) with a JSON report at the end. Target: under 5 s.
+# Replay time and peak memory for long captures: 24 simulated hours and 7
+# days at 50 hops per second, plain and gzip-compressed. Replay reads the
+# capture as it goes, so memory must not grow with its length. Targets:
+# under 40 MB for both, and under 5 s for the 24-hour one.
 #
-#   bench/replay_6h.sh [BUILD_DIR]     (default: build)
+#   bench/replay_memory.sh [BUILD_DIR]     (default: build; Release gives the figures)
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -11,35 +13,39 @@ sim=$build/tools/sim/ptpdiag-sim
 diag=$build/src/ptpdiag
 for exe in "$sim" "$diag"; do
   if [[ ! -x $exe ]]; then
-    echo "replay_6h: $exe not built (build the ptpdiag and ptpdiag-sim targets)" >&2
+    echo "replay_memory: $exe not built (build the ptpdiag and ptpdiag-sim targets)" >&2
     exit 2
   fi
 done
+[[ -x /usr/bin/time ]] || { echo "replay_memory: needs /usr/bin/time (package time)" >&2; exit 2; }
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-capture=$tmp/6h.cap
 
-t0=$(date +%s.%N)
-"$sim" --out capture --seconds 21600 --rate 50 --seed 6 --file "$capture"
-t1=$(date +%s.%N)
-echo "replay_6h: generated $(grep -vc '^[#s]' "$capture") frames," \
-  "$(($(stat -c %s "$capture") / 1048576)) MiB, in $(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.2f", b - a }') s"
+# replay NAME SECONDS_SIMULATED TIME_TARGET_S
+replay() {
+  local name=$1 seconds=$2 target=$3 capture=$tmp/$1.cap
+  "$sim" --out capture --seconds "$seconds" --rate 50 --seed 6 --file "$capture"
+  gzip -k -1 "$capture"
+  for file in "$capture" "$capture.gz"; do
+    /usr/bin/time -v -o "$tmp/time.txt" "$diag" --headless --replay "$file" --report "$tmp/r.json"
+    [[ -s $tmp/r.json ]] || { echo "replay_memory: no report for $file" >&2; exit 1; }
+    local elapsed rss
+    elapsed=$(sed -n 's/.*Elapsed (wall clock) time.*: //p' "$tmp/time.txt" |
+      awk -F: '{ s = 0; for (i = 1; i <= NF; i++) s = s * 60 + $i; printf "%.2f", s }')
+    rss=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$tmp/time.txt")
+    local memory=$((rss / 1024)) verdict="met"
+    [[ $memory -lt 40 ]] || verdict="MISSED"
+    if [[ -n $target ]] && awk -v s="$elapsed" -v t="$target" 'BEGIN { exit !(s >= t) }'; then
+      verdict="MISSED"
+    fi
+    printf 'replay_memory: %-9s %s %5d MiB on disk: %6.2f s, peak RSS %3d MiB (targets: < 40 MiB%s): %s\n' \
+      "$name" "$(basename "$file" | sed 's/.*\.//')" "$(($(stat -c %s "$file") / 1048576))" \
+      "$elapsed" "$memory" "${target:+, < $target s}" "$verdict"
+    rm -f "$tmp/r.json"
+  done
+  rm -f "$capture" "$capture.gz"
+}
 
-cmd=("$diag" --headless --replay "$capture" --report "$tmp/r.json")
-if [[ -x /usr/bin/time ]]; then
-  /usr/bin/time -v -o "$tmp/time.txt" "${cmd[@]}"
-  # "Elapsed (wall clock) time (h:mm:ss or m:ss): 0:03.21"
-  elapsed=$(sed -n 's/.*Elapsed (wall clock) time.*: //p' "$tmp/time.txt" |
-    awk -F: '{ s = 0; for (i = 1; i <= NF; i++) s = s * 60 + $i; printf "%.2f", s }')
-  rss=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$tmp/time.txt")
-  memory=", peak RSS $((rss / 1024)) MiB"
-else
-  TIMEFORMAT=%R
-  elapsed=$( { time "${cmd[@]}" >/dev/null; } 2>&1 | tail -1)
-  memory=""
-fi
-[[ -s $tmp/r.json ]] || { echo "replay_6h: no report written" >&2; exit 1; }
-
-verdict=$(awk -v s="$elapsed" 'BEGIN { print (s < 5.0) ? "met" : "MISSED" }')
-echo "replay_6h: replay with report $elapsed s$memory (target < 5 s: $verdict)"
+replay 24-hour 86400 5
+replay 7-day 604800 ""

@@ -28,4 +28,4 @@ for bench in bench_frames bench_poll_cycle bench_repaint; do
   "$build/bench/$bench" --benchmark_counters_tabular=true 2>&1
 done
 echo
-"$root/bench/replay_6h.sh" "$build"
+"$root/bench/replay_memory.sh" "$build"
