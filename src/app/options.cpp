@@ -208,8 +208,9 @@ std::string UsageText() {
          "\n"
          "  --headless          no window; the program exits by itself when done\n"
          "  --replay FILE       feed the poll cycle from a capture file (text lines\n"
-         "                      '<ms> <hex bytes>', optional 'start YYYY-MM-DD HH:MM:SS');\n"
-         "                      headless it runs as fast as it can, else in real time\n"
+         "                      '<ms> <hex bytes>', optional 'start YYYY-MM-DD HH:MM:SS';\n"
+         "                      FILE.gz is read compressed); headless it runs as fast\n"
+         "                      as it can, else in real time\n"
          "  --until MS          replay: time of the last timer tick\n"
          "  --screen N          screen at start: 1 transmitter, 2 signal vs frequency,\n"
          "                      3 signal vs time (default)\n"
@@ -231,8 +232,9 @@ std::string UsageText() {
          "                      over UDP on this machine, and listen to it\n"
          "  --seconds N         close the link and exit after N seconds (headless\n"
          "                      with no link: run idle that long)\n"
-         "  --record FILE       write every byte received, with its arrival time, to\n"
-         "                      a new capture file that --replay can play\n"
+         "  --record FILE       write every byte received, stamped with the timer tick\n"
+         "                      that took it, to a new capture file that --replay can\n"
+         "                      play (FILE.gz: compressed)\n"
          "  --tick-stats        at exit, print how late the 250 ms timer ran\n"
          "  --no-reconnect      a TCP link that drops and a serial port whose device\n"
          "                      goes away stay down until opened again (by default\n"
@@ -251,8 +253,10 @@ std::string UsageText() {
          "                      3080 Help  3081 About\n"
          "  --help              this text\n"
          "\n"
-         "Exit codes: 0 done, 1 an output file could not be written, 2 bad options or\n"
-         "an unreadable or malformed capture file.\n";
+         "Exit codes: 0 done (also after Ctrl+C or SIGTERM); 1 a report, snapshot or\n"
+         "recording could not be written; 2 bad options, an unreadable or malformed\n"
+         "capture file, an --open file that cannot be read, or a recording file that\n"
+         "cannot be made; 3 a headless live run whose link did not open.\n";
 }
 
 }  // namespace ptpdiag
