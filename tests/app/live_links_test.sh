@@ -51,6 +51,19 @@ same_tables() {
   grep '"FreqSignal"' "$live" | grep -q '[1-9]' || fail "$name: no frame arrived"
 }
 
+# The history, tables and averages of two reports are the same (a replay
+# of a recording rebuilds them exactly).
+same_history() {
+  local name=$1 live=$2 replay=$3
+  for key in HistIndex HistTime HistSignal HistNoise HistVswr HistCurrent HistErrorRate \
+    HistMissCount HistGoodCount HistXmit HistRcvd ShownSignal ShownNoise ShownRcvdRate \
+    RcvdRateSmooth MissRun MaxMissRun; do
+    if [ "$(grep "\"$key\"" "$live")" != "$(grep "\"$key\"" "$replay")" ]; then
+      fail "$name: $key differs between the live session and its replay"
+    fi
+  done
+}
+
 # live_and_replay NAME PTPDIAG_LINK_ARGS...
 live_and_replay() {
   local name=$1
@@ -61,6 +74,7 @@ live_and_replay() {
   "$program" --headless --replay "$work/$name.cap" --report "$work/$name-replay.json" ||
     { fail "$name: replay of the recording failed"; return; }
   same_tables "$name" "$work/$name.json" "$work/$name-replay.json"
+  same_history "$name" "$work/$name.json" "$work/$name-replay.json"
   [ "$(json_number "$work/$name.json" LinkEventCount)" = 0 ] ||
     fail "$name: link events on a clean stream: $(grep LinkEvent "$work/$name.json")"
 }
@@ -231,8 +245,118 @@ case_udp_in_use() {
   wait "$holder" || fail "udp-busy: the first session failed"
 }
 
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# stop_with NAME SIGNAL AFTER_S PTPDIAG_ARGS...: a headless run that the
+# signal must end within a second, exit code 0, report and snapshot written.
+stop_with() {
+  local name=$1 signal=$2 after=$3
+  shift 3
+  rm -f "$work/$name.json" "$work/$name.png"
+  "$program" --headless --report "$work/$name.json" --snapshot "$work/$name.png" "$@" \
+    >/dev/null 2>"$work/$name.err" &
+  local run=$!
+  sleep "$after"
+  local sent
+  sent=$(now_ms)
+  kill "-$signal" "$run"
+  wait "$run"
+  local code=$? took=$(($(now_ms) - sent))
+  [ "$code" -eq 0 ] || fail "$name: exit code $code after SIG$signal: $(cat "$work/$name.err")"
+  [ "$took" -lt 1000 ] || fail "$name: took $took ms to end after SIG$signal"
+  [ -s "$work/$name.json" ] || fail "$name: no report after SIG$signal"
+  [ -s "$work/$name.png" ] || fail "$name: no snapshot after SIG$signal"
+}
+
+case_signals() {
+  stop_with idle-int INT 1 --seconds 60
+  stop_with idle-term TERM 1 --seconds 60
+
+  # A long replay, stopped part way: what was replayed is reported.
+  "$sim" --out capture --seconds 43200 --rate 50 --seed 12 --file "$work/long.cap"
+  stop_with replay-term TERM 0.4 --replay "$work/long.cap"
+  local slots
+  slots=$(json_number "$work/replay-term.json" HistIndex)
+  [ -n "$slots" ] && [ "$slots" -lt 21000 ] ||
+    fail "replay-term: the replay ran to its end ($slots slots) instead of stopping"
+  rm -f "$work/long.cap"
+
+  local line port
+  line=$(start_sim --out pty --rate 50 --seconds 10 --seed 13) || { fail "signals: no pty"; return; }
+  stop_with serial-int INT 1.5 --seconds 60 --serial "${line#pty }" --record "$work/sig-serial.cap"
+  "$program" --headless --replay "$work/sig-serial.cap" >/dev/null 2>&1 ||
+    fail "serial-int: the recording of a stopped session does not replay"
+  line=$(start_sim --out tcp --listen 127.0.0.1:0 --rate 50 --seconds 10 --seed 14) ||
+    { fail "signals: no listener"; return; }
+  stop_with tcp-term TERM 1.5 --seconds 60 --tcp "${line#listening }"
+  port=$(free_port)
+  "$sim" --out udp --to "127.0.0.1:$port" --rate 50 --seconds 4 --seed 15 >/dev/null 2>&1 &
+  pids+=($!)
+  stop_with udp-int INT 1.5 --seconds 60 --udp --udp-port "$port"
+  grep '"FreqSignal"' "$work/udp-int.json" | grep -q '[1-9]' || fail "udp-int: no frame arrived"
+}
+
+# kill -9 while recording, at several rates: each capture replays (a last
+# line torn by the kill is kept up to its last whole byte pair).
+case_killed_recordings() {
+  local rate after line n=0
+  for rate in 50 400 1280; do
+    for after in 0.7 1.3 2.1; do
+      n=$((n + 1))
+      line=$(start_sim --out tcp --listen 127.0.0.1:0 --rate "$rate" --seconds 5 --seed $((20 + n))) ||
+        { fail "killed: no listener"; return; }
+      "$program" --headless --seconds 30 --tcp "${line#listening }" \
+        --record "$work/killed$n.cap" >/dev/null 2>&1 &
+      local run=$!
+      sleep "$after"
+      kill -9 "$run"
+      wait "$run" 2>/dev/null
+      "$program" --headless --replay "$work/killed$n.cap" --report "$work/killed$n.json" \
+        >/dev/null 2>"$work/killed$n.err" ||
+        fail "killed $n ($rate hops/s): the capture does not replay: $(cat "$work/killed$n.err")"
+      grep '"FreqSignal"' "$work/killed$n.json" | grep -q '[1-9]' ||
+        fail "killed $n ($rate hops/s): nothing recorded before the kill"
+    done
+  done
+}
+
+# frames_between CAPTURE FROM_MS TO_MS: whole frames the poll cycle took in
+# [FROM, TO) (one frame per datagram, nothing else on the link).
+frames_between() {
+  awk -v from="$2" -v to="$3" '$1 ~ /^[0-9]+$/ && $1 >= from && $1 < to { n += NF - 1 }
+    END { print int(n / 9) }' "$1"
+}
+
+# A UDP flood at 2000 hops/s for 5 s, then 50 hops/s: frames go on decoding
+# during the flood, and every frame decodes from a second after it.
+case_udp_flood() {
+  local port start flood_from flood_to calm_to
+  port=$(free_port)
+  start=$(now_ms)
+  "$program" --headless --seconds 12 --udp --udp-port "$port" --record "$work/flood.cap" \
+    --report "$work/flood.json" 2>"$work/flood.err" &
+  local session=$!
+  sleep 0.5
+  flood_from=$(($(now_ms) - start))
+  "$sim" --out udp --to "127.0.0.1:$port" --rate 2000 --seconds 5 --seed 16 >/dev/null 2>&1
+  flood_to=$(($(now_ms) - start))
+  "$sim" --out udp --to "127.0.0.1:$port" --rate 50 --seconds 5 --seed 17 >/dev/null 2>&1
+  calm_to=$(($(now_ms) - start))
+  wait "$session" || fail "flood: the session failed: $(cat "$work/flood.err")"
+  local t got
+  for ((t = flood_from + 500; t + 1000 <= flood_to - 300; t += 1000)); do
+    got=$(frames_between "$work/flood.cap" "$t" $((t + 1000)))
+    [ "$got" -ge 100 ] || fail "flood: only $got frames decoded in the second from $t ms"
+  done
+  local from=$((flood_to + 1000)) to=$((calm_to - 300))
+  local expected=$(((to - from) * 50 / 1000))
+  got=$(frames_between "$work/flood.cap" "$from" "$to")
+  [ "$got" -ge $((expected - 15)) ] && [ "$got" -le $((expected + 15)) ] ||
+    fail "flood: $got frames decoded from $from to $to ms after the flood, expected about $expected"
+}
+
 cases=(serial tcp udp serial_failures serial_resync serial_vanishes serial_returns tcp_failures
-       tcp_returns udp_in_use)
+       tcp_returns udp_in_use signals killed_recordings udp_flood)
 for c in "${cases[@]}"; do
   if [ -z "$only" ] || [ "$only" = "$c" ]; then "case_$c"; fi
 done
