@@ -180,7 +180,7 @@ TEST_F(Recorder, ALiveSessionReplaysToTheSameHistory) {
 }
 
 TEST_F(Recorder, NeverOverwritesAnEarlierRecording) {
-  std::ofstream(folder.File("f.cap")) << "0 F0\n";
+  std::ofstream(folder.File("f.cap"), std::ios::binary) << "0 F0\n";
   std::string error;
   EXPECT_FALSE(CaptureRecorder::Create(folder.File("f.cap"), error));
   EXPECT_NE(error.find("already exists"), std::string::npos);

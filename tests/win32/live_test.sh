@@ -52,6 +52,17 @@ same_tables() {
   grep '"FreqSignal"' "$live" | grep -q '[1-9]' || fail "$name: no frame arrived"
 }
 
+# A recording replays to the same history and averages.
+same_history() {
+  local name=$1 live=$2 replay=$3
+  for key in HistIndex HistTime HistSignal HistNoise HistErrorRate HistMissCount HistGoodCount \
+    ShownSignal ShownNoise ShownRcvdRate RcvdRateSmooth MissRun MaxMissRun; do
+    if [ "$(grep "\"$key\"" "$live")" != "$(grep "\"$key\"" "$replay")" ]; then
+      fail "$name: $key differs between the live session and its replay"
+    fi
+  done
+}
+
 # live_and_replay NAME PTPDIAG_LINK_ARGS...
 live_and_replay() {
   local name=$1
@@ -62,6 +73,7 @@ live_and_replay() {
   "$linux" --headless --replay "$work/$name.cap" --report "$work/$name-replay.json" ||
     { fail "$name: the Linux build cannot replay the recording"; return; }
   same_tables "$name" "$work/$name.json" "$work/$name-replay.json"
+  same_history "$name" "$work/$name.json" "$work/$name-replay.json"
   [ "$(json_number "$work/$name.json" LinkEventCount)" = 0 ] ||
     fail "$name: link events on a clean stream: $(grep LinkEvent "$work/$name.json")"
 }
@@ -173,6 +185,30 @@ case_stop_signal() {
   [ "$code" -eq 0 ] || fail "stop_signal: exit code $code: $(cat "$work/stop.out")"
   [ -s "$report" ] || fail "stop_signal: no report written: $(cat "$work/stop.out")"
   grep '"FreqSignal"' "$report" | grep -q '[1-9]' || fail "stop_signal: the report lacks the session"
+}
+
+# A radio that streams, closes, refuses for 5 s, then accepts again: the
+# link comes back by itself and the recording goes on after the outage.
+case_tcp_returns() {
+  local port
+  port=$(free_port)
+  start_sim --out tcp --listen "127.0.0.1:$port" --rate 50 --seconds 4 --seed 9 >/dev/null ||
+    { fail "tcp_returns: no listener"; return; }
+  wine "$exe" --headless --seconds 16 --tcp "127.0.0.1:$port" --record "$work/back.cap" \
+    --report "$work/back.json" 2>"$work/back.err" &
+  local session=$!
+  sleep 9
+  start_sim --out tcp --listen "127.0.0.1:$port" --rate 50 --seconds 12 --seed 10 >/dev/null ||
+    { fail "tcp_returns: the radio did not come back"; return; }
+  wait "$session" || fail "tcp_returns: the session failed: $(cat "$work/back.err")"
+  local events
+  events=$(json_number "$work/back.json" LinkEventCount)
+  [ "${events:-0}" -ge 2 ] ||
+    fail "tcp_returns: expected the close and failed tries as link events: $(grep LinkEvent "$work/back.json")"
+  # Data, an outage of seconds, then data again.
+  awk '$1 ~ /^[0-9]+$/ { if (last != "" && $1 - last >= 3000) gap = 1; else if (gap) after = 1; last = $1 }
+    END { exit !(gap && after) }' "$work/back.cap" ||
+    fail "tcp_returns: no frames recorded after the radio came back"
 }
 
 "case_$only"

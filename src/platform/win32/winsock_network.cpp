@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -254,9 +255,13 @@ class WinsockTcpListener final : public TcpListener {
   std::uint16_t port_;
 };
 
-// Connects one resolved address within the deadline: 0, WSAETIMEDOUT or
-// the WSA code.
-std::int32_t ConnectOne(const addrinfo& address, SteadyClock::time_point deadline, SOCKET& out) {
+// How often a connect in progress looks whether it was called off.
+constexpr int kConnectSliceMs = 50;
+
+// Connects one resolved address within the deadline: 0, WSAETIMEDOUT,
+// WSAECANCELLED when called off, or the WSA code.
+std::int32_t ConnectOne(const addrinfo& address, SteadyClock::time_point deadline,
+                        const std::function<bool()>& cancelled, SOCKET& out) {
   const SOCKET s = socket(address.ai_family, address.ai_socktype, address.ai_protocol);
   if (s == INVALID_SOCKET) return LastSocketError();
   MakeNonBlocking(s);
