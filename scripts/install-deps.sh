@@ -14,6 +14,7 @@ packages=(
   xvfb xdotool          # the window test: a virtual display, driven like a user
   libgtest-dev          # unit tests
   libbenchmark-dev      # benchmarks
+  python3 locales       # tests that read CSV and metrics back, in a decimal-comma locale
 )
 
 missing=()

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <ostream>
 
+#include "link/capture_recorder.h"
+#include "link/recording.h"
 #include "shell/link_commands.h"
 #include "sim/live_streamer.h"
 #include "sim/udp_sink.h"
@@ -64,8 +66,7 @@ bool LiveSession::Prepare(AppContext& app, const Options& options, AppBackend& b
   if (options.RecordFile) {
     auto recorder = CaptureRecorder::Create(*options.RecordFile, error);
     if (!recorder) return false;
-    recorder_.emplace(std::move(*recorder));
-    app.Link.Recorder = &*recorder_;
+    AdoptRecording(app, std::move(*recorder), false);
   }
   return true;
 }
@@ -102,19 +103,15 @@ bool LiveSession::OpenLink(AppContext& app, BackedWindow& window, const Options&
   return false;
 }
 
-void LiveSession::BeginRecording(const AppContext& app) {
-  if (recorder_) recorder_->Begin(app.Elapsed.OriginMonotonicMs(), app.Elapsed.OriginLocal());
+void LiveSession::BeginRecording(AppContext& app) {
+  ptpdiag::BeginRecording(app);
 }
 
 bool LiveSession::End(AppContext& app, std::ostream& err) {
   if (demo_) demo_->Stop();
-  if (!recorder_) return true;
-  recorder_->Finish();
-  app.Link.Recorder = nullptr;
-  if (!recorder_->Failed()) return true;
-  err << "ptpdiag: the recording " << recorder_->Path()
-      << " is incomplete: " << recorder_->FailureText() << "\n";
-  return false;
+  const std::optional<std::string> failure = StopRecording(app);
+  if (failure) err << "ptpdiag: " << *failure << "\n";
+  return !failure;
 }
 
 }  // namespace ptpdiag

@@ -10,7 +10,6 @@
 
 #include "app/backend.h"
 #include "app/options.h"
-#include "link/capture_recorder.h"
 #include "platform/backed_window.h"
 #include "platform/network.h"
 #include "platform/serial_port.h"
@@ -40,18 +39,17 @@ class LiveSession {
 
   // Once the window exists: the recording's time starts where the
   // statistics' elapsed seconds do, so a replay rebuilds the history.
-  void BeginRecording(const AppContext& app);
+  void BeginRecording(AppContext& app);
 
   // After the window has closed the link: stops the demo radio and writes
-  // out the recording. False, said on `err`, when the recording stopped
-  // on a write error.
+  // out the recording (also one started from the menu). False, said on
+  // `err`, when the recording stopped on a write error.
   bool End(AppContext& app, std::ostream& err);
 
  private:
   std::unique_ptr<SerialDriver> serial_;
   std::unique_ptr<Network> network_;
   std::unique_ptr<sim::LiveStreamer> demo_;
-  std::optional<CaptureRecorder> recorder_;
 };
 
 }  // namespace ptpdiag

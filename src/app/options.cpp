@@ -5,6 +5,7 @@
 #include <charconv>
 
 #include "app/command_line.h"
+#include "files/csv_export.h"
 #include "link/capture_file.h"
 
 namespace ptpdiag {
@@ -108,6 +109,9 @@ std::optional<std::string> ApplyValueOption(std::string_view name, std::string_v
     o.ReplayFile = std::string(value);
   } else if (name == "--report") {
     o.ReportFile = std::string(value);
+  } else if (name == "--export-csv") {
+    if (value.empty()) return "--export-csv wants a name for the two CSV files";
+    o.ExportCsvName = CsvBaseName(std::string(value));
   } else if (name == "--snapshot") {
     if (!IsPngPath(value) && !EndsWithNoCase(value, ".svg")) {
       return "--snapshot wants a file name ending in .svg or .png, not '" + std::string(value) +
@@ -133,7 +137,8 @@ std::optional<std::string> ApplyValueOption(std::string_view name, std::string_v
 }
 
 bool TakesValue(std::string_view name) {
-  return name == "--replay" || name == "--report" || name == "--snapshot" || name == "--screen" ||
+  return name == "--replay" || name == "--report" || name == "--export-csv" ||
+         name == "--snapshot" || name == "--screen" ||
          name == "--size" || name == "--until" || name == "--serial" || name == "--tcp" ||
          name == "--port" || name == "--udp-port" || name == "--seconds" || name == "--record" ||
          name == "--open" || name == "--command";
@@ -216,6 +221,8 @@ std::string UsageText() {
          "                      3 signal vs time (default)\n"
          "  --report FILE.json  at exit, write the diagnostics store as JSON\n"
          "  --snapshot FILE     at exit, repaint the screen into FILE.svg or FILE.png\n"
+         "  --export-csv NAME   at exit, write the figures to NAME-channels.csv and\n"
+         "                      NAME-history.csv\n"
          "  --size WxH          client area size when headless (default 800x560)\n"
          "\n"
          "Live links (one at a time; headless runs need --seconds):\n"

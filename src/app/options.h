@@ -20,6 +20,7 @@ struct Options {
   int Screen = 3;
   std::optional<std::string> ReportFile;
   std::optional<std::string> SnapshotFile;
+  std::optional<std::string> ExportCsvName;  // NAME-channels.csv, NAME-history.csv
   int Width = 800;
   int Height = 560;
   bool SizeGiven = false;  // --size; else the window's outer size is 808 x 600

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iostream>
 
+#include "files/csv_export.h"
 #include "link/store_report.h"
 #include "platform/svg_canvas.h"
 #include "state/app_context.h"
@@ -42,6 +43,12 @@ int WriteRequestedOutputs(AppContext& app, BackedWindow& window, const Options& 
   if (options.SnapshotFile) {
     if (auto error = WriteSnapshot(window, *options.SnapshotFile, backend)) {
       std::cerr << "ptpdiag: " << *error << "\n";
+      status = 1;
+    }
+  }
+  if (options.ExportCsvName) {
+    if (auto error = ExportCsv(app, *options.ExportCsvName)) {
+      std::cerr << "ptpdiag: cannot export CSV: " << *error << "\n";
       status = 1;
     }
   }

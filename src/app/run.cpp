@@ -140,6 +140,7 @@ int RunHeadless(const Options& options, AppBackend& backend) {
   OpenCapture capture;
   if (!OpenReplay(options, capture)) return 2;
   ReplayClock replayClock(capture.Reader ? capture.Reader->Start() : LocalDateTime{});
+  replayClock.SetZone(&backend.SystemTime());  // the computer's time zone for CSV times
   const Clock& clock =
       capture.Reader ? static_cast<const Clock&>(replayClock) : backend.SystemTime();
 
@@ -168,6 +169,7 @@ int RunWindowed(const Options& options, AppBackend& backend) {
   OpenCapture capture;
   if (!OpenReplay(options, capture)) return 2;
   ReplayClock replayClock(capture.Reader ? capture.Reader->Start() : LocalDateTime{});
+  replayClock.SetZone(&backend.SystemTime());  // the computer's time zone for CSV times
   const Clock& clock =
       capture.Reader ? static_cast<const Clock&>(replayClock) : backend.SystemTime();
 

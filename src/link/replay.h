@@ -12,6 +12,7 @@
 #include "platform/backed_window.h"
 #include "platform/byte_source.h"
 #include "platform/clock.h"
+#include "state/civil_time.h"
 
 namespace ptpdiag {
 
@@ -30,14 +31,18 @@ class ReplayClock final : public Clock {
   std::int64_t Ms() const { return t_; }
   LocalDateTime LocalNow() const override;
   std::int64_t MonotonicMs() const override { return t_; }
+  // The time zone is that of `zone` (not owned; none: UTC).
+  void SetZone(const Clock* zone) { zone_ = zone; }
+  std::int32_t UtcOffsetSeconds(std::int64_t unixSeconds) const override {
+    return zone_ != nullptr ? zone_->UtcOffsetSeconds(unixSeconds) : 0;
+  }
 
  private:
+  const Clock* zone_ = nullptr;
   LocalDateTime start_;
   std::int64_t t_ = 0;
 };
 
-// `t` later than `start` by `seconds` on the calendar.
-LocalDateTime AddSeconds(const LocalDateTime& start, std::int64_t seconds);
 
 using CaptureLines = std::function<std::optional<CaptureLine>()>;
 

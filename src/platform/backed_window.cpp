@@ -116,4 +116,28 @@ std::optional<std::string> BackedWindow::OnAskPath(const FilePrompt&, bool) {
   return answer;
 }
 
+void BackedWindow::CheckMenuItem(std::uint32_t id, bool checked) {
+  checked_[id] = checked;
+  OnMenuItemState(id, MenuItemEnabled(id), checked);
+}
+
+void BackedWindow::EnableMenuItem(std::uint32_t id, bool enabled) {
+  enabled_[id] = enabled;
+  OnMenuItemState(id, enabled, MenuItemChecked(id));
+}
+
+bool BackedWindow::MenuItemChecked(std::uint32_t id) const {
+  const auto found = checked_.find(id);
+  return found != checked_.end() && found->second;
+}
+
+bool BackedWindow::MenuItemEnabled(std::uint32_t id) const {
+  const auto found = enabled_.find(id);
+  return found == enabled_.end() || found->second;
+}
+
+std::optional<std::string> BackedWindow::OnSavePicture(const std::string& path) {
+  return "this window shows no picture to save as " + path;
+}
+
 }  // namespace ptpdiag

@@ -76,6 +76,14 @@ class BackedWindow : public PlatformWindow {
   std::optional<std::string> AskOpenPath(const FilePrompt& prompt) override;
   std::optional<std::string> AskSavePath(const FilePrompt& prompt) override;
   DialogHost* Dialogs() override { return dialogs_; }
+  void CheckMenuItem(std::uint32_t id, bool checked) override;
+  void EnableMenuItem(std::uint32_t id, bool enabled) override;
+  std::optional<std::string> SavePicture(const std::string& path) override {
+    return OnSavePicture(path);
+  }
+  // The menu item states set so far: unchecked and enabled until set.
+  bool MenuItemChecked(std::uint32_t id) const;
+  bool MenuItemEnabled(std::uint32_t id) const;
 
  protected:
   // Called after each repaint so a backend can show the new pixels.
@@ -89,6 +97,10 @@ class BackedWindow : public PlatformWindow {
   virtual void OnWatchChanged(std::intptr_t /*socket*/, std::uint32_t /*message*/) {}
   // Asks for a path; the default takes the next of FileAnswers.
   virtual std::optional<std::string> OnAskPath(const FilePrompt& prompt, bool save);
+  // Called when a menu item's state changed; a backend shows it here.
+  virtual void OnMenuItemState(std::uint32_t /*id*/, bool /*enabled*/, bool /*checked*/) {}
+  // Writes the shown pixels; a window without a screen image has none.
+  virtual std::optional<std::string> OnSavePicture(const std::string& path);
 
  private:
   Procedure procedure_;
@@ -105,6 +117,8 @@ class BackedWindow : public PlatformWindow {
   std::vector<MessageBoxRecord> messageBoxes_;
   std::map<std::intptr_t, std::uint32_t> watched_;
   std::vector<FilePrompt> prompts_;
+  std::map<std::uint32_t, bool> checked_;
+  std::map<std::uint32_t, bool> enabled_;
   DialogHost* dialogs_ = nullptr;
   std::ostream* messageSink_ = nullptr;
 };

@@ -1,4 +1,5 @@
-// Local date and time, and a monotonic counter, as the core needs them.
+// Local date and time, a monotonic counter, and the local time zone's
+// offset from UTC, as the core needs them.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,9 @@ class Clock {
   virtual LocalDateTime LocalNow() const = 0;
   // Milliseconds on a counter that never runs backwards.
   virtual std::int64_t MonotonicMs() const = 0;
+  // How far local time is ahead of UTC at the instant `unixSeconds`
+  // (seconds since 1970 UTC); 0 where the clock knows no time zone.
+  virtual std::int32_t UtcOffsetSeconds(std::int64_t /*unixSeconds*/) const { return 0; }
 };
 
 }  // namespace ptpdiag

@@ -42,6 +42,9 @@ inline constexpr std::uint32_t WM_COMMAND = 273;
 #ifndef WM_TIMER
 inline constexpr std::uint32_t WM_TIMER = 275;
 #endif
+#ifndef WM_INITMENUPOPUP
+inline constexpr std::uint32_t WM_INITMENUPOPUP = 279;
+#endif
 #ifndef WM_MENUSELECT
 inline constexpr std::uint32_t WM_MENUSELECT = 287;
 #endif

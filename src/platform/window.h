@@ -1,6 +1,7 @@
 // The main window as the core sees it: client geometry, repaint requests,
 // device contexts, the default procedure, the quit request, status text,
-// message boxes and socket readiness notification.
+// message boxes, socket readiness notification, menu item states and
+// pictures of the client area.
 #pragma once
 
 #include <cstdint>
@@ -50,6 +51,12 @@ class PlatformWindow {
   // Where run-time dialogs are built; null where there are none (every
   // dialog then counts as cancelled).
   virtual DialogHost* Dialogs() = 0;
+  // The check mark and grey state of the menu item `id`.
+  virtual void CheckMenuItem(std::uint32_t id, bool checked) = 0;
+  virtual void EnableMenuItem(std::uint32_t id, bool enabled) = 0;
+  // A PNG of the client area's pixels as they are now; the reason when it
+  // cannot be written.
+  virtual std::optional<std::string> SavePicture(const std::string& path) = 0;
 };
 
 }  // namespace ptpdiag

@@ -8,6 +8,11 @@
 
 namespace ptpdiag {
 
+// Commands of our own, beyond the program's command table.
+inline constexpr std::uint16_t kCmdRecord = 3090;
+inline constexpr std::uint16_t kCmdExportCsv = 3091;
+inline constexpr std::uint16_t kCmdSavePicture = 3092;
+
 struct MenuItem {
   std::string_view Text;  // a tab separates the shortcut label
   std::uint16_t Id = 0;   // 0 for a separator

@@ -6,7 +6,9 @@
 #include "screens/format_masked.h"
 #include "shell/dialogs.h"
 #include "shell/file_commands.h"
+#include "resources/main_menu.h"
 #include "shell/link_commands.h"
+#include "shell/session_commands.h"
 #include "state/app_context.h"
 
 namespace ptpdiag {
@@ -137,6 +139,12 @@ LRESULT OnCommand(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM 
     case 3081:
       ShowAbout(app);
       return 0;
+    case kCmdRecord:
+      return CommandRecord(app);
+    case kCmdExportCsv:
+      return CommandExportCsv(app);
+    case kCmdSavePicture:
+      return CommandSavePicture(app);
     default:  // 123, 128, 3077-3079 and every unknown identifier
       return defaultResult();
   }

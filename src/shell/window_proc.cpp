@@ -10,6 +10,7 @@
 #include "shell/keyboard.h"
 #include "shell/link_commands.h"
 #include "shell/menu_commands.h"
+#include "shell/session_commands.h"
 #include "state/app_context.h"
 
 namespace ptpdiag {
@@ -74,6 +75,9 @@ LRESULT WNDPROC(AppContext& app, PlatformWindow* window, std::uint32_t message, 
       return 0;
     case WM_MENUSELECT:
       return OnMenuSelect(app, wParam);
+    case WM_INITMENUPOPUP:
+      UpdateMenuStates(app);
+      return window->DefWindowProc(message, wParam, lParam);
     case WM_LBUTTONDOWN:
       return OnButtonDown(app, true, lParam);
     case WM_RBUTTONDOWN:

@@ -68,8 +68,11 @@ struct LinkState {
 
   // A replayed capture; read while no link is open (not owned).
   ByteSource* ReplayFeed = nullptr;
-  // Takes every byte the poll cycle receives (not owned; may be null).
+  // Takes every byte the poll cycle receives (may be null).
   CaptureRecorder* Recorder = nullptr;
+  // The recording the program started (--record, the Record command);
+  // Recorder points at it while it runs.
+  std::shared_ptr<CaptureRecorder> OwnedRecorder;
 };
 
 }  // namespace ptpdiag

@@ -69,7 +69,7 @@ sleep 0.3
 xdotool mousemove --sync 20 9 click 1
 sleep 0.5
 shot "file-menu"
-xdotool mousemove --sync 40 30 click 1
+xdotool mousemove --sync 40 143 click 1  # Exit, the last item
 ended keys
 [ "$(screen_of keys)" = 3 ] || fail "keys: screen $(screen_of keys) at exit, expected 3"
 grep -q '"FreqSignal": \[.*[1-9]' "$work/keys.json" || fail "keys: no live data reached the window"
@@ -94,7 +94,7 @@ sleep 0.7
 shot "menu-screen2"
 xdotool key alt+f
 sleep 0.3
-xdotool key Return
+xdotool key Up Return  # up from the first item wraps to Exit
 ended menu
 [ "$(screen_of menu)" = 2 ] || fail "menu: screen $(screen_of menu), expected 2"
 

@@ -12,6 +12,7 @@
 #include "platform/virtual_keys.h"
 #include "shell/startup.h"
 #include "state/app_context.h"
+#include "support/temp_folder.h"
 #include "support/test_app.h"
 
 namespace ptpdiag {
@@ -83,9 +84,24 @@ TEST_F(MainWindow, MenuHoldsTheItemsWithTheirIdentifiers) {
   }
   EXPECT_EQ(titles, (std::vector<std::string>{"&File", "&Communication", "&Show"}));
   using Row = std::vector<std::pair<std::string, int>>;
-  EXPECT_EQ(items[0], (Row{{"E&xit\tAlt+F4", 3076}}));
-  EXPECT_EQ(items[1],
-            (Row{{"Chg Comm port\tF10", 119}, {"Close Comm\tF11", 120}, {"Open Comm\tF12", 121}}));
+  EXPECT_EQ(items[0], (Row{{"&Open Radio File...", 3073},
+                           {"&Save Radio File...", 3075},
+                           {"-", 0},
+                           {"&Record...", 3090},
+                           {"Export &CSV...", 3091},
+                           {"Save &Picture...", 3092},
+                           {"-", 0},
+                           {"E&xit\tAlt+F4", 3076}}));
+  EXPECT_EQ(items[1], (Row{{"Chg Comm port\tF10", 119},
+                           {"Close Comm\tF11", 120},
+                           {"Open Comm\tF12", 121},
+                           {"-", 0},
+                           {"&Network Address...", 129},
+                           {"Connect &TCP", 130},
+                           {"Listen &UDP", 150},
+                           {"Close Net&work", 131},
+                           {"-", 0},
+                           {"&Locate Radio...", 151}}));
   EXPECT_EQ(items[2], (Row{{"Screen1\t1", 141}, {"Screen2\t2", 142}, {"Screen3\t3", 143}}));
   // Help sits at the right end of the bar.
   auto* right = qobject_cast<QMenuBar*>(main.MenuBar().cornerWidget(Qt::TopRightCorner));
@@ -120,6 +136,37 @@ TEST_F(MainWindow, HighlightShowsTheHelpTextAndClosingClearsIt) {
   Item(main, 3076)->hover();
   emit main.MenuBar().actions()[0]->menu()->aboutToHide();
   EXPECT_EQ(main.StatusBar().currentMessage().toStdString(), "");
+}
+
+TEST_F(MainWindow, OpeningAPopUpChecksRecordAndGreysCloseNetwork) {
+  test::TempFolder folder;
+  QMenu* file = main.MenuBar().actions()[0]->menu();
+  QMenu* communication = main.MenuBar().actions()[1]->menu();
+  emit communication->aboutToShow();
+  EXPECT_FALSE(Item(main, 131)->isEnabled());
+  main.Window().FileAnswers.push_back(folder.File("r.cap"));
+  Item(main, 3090)->trigger();
+  app.Link.NetLinkMode = kNetLinkUdp;
+  emit file->aboutToShow();
+  EXPECT_TRUE(Item(main, 3090)->isChecked());
+  EXPECT_TRUE(Item(main, 131)->isEnabled());
+  Item(main, 3090)->trigger();  // ends the recording
+  app.Link.NetLinkMode = kNetLinkNone;
+  emit file->aboutToShow();
+  EXPECT_FALSE(Item(main, 3090)->isChecked());
+  EXPECT_FALSE(Item(main, 131)->isEnabled());
+}
+
+TEST_F(MainWindow, SavePictureWritesThePixelsAsShown) {
+  test::TempFolder folder;
+  main.Deliver(WM_KEYDOWN, '2', 0);
+  main.Window().FileAnswers.push_back(folder.File("shown.png"));
+  Item(main, 3092)->trigger();
+  EXPECT_TRUE(main.Window().MessageBoxes().empty());
+  const QImage saved(QString::fromStdString(folder.File("shown.png")));
+  ASSERT_FALSE(saved.isNull());
+  EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32),
+            main.Image().convertToFormat(QImage::Format_RGB32));
 }
 
 TEST_F(MainWindow, MenuItemsSendTheirCommands) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,8 +20,13 @@ class FakeClock final : public Clock {
  public:
   LocalDateTime Local{2026, 3, 1, 12, 0, 0, 0};
   std::int64_t Monotonic = 0;
+  // The zone's offset from UTC at an instant; none: UTC.
+  std::function<std::int32_t(std::int64_t)> Zone;
   LocalDateTime LocalNow() const override { return Local; }
   std::int64_t MonotonicMs() const override { return Monotonic; }
+  std::int32_t UtcOffsetSeconds(std::int64_t unixSeconds) const override {
+    return Zone ? Zone(unixSeconds) : 0;
+  }
   // Moves both clocks on by whole seconds (no calendar roll-over needed in tests).
   void AdvanceSeconds(int seconds);
 };

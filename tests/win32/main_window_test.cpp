@@ -7,12 +7,14 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/png_file.h"
 #include "platform/win32/win32_loop_window.h"
 #include "resources/about_box.h"
 #include "resources/main_menu.h"
 #include "resources/string_table.h"
 #include "shell/startup.h"
 #include "state/app_context.h"
+#include "support/temp_folder.h"
 #include "support/test_app.h"
 #include "win32_test_support.h"
 
@@ -146,6 +148,32 @@ TEST_F(Win32MainWindowTest, KeysAndMenuCommandsReachTheWindowProcedure) {
   EXPECT_EQ(app.Window.ScreenNumber, 2);
   SendMessageA(Hwnd(), WM_KEYDOWN, VK_NUMPAD3, 0);  // keypad digits only repaint
   EXPECT_EQ(app.Window.ScreenNumber, 2);
+}
+
+TEST_F(Win32MainWindowTest, OpeningAPopUpChecksRecordAndGreysCloseNetwork) {
+  const HMENU menu = GetMenu(Hwnd());
+  SendMessageA(Hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(GetSubMenu(menu, 1)), 1);
+  EXPECT_NE(GetMenuState(menu, 131, MF_BYCOMMAND) & MF_GRAYED, 0U);
+  EXPECT_EQ(GetMenuState(menu, 3090, MF_BYCOMMAND) & MF_CHECKED, 0U);
+  test::TempFolder folder;
+  main.FileAnswers.push_back(folder.File("r.cap"));
+  SendMessageA(Hwnd(), WM_COMMAND, 3090, 0);
+  app.Link.NetLinkMode = kNetLinkTcp;
+  SendMessageA(Hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(GetSubMenu(menu, 0)), 0);
+  EXPECT_NE(GetMenuState(menu, 3090, MF_BYCOMMAND) & MF_CHECKED, 0U);
+  EXPECT_EQ(GetMenuState(menu, 131, MF_BYCOMMAND) & MF_GRAYED, 0U);
+  app.Link.NetLinkMode = kNetLinkNone;
+  SendMessageA(Hwnd(), WM_COMMAND, 3090, 0);  // ends the recording
+}
+
+TEST_F(Win32MainWindowTest, SavePictureWritesThePixelsAsShown) {
+  test::TempFolder folder;
+  SendMessageA(Hwnd(), WM_KEYDOWN, '2', 0);
+  main.FileAnswers.push_back(folder.File("shown.png"));
+  SendMessageA(Hwnd(), WM_COMMAND, 3092, 0);
+  EXPECT_TRUE(main.MessageBoxes().empty());
+  const std::string png = test::Contents(folder.File("shown.png"));
+  EXPECT_EQ(png, EncodePng(main.Image().Width(), main.Image().Height(), main.Image().Rgb()));
 }
 
 TEST_F(Win32MainWindowTest, MenuHelpAndMouseCoordinatesShowInTheStatusBar) {

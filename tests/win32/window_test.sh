@@ -121,11 +121,12 @@ if start keys; then
   grep '"FreqSignal"' "$work/keys.json" | grep -q '[1-9]' || fail "keys: no live data reached the window"
 fi
 
-# File -> Exit by mouse closes the link and ends with 0.
+# File opened by mouse, Exit by its mnemonic: closes the link, ends with 0.
 if start exit --screen 2; then
   xdotool mousemove --sync 20 33 click 1
   sleep 0.5
-  xdotool mousemove --sync 30 53 click 1
+  shot file-menu
+  xdotool key x
   ended exit
 fi
 

@@ -7,6 +7,7 @@
 #include "platform/os/libserialport_driver.h"
 #include "platform/os/posix_network.h"
 #include "platform/qt/event_window.h"
+#include "platform/qt/image_png.h"
 #include "platform/qt/main_window.h"
 #include "platform/qt/qt_dialog_host.h"
 #include "platform/qt/raster_canvas.h"
@@ -105,8 +106,7 @@ std::optional<std::string> QtBackend::WritePng(BackedWindow& window, const std::
     RasterCanvas raster(&image);
     RepaintInto(window, raster);
   }
-  if (!image.save(QString::fromStdString(path), "PNG")) return "cannot write " + path;
-  return std::nullopt;
+  return WriteImagePng(image, path);
 }
 
 }  // namespace ptpdiag

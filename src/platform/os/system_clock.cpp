@@ -11,11 +11,7 @@ LocalDateTime SystemClock::LocalNow() const {
   const auto ms =
       std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()) % 1000;
   std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &seconds);
-#else
   localtime_r(&seconds, &local);
-#endif
   LocalDateTime t;
   t.Year = local.tm_year + 1900;
   t.Month = local.tm_mon + 1;
@@ -31,6 +27,13 @@ std::int64_t SystemClock::MonotonicMs() const {
   return std::chrono::duration_cast<std::chrono::milliseconds>(
              std::chrono::steady_clock::now().time_since_epoch())
       .count();
+}
+
+std::int32_t SystemClock::UtcOffsetSeconds(std::int64_t unixSeconds) const {
+  const auto seconds = static_cast<std::time_t>(unixSeconds);
+  std::tm local{};
+  if (localtime_r(&seconds, &local) == nullptr) return 0;
+  return static_cast<std::int32_t>(local.tm_gmtoff);
 }
 
 }  // namespace ptpdiag

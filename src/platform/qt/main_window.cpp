@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "platform/qt/image_png.h"
 #include "platform/qt/key_map.h"
 #include "platform/qt/program_icon.h"
 #include "resources/main_menu.h"
@@ -139,8 +140,10 @@ void QtMainWindow::BuildMenu() {
     QMenu* menu = (popup.RightEnd ? rightEnd : menuBar_)->addMenu(Latin1(popup.Title));
     // Opening a pop-up names its position, which has no help text; closing
     // the menu reports identifier 0: both clear the status bar.
-    connect(menu, &QMenu::aboutToShow, this,
-            [this, index] { Deliver(WM_MENUSELECT, static_cast<WPARAM>(index), 0); });
+    connect(menu, &QMenu::aboutToShow, this, [this, index] {
+      Deliver(WM_INITMENUPOPUP, 0, static_cast<LPARAM>(index));
+      Deliver(WM_MENUSELECT, static_cast<WPARAM>(index), 0);
+    });
     connect(menu, &QMenu::aboutToHide, this,
             [this] { Deliver(WM_MENUSELECT, static_cast<WPARAM>(kMenuClosed) << 16, 0); });
     for (const MenuItem& item : popup.Items) {
@@ -150,6 +153,7 @@ void QtMainWindow::BuildMenu() {
       }
       QAction* action = menu->addAction(Latin1(item.Text));
       action->setData(item.Id);
+      actions_[item.Id] = action;
       const WPARAM id = item.Id;
       connect(action, &QAction::hovered, this, [this, id] { Deliver(WM_MENUSELECT, id, 0); });
       connect(action, &QAction::triggered, this, [this, id] { Deliver(WM_COMMAND, id, 0); });
@@ -252,6 +256,23 @@ std::optional<std::string> QtMainWindow::Backing::OnAskPath(const FilePrompt& pr
   dialog.selectFile(QString::fromLocal8Bit(prompt.FileName));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return Local(dialog.selectedFiles().front());
+}
+
+QAction* QtMainWindow::MenuAction(std::uint32_t id) const {
+  const auto found = actions_.find(id);
+  return found != actions_.end() ? found->second : nullptr;
+}
+
+void QtMainWindow::Backing::OnMenuItemState(std::uint32_t id, bool enabled, bool checked) {
+  QAction* action = owner_.MenuAction(id);
+  if (action == nullptr) return;
+  action->setCheckable(checked || action->isCheckable());
+  action->setChecked(checked);
+  action->setEnabled(enabled);
+}
+
+std::optional<std::string> QtMainWindow::Backing::OnSavePicture(const std::string& path) {
+  return WriteImagePng(owner_.image_, path);
 }
 
 }  // namespace ptpdiag

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "platform/backed_window.h"
@@ -27,8 +28,12 @@ class QtMainWindow final : public QWidget, public LoopWindow {
 
   BackedWindow& Window() override { return window_; }
   QMenuBar& MenuBar() { return *menuBar_; }
+  // The menu item of command `id`; null when the menu has none.
+  QAction* MenuAction(std::uint32_t id) const;
   QStatusBar& StatusBar() { return *statusBar_; }
   QWidget& ClientArea();
+  // The pixels the window procedure drew, as shown.
+  const QImage& Image() const { return image_; }
   void SetTickHook(std::function<void()> hook) override { tickHook_ = std::move(hook); }
   void StartTimer() override;
   void RunAfter(std::int64_t ms, std::function<void()> work) override;
@@ -62,6 +67,8 @@ class QtMainWindow final : public QWidget, public LoopWindow {
     }
     void OnStatusText(std::string_view text) override;
     std::optional<std::string> OnAskPath(const FilePrompt& prompt, bool save) override;
+    void OnMenuItemState(std::uint32_t id, bool enabled, bool checked) override;
+    std::optional<std::string> OnSavePicture(const std::string& path) override;
 
    private:
     QtMainWindow& owner_;
@@ -74,6 +81,7 @@ class QtMainWindow final : public QWidget, public LoopWindow {
   RasterCanvas canvas_;
   Backing window_;
   QMenuBar* menuBar_;
+  std::map<std::uint32_t, QAction*> actions_;
   Client* client_;
   QStatusBar* statusBar_;
   QTimer timer_;

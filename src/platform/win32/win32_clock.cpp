@@ -22,4 +22,30 @@ std::int64_t Win32Clock::MonotonicMs() const {
   return static_cast<std::int64_t>(GetTickCount64());
 }
 
+namespace {
+
+// 100 ns intervals from 1601 to 1970.
+constexpr std::int64_t kUnixEpochTicks = 116444736000000000LL;
+constexpr std::int64_t kTicksPerSecond = 10000000LL;
+
+std::int64_t TicksOf(const SYSTEMTIME& t) {
+  FILETIME file{};
+  if (!SystemTimeToFileTime(&t, &file)) return 0;
+  return static_cast<std::int64_t>((static_cast<std::uint64_t>(file.dwHighDateTime) << 32) |
+                                   file.dwLowDateTime);
+}
+
+}  // namespace
+
+std::int32_t Win32Clock::UtcOffsetSeconds(std::int64_t unixSeconds) const {
+  const auto ticks = static_cast<std::uint64_t>(unixSeconds * kTicksPerSecond + kUnixEpochTicks);
+  FILETIME file{static_cast<DWORD>(ticks & 0xFFFFFFFFU), static_cast<DWORD>(ticks >> 32)};
+  SYSTEMTIME utc{};
+  SYSTEMTIME local{};
+  if (!FileTimeToSystemTime(&file, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
+    return 0;
+  }
+  return static_cast<std::int32_t>((TicksOf(local) - TicksOf(utc)) / kTicksPerSecond);
+}
+
 }  // namespace ptpdiag

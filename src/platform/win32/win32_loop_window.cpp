@@ -4,6 +4,7 @@
 #include <ostream>
 #include <utility>
 
+#include "platform/png_file.h"
 #include "platform/win32/file_prompts.h"
 #include "platform/win32/win32_dialog_host.h"
 #include "resources/string_table.h"
@@ -245,6 +246,7 @@ LRESULT Win32MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_KEYDOWN:
     case WM_COMMAND:
+    case WM_INITMENUPOPUP:
     case WM_MENUSELECT:
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
@@ -310,6 +312,17 @@ void Win32MainWindow::OnMessageBox(const MessageBoxRecord& box) {
 std::optional<std::string> Win32MainWindow::OnAskPath(const FilePrompt& prompt, bool save) {
   if (!FileAnswers.empty()) return BackedWindow::OnAskPath(prompt, save);
   return save ? AskSaveFileName(Hwnd(), prompt) : AskOpenFileName(Hwnd(), prompt);
+}
+
+void Win32MainWindow::OnMenuItemState(std::uint32_t id, bool enabled, bool checked) {
+  const HMENU menu = GetMenu(Hwnd());
+  if (menu == nullptr) return;
+  ::CheckMenuItem(menu, id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+  ::EnableMenuItem(menu, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+std::optional<std::string> Win32MainWindow::OnSavePicture(const std::string& path) {
+  return WritePngFile(path, Image().Width(), Image().Height(), Image().Rgb());
 }
 
 }  // namespace ptpdiag

@@ -108,6 +108,8 @@ class Win32MainWindow final : public Win32LoopWindow {
   void OnStatusText(std::string_view text) override;
   void OnMessageBox(const MessageBoxRecord& box) override;
   std::optional<std::string> OnAskPath(const FilePrompt& prompt, bool save) override;
+  void OnMenuItemState(std::uint32_t id, bool enabled, bool checked) override;
+  std::optional<std::string> OnSavePicture(const std::string& path) override;
 
  private:
   void Resized(int width, int height);

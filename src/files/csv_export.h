@@ -1,0 +1,35 @@
+// The link's figures as CSV files for a spreadsheet (RFC 4180: commas, CR
+// LF, a header row with the units in the names, '.' as the decimal point
+// whatever the locale): one row per channel 1..111 in NAME-channels.csv,
+// one per history slot in NAME-history.csv, in the units the screens show.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/clock.h"
+
+namespace ptpdiag {
+
+struct AppContext;
+struct DiagnosticsStore;
+
+// Channel, its frequency on the screens' axis, signal, noise and peak
+// noise in dBm, good receptions in %, VSWR and current as the legends show
+// them. A channel no frame reached has its values empty.
+std::string ChannelsCsv(const DiagnosticsStore& s);
+
+// Slots 1..HistIndex: local time in ISO 8601 with its UTC offset (the
+// slot's seconds after `origin`, in `zone`), the seconds, signal and noise
+// in dBm, error %, transmit and receive kB/s, good and missed hops of the
+// period the slot closed.
+std::string HistoryCsv(const DiagnosticsStore& s, const Clock& zone, const LocalDateTime& origin);
+
+// NAME for a path the user gave: a final ".csv" (any case) is dropped.
+std::string CsvBaseName(const std::string& path);
+
+// Writes NAME-channels.csv and NAME-history.csv; the reason, naming the
+// file, when one cannot be written.
+std::optional<std::string> ExportCsv(const AppContext& app, const std::string& name);
+
+}  // namespace ptpdiag

@@ -1,0 +1,25 @@
+// The File menu's commands beyond radio files (recording the link, the
+// figures as CSV, a picture of the window) and the menu's check marks and
+// grey items, set as a pop-up opens.
+#pragma once
+
+#include "platform/messages.h"
+
+namespace ptpdiag {
+
+struct AppContext;
+
+// Record...: asks for a new capture file and records into it; while
+// recording, ends the recording instead.
+LRESULT CommandRecord(AppContext& app);
+// Export CSV...: asks for a name and writes NAME-channels.csv and
+// NAME-history.csv.
+LRESULT CommandExportCsv(AppContext& app);
+// Save Picture...: asks for a PNG file and saves the client area as shown.
+LRESULT CommandSavePicture(AppContext& app);
+
+// WM_INITMENUPOPUP: Record is checked while recording; Close Network is
+// grey while no network link is open.
+void UpdateMenuStates(AppContext& app);
+
+}  // namespace ptpdiag
