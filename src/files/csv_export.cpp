@@ -6,12 +6,10 @@
 #include "files/radio_file.h"
 #include "state/app_context.h"
 #include "state/civil_time.h"
+#include "state/figures.h"
 
 namespace ptpdiag {
 namespace {
-
-constexpr int kFirstChannel = 1;
-constexpr int kLastChannel = 111;
 
 // `v` with at most `decimals` decimals, without trailing zeros; '.' always.
 std::string Decimal(double v, int decimals) {
@@ -26,30 +24,16 @@ std::string Decimal(double v, int decimals) {
   return s == "-0" ? "0" : s;
 }
 
-// The x of channel i on the frequency panel, before rounding to a pixel,
-// and the frequency the axis gives there: 900 MHz at x 100, 5 MHz a grid
-// step of 100 pixels.
-double ChannelMHz(int i) {
-  const double x = 144.0 + static_cast<double>(4.608F) * i;
-  return 900.0 + (x - 100.0) / 20.0;
-}
-
-// A level stored as (128 - level byte), times `scale`, in dBm.
-double Dbm(std::int32_t stored, double scale) {
-  return stored / scale - 128.0;
+std::string Optional(const std::optional<double>& v) {
+  return v ? Decimal(*v, 4) : "";
 }
 
 std::string ChannelRow(const DiagnosticsStore& s, int c) {
-  const auto i = static_cast<std::size_t>(c);
-  std::string row = std::to_string(c) + "," + Decimal(ChannelMHz(c), 4);
-  if (s.FreqNoise[i] == 0) return row + ",,,,,,\r\n";  // no frame reached it
-  const auto orEmpty = [](bool present, const std::string& text) { return present ? text : ""; };
-  row += "," + orEmpty(s.FreqSignal[i] != 0, Decimal(Dbm(s.FreqSignal[i], 16.0), 4));
-  row += "," + Decimal(Dbm(s.FreqNoise[i], 16.0), 4);
-  row += "," + orEmpty(s.FreqPeakNoise[i] != 0, Decimal(Dbm(s.FreqPeakNoise[i], 1.0), 4));
-  row += "," + Decimal(s.FreqGoodScore[i] / 10.0, 4);
-  row += "," + orEmpty(s.FreqVswr[i] != 0, Decimal(s.FreqVswr[i] / 16.0, 4));
-  row += "," + orEmpty(s.FreqCurrent[i] != 0, Decimal(s.FreqCurrent[i] / 8.0, 4));
+  const ChannelFigures f = FiguresOfChannel(s, c);
+  std::string row = std::to_string(c) + "," + Decimal(f.FrequencyMHz, 4);
+  if (!f.Reached) return row + ",,,,,,\r\n";
+  row += "," + Optional(f.SignalDbm) + "," + Decimal(f.NoiseDbm, 4) + "," + Optional(f.PeakNoiseDbm);
+  row += "," + Decimal(f.GoodPercent, 4) + "," + Optional(f.Vswr) + "," + Optional(f.CurrentMa);
   return row + "\r\n";
 }
 
@@ -63,23 +47,13 @@ std::string IsoTime(const ZonedTime& t) {
   return text;
 }
 
-// Slot j's row. A slot's averages are its own; the counts of the period
-// it closed are kept in the slot before it.
 std::string HistoryRow(const DiagnosticsStore& s, const Clock& zone, const LocalDateTime& origin,
                        int j) {
-  const auto now = static_cast<std::size_t>(j);
-  const std::size_t counts = now - 1;
-  const std::int64_t dt = static_cast<std::int64_t>(s.HistTime[now]) - s.HistTime[counts];
-  const double seconds = dt > 0 ? static_cast<double>(dt) : 1.0;
-  std::string row = IsoTime(ZonedAfter(zone, origin, s.HistTime[now]));
-  row += "," + std::to_string(s.HistTime[now]);
-  row += "," + (s.HistGoodCount[counts] > 0 ? Decimal(s.HistSignal[now] - 128.0, 4) : "");
-  row += "," + Decimal(s.HistNoise[now] - 128.0, 4);
-  row += "," + Decimal(s.HistErrorRate[now] / 2.56, 4);
-  row += "," + Decimal(s.HistXmit[counts] / seconds / 1000.0, 3);
-  row += "," + Decimal(s.HistRcvd[counts] / seconds / 1000.0, 3);
-  row += "," + std::to_string(s.HistGoodCount[counts]);
-  row += "," + std::to_string(s.HistMissCount[counts]);
+  const SlotFigures f = FiguresOfSlot(s, j);
+  std::string row = IsoTime(ZonedAfter(zone, origin, f.Seconds)) + "," + std::to_string(f.Seconds);
+  row += "," + Optional(f.SignalDbm) + "," + Decimal(f.NoiseDbm, 4);
+  row += "," + Decimal(f.ErrorPercent, 4) + "," + Decimal(f.XmitKBps, 3) + "," + Decimal(f.RcvdKBps, 3);
+  row += "," + std::to_string(f.GoodHops) + "," + std::to_string(f.MissedHops);
   return row + "\r\n";
 }
 
@@ -89,7 +63,7 @@ std::string ChannelsCsv(const DiagnosticsStore& s) {
   std::string csv =
       "channel,frequency_MHz,signal_dBm,noise_dBm,peak_noise_dBm,good_reception_percent,"
       "vswr,current_mA\r\n";
-  for (int c = kFirstChannel; c <= kLastChannel; ++c)
+  for (int c = kFirstShownChannel; c <= kLastShownChannel; ++c)
     csv += ChannelRow(s, c);
   return csv;
 }
