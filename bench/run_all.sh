@@ -33,4 +33,6 @@ echo
 echo
 "$root/bench/udp_flood.sh" "$build"
 echo
+"$root/bench/metrics_storm.sh" "$build"
+echo
 "$root/bench/replay_memory.sh" "$build"

@@ -15,6 +15,7 @@ packages=(
   libgtest-dev          # unit tests
   libbenchmark-dev      # benchmarks
   python3 locales       # tests that read CSV and metrics back, in a decimal-comma locale
+  prometheus            # the metrics endpoint scraped by a real server; promtool
 )
 
 missing=()

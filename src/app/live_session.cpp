@@ -1,14 +1,17 @@
 #include "app/live_session.h"
 
 #include <cstring>
+#include <iostream>
 #include <ostream>
 
 #include "link/capture_recorder.h"
 #include "link/recording.h"
+#include "metrics/metrics_server.h"
 #include "shell/link_commands.h"
 #include "sim/live_streamer.h"
 #include "sim/udp_sink.h"
 #include "state/app_context.h"
+#include "version.h"
 
 namespace ptpdiag {
 namespace {
@@ -68,6 +71,17 @@ bool LiveSession::Prepare(AppContext& app, const Options& options, AppBackend& b
     if (!recorder) return false;
     AdoptRecording(app, std::move(*recorder), false);
   }
+  if (options.MetricsHost) {
+    std::string why;
+    metrics_ = MetricsServer::Start(*network_, *options.MetricsHost, options.MetricsPort, why);
+    if (!metrics_) {
+      error = "cannot serve metrics on " + *options.MetricsHost + ":" +
+              std::to_string(options.MetricsPort) + ": " + why;
+      return false;
+    }
+    std::cerr << "ptpdiag: metrics at http://" << *options.MetricsHost << ":" << metrics_->Port()
+              << "/metrics\n";
+  }
   return true;
 }
 
@@ -103,12 +117,17 @@ bool LiveSession::OpenLink(AppContext& app, BackedWindow& window, const Options&
   return false;
 }
 
+void LiveSession::PublishMetrics(const AppContext& app) {
+  if (metrics_) metrics_->Publish(TakeMetricsSnapshot(app, PTPDIAG_VERSION));
+}
+
 void LiveSession::BeginRecording(AppContext& app) {
   ptpdiag::BeginRecording(app);
 }
 
 bool LiveSession::End(AppContext& app, std::ostream& err) {
   if (demo_) demo_->Stop();
+  metrics_.reset();
   const std::optional<std::string> failure = StopRecording(app);
   if (failure) err << "ptpdiag: " << *failure << "\n";
   return !failure;

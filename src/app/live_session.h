@@ -18,6 +18,8 @@ namespace ptpdiag {
 
 struct AppContext;
 
+class MetricsServer;
+
 namespace sim {
 class LiveStreamer;
 }
@@ -29,13 +31,17 @@ class LiveSession {
   LiveSession(const LiveSession&) = delete;
   LiveSession& operator=(const LiveSession&) = delete;
 
-  // Gives the application the backend's serial driver and sockets, and the
-  // recorder. False, with `error` set, when the recording cannot be made.
+  // Gives the application the backend's serial driver and sockets, the
+  // recorder and the metrics endpoint. False, with `error` set, when the
+  // recording cannot be made or the endpoint cannot listen.
   bool Prepare(AppContext& app, const Options& options, AppBackend& backend, std::string& error);
 
   // Starts the demo radio if asked for and sends the link command. False,
   // with `error` set, when the link asked for is not open afterwards.
   bool OpenLink(AppContext& app, BackedWindow& window, const Options& options, std::string& error);
+
+  // The metrics endpoint's snapshot of `app`, each timer tick.
+  void PublishMetrics(const AppContext& app);
 
   // Once the window exists: the recording's time starts where the
   // statistics' elapsed seconds do, so a replay rebuilds the history.
@@ -50,6 +56,7 @@ class LiveSession {
   std::unique_ptr<SerialDriver> serial_;
   std::unique_ptr<Network> network_;
   std::unique_ptr<sim::LiveStreamer> demo_;
+  std::unique_ptr<MetricsServer> metrics_;
 };
 
 }  // namespace ptpdiag

@@ -7,6 +7,7 @@
 #include "app/command_line.h"
 #include "files/csv_export.h"
 #include "link/capture_file.h"
+#include "sim/host_port.h"
 
 namespace ptpdiag {
 namespace {
@@ -109,6 +110,14 @@ std::optional<std::string> ApplyValueOption(std::string_view name, std::string_v
     o.ReplayFile = std::string(value);
   } else if (name == "--report") {
     o.ReportFile = std::string(value);
+  } else if (name == "--metrics") {
+    const auto address = sim::ParseListenAddress(value);
+    if (!address) {
+      return "--metrics wants [HOST:]PORT with HOST a dotted IPv4 address, not '" +
+             std::string(value) + "'";
+    }
+    o.MetricsHost = sim::NumericHost(*address);
+    o.MetricsPort = address->Port;
   } else if (name == "--export-csv") {
     if (value.empty()) return "--export-csv wants a name for the two CSV files";
     o.ExportCsvName = CsvBaseName(std::string(value));
@@ -137,7 +146,7 @@ std::optional<std::string> ApplyValueOption(std::string_view name, std::string_v
 }
 
 bool TakesValue(std::string_view name) {
-  return name == "--replay" || name == "--report" || name == "--export-csv" ||
+  return name == "--replay" || name == "--report" || name == "--export-csv" || name == "--metrics" ||
          name == "--snapshot" || name == "--screen" ||
          name == "--size" || name == "--until" || name == "--serial" || name == "--tcp" ||
          name == "--port" || name == "--udp-port" || name == "--seconds" || name == "--record" ||
@@ -158,6 +167,9 @@ std::optional<std::string> CheckCombination(const Options& o) {
     return "a headless live run needs --seconds N";
   }
   if (o.RecordFile && links == 0) return "--record needs a live link to record";
+  if (o.MetricsHost && o.Headless && o.ReplayFile) {
+    return "--metrics serves a running session; a headless replay ends at once";
+  }
   return std::nullopt;
 }
 
@@ -243,6 +255,10 @@ std::string UsageText() {
          "                      that took it, to a new capture file that --replay can\n"
          "                      play (FILE.gz: compressed)\n"
          "  --tick-stats        at exit, print how late the 250 ms timer ran\n"
+         "  --metrics [HOST:]PORT\n"
+         "                      serve the link's figures for Prometheus at\n"
+         "                      http://HOST:PORT/metrics (HOST 127.0.0.1 unless given;\n"
+         "                      0.0.0.0 serves every interface)\n"
          "  --no-reconnect      a TCP link that drops and a serial port whose device\n"
          "                      goes away stay down until opened again (by default\n"
          "                      they are tried again after 1, 2, 4, 8, 16, then\n"

@@ -40,6 +40,9 @@ struct Options {
   // A dropped TCP link or a serial port whose device went away stays down
   // until opened again, as the program always did.
   bool NoReconnect = false;
+  // --metrics [HOST:]PORT: the Prometheus endpoint, 127.0.0.1 unless a host is named.
+  std::optional<std::string> MetricsHost;
+  std::uint16_t MetricsPort = 0;
 
   // Run after start-up, in order: loading a radio file, then commands.
   std::optional<std::string> OpenFile;  // --open FILE.RAD

@@ -104,6 +104,7 @@ int RunHeadlessLive(const Options& options, AppBackend& backend) {
   if (opened) {
     inputsRead = RunStartupCommands(app, window, options);
     if (!window.QuitPosted()) {
+      loop->SetTickHook([&session, &app] { session.PublishMetrics(app); });
       loop->StartTimer();
       loop->RunAfter(*options.RunMs, finish);
       const auto stop = backend.HandleStopRequests(finish);
@@ -184,14 +185,15 @@ int RunWindowed(const Options& options, AppBackend& backend) {
       backend.MakeMainWindow(options.Width, options.Height, !options.SizeGiven);
   StartUp(app, main->Window(), options);
   session.BeginRecording(app);
-  if (capture.Reader) {
-    // A replay in real time: one capture tick per timer tick.
-    app.Link.ReplayFeed = capture.Feed.get();
-    main->SetTickHook([&replayClock, &capture] {
+  if (capture.Reader) app.Link.ReplayFeed = capture.Feed.get();
+  main->SetTickHook([&] {
+    if (capture.Reader) {
+      // A replay in real time: one capture tick per timer tick.
       replayClock.SetMs(replayClock.Ms() + kTickMs);
       capture.Feed->ArriveUntil(replayClock.Ms());
-    });
-  }
+    }
+    session.PublishMetrics(app);
+  });
   main->StartTimer();
   main->Show();
   if (options.RunMs) main->RunAfter(*options.RunMs, [&main] { main->Close(); });

@@ -149,10 +149,13 @@ void DrainFrames(AppContext& app) {
     }
     RefreshBytesAvailable(app);
     if (!complete) break;
-    if (CheckFrame(frame)) {
-      ApplyFrame(app.Store, frame);
-      app.Link.LastFrameMs = app.SystemClock.MonotonicMs();
+    LinkTally& tally = app.Link.Tally;
+    if (!CheckFrame(frame)) {
+      ++tally.FramesFailedCheck;
+      continue;
     }
+    ++(ApplyFrame(app.Store, frame) ? tally.FramesGood : tally.FramesIgnoredChannel);
+    app.Link.LastFrameMs = app.SystemClock.MonotonicMs();
   }
   raw.Draw(app);
 }
@@ -220,6 +223,7 @@ void LinkEventLine(AppContext& app, std::int32_t type, std::int32_t value) {
     s.LinkEventType = type;
     s.LinkEventValue = value;
     WrapAdd(s.LinkEventCount, 1);
+    ++app.Link.Tally.EventsByType[type];
   }
   if (!w.ScreenDC.IsValid()) return;
   w.TextRect = w.ClientRect;

@@ -1,6 +1,7 @@
 // The sockets the network links use: one TCP connection to the radio, or
-// one UDP socket listening for its datagrams; and the sending ends the
-// simulated radio uses.
+// one UDP socket listening for its datagrams; the sending ends the
+// simulated radio uses; and the listening end the metrics endpoint serves
+// from.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,10 @@
 #include "platform/link_error.h"
 
 namespace ptpdiag {
+
+// Connections a listener holds while they wait to be accepted: a burst of
+// scrapes must wait there, not be refused.
+inline constexpr int kListenBacklog = 64;
 
 // An OS socket handle, for readiness notification.
 using SocketHandle = std::intptr_t;
@@ -74,6 +79,10 @@ class TcpStream {
   // Reads and drops what the peer sent; true once it has closed its end or
   // the connection failed.
   virtual bool PeerGone() = 0;
+  // Reads what has arrived into `into`, never waiting: the bytes read (0
+  // when none waits), or -1 once the peer has closed its end or the
+  // connection failed.
+  virtual std::int64_t ReadNoWait(std::span<std::uint8_t> into) = 0;
 };
 
 class TcpListener {

@@ -33,10 +33,6 @@ std::string NetworkState(const AppContext& app, std::size_t room) {
 
 }  // namespace
 
-bool LinkIsOpen(const LinkState& link) {
-  return link.CommOpen == 1 || link.NetLinkMode != kNetLinkNone;
-}
-
 ConnectionLine DescribeConnection(const AppContext& app) {
   const LinkState& link = app.Link;
   ConnectionLine line;

@@ -22,8 +22,6 @@ struct ConnectionLine {
   std::string Stale;  // empty, or "  no data N s"
 };
 
-bool LinkIsOpen(const LinkState& link);
-
 // What the line says now; a long TCP address is shortened so the line
 // fits its 50 columns.
 ConnectionLine DescribeConnection(const AppContext& app);

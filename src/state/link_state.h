@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,6 +21,14 @@ class CaptureRecorder;
 inline constexpr int kNetLinkNone = 0;
 inline constexpr int kNetLinkTcp = 1;
 inline constexpr int kNetLinkUdp = 2;
+
+// Running totals for monitoring, since the program started (never reset).
+struct LinkTally {
+  std::uint64_t FramesGood = 0;
+  std::uint64_t FramesFailedCheck = 0;
+  std::uint64_t FramesIgnoredChannel = 0;  // passed the check, named no channel
+  std::map<std::int32_t, std::uint64_t> EventsByType;
+};
 
 // The radio's datagrams arrive on this local port.
 inline constexpr std::uint16_t kUdpLinkPort = 4131;
@@ -73,6 +82,13 @@ struct LinkState {
   // The recording the program started (--record, the Record command);
   // Recorder points at it while it runs.
   std::shared_ptr<CaptureRecorder> OwnedRecorder;
+
+  LinkTally Tally;
 };
+
+// The serial port or a network link is open.
+inline bool LinkIsOpen(const LinkState& link) {
+  return link.CommOpen == 1 || link.NetLinkMode != kNetLinkNone;
+}
 
 }  // namespace ptpdiag

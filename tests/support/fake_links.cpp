@@ -165,6 +165,13 @@ class FakeStream final : public TcpStream {
     return n;
   }
   bool PeerGone() override { return client_.Gone; }
+  std::int64_t ReadNoWait(std::span<std::uint8_t> into) override {
+    if (client_.Sending.empty()) return client_.Gone ? -1 : 0;
+    const std::size_t n = std::min(into.size(), client_.Sending.size());
+    std::copy_n(client_.Sending.begin(), n, into.begin());
+    client_.Sending.erase(0, n);
+    return static_cast<std::int64_t>(n);
+  }
 
  private:
   FakeTcpClient& client_;

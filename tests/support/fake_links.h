@@ -95,11 +95,13 @@ struct FakeUdpTraffic {
 };
 
 // A client connection of a FakeTcpListener: takes up to `Room` bytes per
-// write, or fails once the test says the peer has gone.
+// write, or fails once the test says the peer has gone; what it sends
+// waits in `Sending`.
 struct FakeTcpClient {
   std::vector<std::uint8_t> Received;
   std::int64_t Room = 1 << 20;
   bool Gone = false;
+  std::string Sending;
 };
 
 // Hands out the test's connection and socket (not owned by the test once

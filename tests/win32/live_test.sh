@@ -211,6 +211,28 @@ case_tcp_returns() {
     fail "tcp_returns: no frames recorded after the radio came back"
 }
 
+# The metrics endpoint of ptpdiag.exe, scraped from Linux over loopback.
+case_metrics() {
+  local port
+  port=$(free_port)
+  wine "$exe" --headless --demo --udp-port "$(free_port)" --seconds 8 \
+    --metrics "127.0.0.1:$port" 2>"$work/metrics.err" &
+  local session=$!
+  local body=""
+  for _ in $(seq 60); do
+    body=$(python3 -c "import urllib.request,sys; print(urllib.request.urlopen('http://127.0.0.1:$port/metrics', timeout=2).read().decode())" 2>/dev/null)
+    grep -q 'ptpdiag_frames_total{result="good"} [1-9]' <<<"$body" && break
+    sleep 0.2
+  done
+  grep -q 'ptpdiag_link_up{kind="udp"' <<<"$body" || fail "metrics: no UDP link in the scrape: $body"
+  grep -q 'ptpdiag_frames_total{result="good"} [1-9]' <<<"$body" ||
+    fail "metrics: no frames counted: $(cat "$work/metrics.err")"
+  if command -v promtool >/dev/null; then
+    promtool check metrics <<<"$body" >/dev/null 2>&1 || fail "metrics: promtool rejects the scrape"
+  fi
+  wait "$session" || fail "metrics: the session failed: $(cat "$work/metrics.err")"
+}
+
 "case_$only"
 if [ "$failures" -ne 0 ]; then
   echo "$failures failure(s)"

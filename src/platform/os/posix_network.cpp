@@ -249,6 +249,16 @@ class PosixTcpStream final : public TcpStream {
     return false;
   }
 
+  std::int64_t ReadNoWait(std::span<std::uint8_t> into) override {
+    for (;;) {
+      const ssize_t n = recv(fd_, into.data(), into.size(), MSG_DONTWAIT);
+      if (n > 0) return n;
+      if (n == 0) return into.empty() ? 0 : -1;
+      if (LastSocketError() == EINTR) continue;
+      return WouldBlock(LastSocketError()) ? 0 : -1;
+    }
+  }
+
  private:
   int fd_;
 };
@@ -386,7 +396,7 @@ TcpListenResult PosixNetwork::ListenTcp(const std::string& host, std::uint16_t p
   const int yes = 1;
   socklen_t length = sizeof *address;
   if (fd < 0 || setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes) != 0 ||
-      bind(fd, reinterpret_cast<const sockaddr*>(&*address), length) != 0 || listen(fd, 4) != 0 ||
+      bind(fd, reinterpret_cast<const sockaddr*>(&*address), length) != 0 || listen(fd, kListenBacklog) != 0 ||
       getsockname(fd, reinterpret_cast<sockaddr*>(&*address), &length) != 0) {
     result.Error = SystemWords(LastSocketError());
     if (fd >= 0) CloseSocket(fd);

@@ -227,6 +227,13 @@ class WinsockTcpStream final : public TcpStream {
     return false;
   }
 
+  std::int64_t ReadNoWait(std::span<std::uint8_t> into) override {
+    const int n = recv(socket_, reinterpret_cast<char*>(into.data()), static_cast<int>(into.size()), 0);
+    if (n > 0) return n;
+    if (n == 0) return into.empty() ? 0 : -1;
+    return LastSocketError() == WSAEWOULDBLOCK ? 0 : -1;
+  }
+
  private:
   SOCKET socket_;
 };
@@ -442,7 +449,7 @@ TcpListenResult WinsockNetwork::ListenTcp(const std::string& host, std::uint16_t
   }
   const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   int length = sizeof *address;
-  if (s == INVALID_SOCKET || !BindExclusive(s, *address) || listen(s, 4) != 0 ||
+  if (s == INVALID_SOCKET || !BindExclusive(s, *address) || listen(s, kListenBacklog) != 0 ||
       !MakeNonBlocking(s) || getsockname(s, reinterpret_cast<sockaddr*>(&*address), &length) != 0) {
     result.Error = WindowsErrorText(static_cast<DWORD>(LastSocketError()));
     if (s != INVALID_SOCKET) closesocket(s);

@@ -1,0 +1,154 @@
+// The metrics endpoint on real loopback sockets: answers, refusals, and the
+// limits that keep a misbehaving client from holding it.
+#include "metrics/metrics_server.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "platform/os/posix_network.h"
+
+namespace ptpdiag {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A client connection to 127.0.0.1:port.
+class Client {
+ public:
+  explicit Client(std::uint16_t port) : fd_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    connected_ = connect(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+  }
+  ~Client() { close(fd_); }
+  Client(const Client&) = delete;
+  Client& operator=(const Client&) = delete;
+
+  bool Connected() const { return connected_; }
+  void Send(const std::string& text) {
+    ASSERT_EQ(send(fd_, text.data(), text.size(), MSG_NOSIGNAL), static_cast<ssize_t>(text.size()));
+  }
+  // Everything until the server closes, or what came within `limit`.
+  std::string ReadToEnd(std::chrono::milliseconds limit = 3000ms) {
+    std::string got;
+    const auto until = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < until) {
+      pollfd entry{fd_, POLLIN, 0};
+      if (poll(&entry, 1, 50) <= 0) continue;
+      char chunk[4096];
+      const ssize_t n = recv(fd_, chunk, sizeof chunk, 0);
+      if (n <= 0) {
+        closed_ = true;
+        break;
+      }
+      got.append(chunk, static_cast<std::size_t>(n));
+    }
+    return got;
+  }
+  bool ClosedByServer() const { return closed_; }
+
+ private:
+  int fd_;
+  bool connected_ = false;
+  bool closed_ = false;
+};
+
+class Endpoint : public testing::Test {
+ protected:
+  void Start(MetricsLimits limits = {}) {
+    std::string error;
+    server = MetricsServer::Start(network, "127.0.0.1", 0, error, limits);
+    ASSERT_TRUE(server) << error;
+    MetricsSnapshot m;
+    m.Version = "1.2.3";
+    m.LinkKind = "udp";
+    m.LinkPort = "4131";
+    server->Publish(m);
+  }
+  PosixNetwork network;
+  std::unique_ptr<MetricsServer> server;
+};
+
+TEST_F(Endpoint, AnswersAScrapeWithTheLatestSnapshotAndCloses) {
+  Start();
+  Client c(server->Port());
+  ASSERT_TRUE(c.Connected());
+  c.Send("GET /metrics HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+  const std::string reply = c.ReadToEnd();
+  EXPECT_EQ(reply.rfind("HTTP/1.1 200 OK\r\n", 0), 0U) << reply;
+  EXPECT_NE(reply.find("ptpdiag_build_info{version=\"1.2.3\"} 1\n"), std::string::npos);
+  EXPECT_NE(reply.find("ptpdiag_link_up{kind=\"udp\",port=\"4131\"} 1\n"), std::string::npos);
+  EXPECT_TRUE(c.ClosedByServer());
+}
+
+TEST_F(Endpoint, ARequestInPiecesIsAnsweredOnceWhole) {
+  Start();
+  Client c(server->Port());
+  c.Send("GET /metr");
+  EXPECT_EQ(c.ReadToEnd(200ms), "");
+  c.Send("ics HTTP/1.1\r\n\r\n");
+  EXPECT_EQ(c.ReadToEnd().rfind("HTTP/1.1 200 OK", 0), 0U);
+}
+
+TEST_F(Endpoint, OtherPathsAndMethodsAreRefused) {
+  Start();
+  Client a(server->Port());
+  a.Send("GET /favicon.ico HTTP/1.1\r\n\r\n");
+  EXPECT_EQ(a.ReadToEnd().rfind("HTTP/1.1 404", 0), 0U);
+  Client b(server->Port());
+  b.Send("DELETE /metrics HTTP/1.1\r\n\r\n");
+  EXPECT_EQ(b.ReadToEnd().rfind("HTTP/1.1 405", 0), 0U);
+}
+
+TEST_F(Endpoint, AnOversizedRequestIsDropped) {
+  Start();
+  Client c(server->Port());
+  c.Send("GET /metrics HTTP/1.1\r\nX-Padding: " + std::string(9000, 'a'));
+  EXPECT_EQ(c.ReadToEnd(), "");
+  EXPECT_TRUE(c.ClosedByServer());
+  EXPECT_EQ(server->Dropped(), 1U);
+}
+
+TEST_F(Endpoint, ASlowRequestIsDroppedAtItsTimeLimit) {
+  MetricsLimits limits;
+  limits.MaxRequestTime = 300ms;
+  Start(limits);
+  Client c(server->Port());
+  c.Send("GET /metrics HTTP/1.1\r\n");  // and never the end of the head
+  EXPECT_EQ(c.ReadToEnd(2000ms), "");
+  EXPECT_TRUE(c.ClosedByServer());
+}
+
+TEST_F(Endpoint, ConnectionsBeyondTheLimitWaitTheirTurn) {
+  MetricsLimits limits;
+  limits.MaxConnections = 2;
+  Start(limits);
+  auto first = std::make_unique<Client>(server->Port());
+  auto second = std::make_unique<Client>(server->Port());
+  Client third(server->Port());
+  third.Send("GET /metrics HTTP/1.1\r\n\r\n");
+  EXPECT_EQ(third.ReadToEnd(400ms), "");  // two idle clients hold the places
+  first.reset();
+  EXPECT_EQ(third.ReadToEnd().rfind("HTTP/1.1 200 OK", 0), 0U);
+  EXPECT_EQ(server->Dropped(), 0U);
+}
+
+TEST_F(Endpoint, APortInUseIsAnErrorWithTheSystemsWords) {
+  Start();
+  std::string error;
+  EXPECT_FALSE(MetricsServer::Start(network, "127.0.0.1", server->Port(), error));
+  EXPECT_FALSE(error.empty());
+}
+
+}  // namespace
+}  // namespace ptpdiag
