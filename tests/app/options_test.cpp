@@ -66,12 +66,47 @@ INSTANTIATE_TEST_SUITE_P(
                     BadOptions{{"--snapshot", "shot.jpg"}, ".svg or .png"},
                     BadOptions{{"--replay", "a", "--until", "-1"}, "--until wants"},
                     BadOptions{{"--replay", "a", "--until", "12abc"}, "--until wants"},
-                    BadOptions{{"--until", "100"}, "only applies to --replay"}));
+                    BadOptions{{"--until", "100"}, "only applies to --replay"},
+                    BadOptions{{"--metrics", "localhostx:9100"}, "--metrics wants [HOST:]PORT"},
+                    BadOptions{{"--metrics", "example.org:9100"}, "dotted IPv4"},
+                    BadOptions{{"--metrics", "127.0.0.1:65536"}, "--metrics wants"},
+                    BadOptions{{"--metrics", ""}, "--metrics wants"},
+                    BadOptions{{"--headless", "--replay", "a.cap", "--metrics", "9100"},
+                               "a headless replay ends at once"},
+                    BadOptions{{"--export-csv="}, "--export-csv wants a name"}));
+
+struct MetricsAddress {
+  const char* value;
+  const char* host;
+  std::uint16_t port;
+};
+
+class MetricsOption : public testing::TestWithParam<MetricsAddress> {};
+
+TEST_P(MetricsOption, ServesOnLoopbackUnlessAHostIsNamed) {
+  const OptionsResult r = Parse({"--metrics", GetParam().value});
+  ASSERT_FALSE(r.Error) << *r.Error;
+  EXPECT_EQ(r.Parsed.MetricsHost, GetParam().host);
+  EXPECT_EQ(r.Parsed.MetricsPort, GetParam().port);
+}
+
+INSTANTIATE_TEST_SUITE_P(Addresses, MetricsOption,
+                         testing::Values(MetricsAddress{"9141", "127.0.0.1", 9141},
+                                         MetricsAddress{"0.0.0.0:9141", "0.0.0.0", 9141},
+                                         MetricsAddress{"localhost:0", "127.0.0.1", 0},
+                                         MetricsAddress{"192.0.2.4:80", "192.0.2.4", 80}));
+
+TEST(Options, ExportCsvDropsAFinalCsvFromTheName) {
+  const OptionsResult r = Parse({"--export-csv", "out/link.csv"});
+  ASSERT_FALSE(r.Error);
+  EXPECT_EQ(r.Parsed.ExportCsvName, "out/link");
+}
 
 TEST(Options, UsageListsEveryOption) {
   const std::string usage = UsageText();
   for (const char* name : {"--headless", "--replay", "--until", "--screen", "--report",
-                           "--snapshot", "--size", "--help"}) {
+                           "--snapshot", "--size", "--help", "--export-csv", "--metrics",
+                           "--no-reconnect", "3090 Record", "3091 Export CSV", "3092 Save Picture"}) {
     EXPECT_NE(usage.find(name), std::string::npos) << name;
   }
 }
