@@ -33,6 +33,17 @@ expect 2 "cannot open the capture file" -- --headless --replay "$work/none.cap"
 printf '\x00\xff\x10binary junk\n' >"$work/junk.cap"
 expect 2 "junk.cap:1:" -- --headless --replay "$work/junk.cap"
 expect 1 "cannot write" -- --headless --report "$work/no/such/dir/r.json"
+expect 1 "cannot export CSV" -- --headless --replay "$data/one_miss.cap" --export-csv "$work/no/dir/x"
+expect 0 "" -- --headless --replay "$data/one_miss.cap" --export-csv "$work/one.csv"
+[ -s "$work/one-channels.csv" ] && [ -s "$work/one-history.csv" ] ||
+  { echo "FAIL: --export-csv wrote no files"; failures=$((failures + 1)); }
+# A metrics port already taken: exit 2 before the link opens.
+metrics_port=$((20000 + (RANDOM * 7 + $$) % 40000))
+"$program" --headless --seconds 3 --metrics "127.0.0.1:$metrics_port" 2>/dev/null &
+holder=$!
+sleep 0.7
+expect 2 "cannot serve metrics" -- --headless --seconds 1 --metrics "127.0.0.1:$metrics_port"
+wait "$holder"
 
 # Commands after start-up, message boxes on standard error when headless.
 expect 0 "Norvalen's Support number is" -- --headless --command 3080
