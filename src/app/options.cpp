@@ -199,6 +199,8 @@ OptionsResult ParseOptions(std::span<const std::string_view> args) {
                     if (value) return UnknownOption(std::string(name) + "=" + std::string(*value));
                     if (name == "--help" || name == "-h") {
                       o.Help = true;
+                    } else if (name == "--version") {
+                      o.Version = true;
                     } else if (name == "--headless") {
                       o.Headless = true;
                     } else if (name == "--udp") {
@@ -276,6 +278,7 @@ std::string UsageText() {
          "                      3080 Help  3081 About  3090 Record  3091 Export CSV\n"
          "                      3092 Save Picture\n"
          "  --help              this text\n"
+         "  --version           print the version and exit\n"
          "\n"
          "Exit codes: 0 done (also after Ctrl+C or SIGTERM); 1 a report, snapshot or\n"
          "recording could not be written; 2 bad options, an unreadable or malformed\n"

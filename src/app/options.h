@@ -15,6 +15,7 @@ namespace ptpdiag {
 
 struct Options {
   bool Help = false;
+  bool Version = false;  // --version: print "ptpdiag X.Y.Z" and exit
   bool Headless = false;
   std::optional<std::string> ReplayFile;
   int Screen = 3;

@@ -9,6 +9,7 @@
 #include "link/replay.h"
 #include "shell/startup.h"
 #include "state/app_context.h"
+#include "version.h"
 
 namespace ptpdiag {
 namespace {
@@ -131,6 +132,10 @@ std::optional<int> ReadCommandLine(std::span<const std::string_view> args, Optio
   options = parsed.Parsed;
   if (options.Help) {
     std::cout << UsageText();
+    return 0;
+  }
+  if (options.Version) {
+    std::cout << "ptpdiag " PTPDIAG_VERSION "\n";
     return 0;
   }
   return std::nullopt;

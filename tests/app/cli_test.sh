@@ -25,6 +25,10 @@ expect() {
 
 expect 0 "" -- --help
 grep -q -- "--replay" "$work/out" || { echo "FAIL: --help lacks --replay"; failures=$((failures + 1)); }
+expect 0 "" -- --version
+grep -qxE 'ptpdiag [0-9]+\.[0-9]+\.[0-9]+' "$work/out" ||
+  { echo "FAIL: --version printed '$(cat "$work/out")'"; failures=$((failures + 1)); }
+expect 2 "unknown option '--version=2'" -- --version=2
 expect 2 "unknown option '--bogus'" -- --bogus
 expect 2 "--screen wants 1, 2 or 3" -- --headless --screen 9
 expect 2 "--size wants" -- --headless --size 10

@@ -106,7 +106,7 @@ TEST(Options, UsageListsEveryOption) {
   const std::string usage = UsageText();
   for (const char* name : {"--headless", "--replay", "--until", "--screen", "--report",
                            "--snapshot", "--size", "--help", "--export-csv", "--metrics",
-                           "--no-reconnect", "3090 Record", "3091 Export CSV", "3092 Save Picture"}) {
+                           "--no-reconnect", "--version", "3090 Record", "3091 Export CSV", "3092 Save Picture"}) {
     EXPECT_NE(usage.find(name), std::string::npos) << name;
   }
 }

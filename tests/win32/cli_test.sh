@@ -30,6 +30,9 @@ expect() {
 
 expect 0 "" -- --help
 grep -q -- "--replay" "$work/out" || fail "--help lacks --replay"
+expect 0 "" -- --version
+[ "$(tr -d '\r' <"$work/out")" = "$("$linux" --version)" ] ||
+  fail "--version says '$(cat "$work/out")', the Linux build '$("$linux" --version)'"
 expect 2 "unknown option '--bogus'" -- --bogus
 expect 2 "--screen wants 1, 2 or 3" -- --headless --screen 9
 expect 2 "bad_hex.cap:3: not a hex digit: 'G'" -- --headless --replay "$data/bad_hex.cap"

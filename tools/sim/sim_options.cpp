@@ -170,6 +170,10 @@ SimOptionsResult ParseSimOptions(std::span<const std::string_view> args) {
           o.Help = true;
           return std::nullopt;
         }
+        if (name == "--version" && !value) {
+          o.Version = true;
+          return std::nullopt;
+        }
         if (name == "--split" && !value) {
           o.Split = true;
           return std::nullopt;
@@ -217,6 +221,7 @@ std::string SimUsageText() {
          "  --low-channel FRACTION share of frames with a channel byte below 76\n"
          "  --garbage FRACTION     share of frames preceded by 1 to 4 garbage bytes\n"
          "  --help                 this text\n"
+         "  --version              print the version and exit\n"
          "\n"
          "Live outputs print where to connect on standard output, never wait for a\n"
          "reader (what cannot be sent is dropped) and end with a summary on standard\n"

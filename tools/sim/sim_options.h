@@ -18,6 +18,7 @@ inline constexpr int kMaxFramesPerDatagram = 1000;
 
 struct SimOptions {
   bool Help = false;
+  bool Version = false;
   std::string Out = "capture";      // or the live outputs "pty", "tcp", "udp"
   std::optional<std::string> File;  // stdout when not given
   double Seconds = 60.0;            // 0: until stopped (live outputs only)

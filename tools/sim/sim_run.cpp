@@ -8,6 +8,7 @@
 #include "live_run.h"
 #include "sim/capture_writer.h"
 #include "sim/frame_generator.h"
+#include "version.h"
 
 namespace ptpdiag::sim {
 namespace {
@@ -70,6 +71,10 @@ int RunSim(std::span<const std::string_view> args, Network& network, std::ostrea
   const SimOptions& options = parsed.Parsed;
   if (options.Help) {
     out << SimUsageText();
+    return 0;
+  }
+  if (options.Version) {
+    out << "ptpdiag " PTPDIAG_VERSION "\n";  // the package's version
     return 0;
   }
   if (options.Out != "capture") return RunLive(options, network, out, err);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <vector>
 
@@ -113,6 +114,14 @@ TEST(SimRunTest, HelpGoesToStandardOutput) {
   EXPECT_EQ(r.Code, 0);
   EXPECT_NE(r.Out.find("--frames-per-line"), std::string::npos);
   EXPECT_TRUE(r.Err.empty());
+}
+
+TEST(SimRunTest, VersionIsThePackagesOnStandardOutput) {
+  const RunResult r = RunProgram({"--version"});
+  EXPECT_EQ(r.Code, 0);
+  EXPECT_TRUE(std::regex_match(r.Out, std::regex("ptpdiag [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << r.Out;
+  EXPECT_TRUE(r.Err.empty());
+  EXPECT_EQ(RunProgram({"--version=1"}).Code, 2);
 }
 
 TEST(SimRunTest, WritesAReplayableCaptureThatSaysHowItWasMade) {
