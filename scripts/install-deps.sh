@@ -13,6 +13,7 @@ packages=(
   socat                 # pseudo-terminal pairs for the serial link tests
   xvfb xdotool          # the window test: a virtual display, driven like a user
   libgtest-dev          # unit tests
+  qt6-svg-dev           # the test that draws the scalable icon
   libbenchmark-dev      # benchmarks
   python3 locales       # tests that read CSV and metrics back, in a decimal-comma locale
   prometheus            # the metrics endpoint scraped by a real server; promtool

@@ -1,6 +1,6 @@
-// The program's icon: a radio mast sending two waves either side. The
-// Windows build and the desktop files carry the same drawing as files made
-// from it by make-icons; a test keeps them in step.
+// The program's icon, painted from its shapes. The Windows build and the
+// desktop files carry the same drawing as files made from it by
+// make-icons; a test keeps them in step.
 #pragma once
 
 #include <QIcon>
