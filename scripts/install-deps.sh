@@ -17,6 +17,8 @@ packages=(
   libbenchmark-dev      # benchmarks
   python3 locales       # tests that read CSV and metrics back, in a decimal-comma locale
   prometheus            # the metrics endpoint scraped by a real server; promtool
+  dpkg-dev fakeroot     # the .deb: dpkg-shlibdeps, dpkg-buildflags
+  lintian desktop-file-utils appstream mandoc  # checks of the .deb and its files
 )
 
 missing=()
