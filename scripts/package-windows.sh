@@ -36,6 +36,8 @@ mkdir -p "$stage/$name" "$dist"
 x86_64-w64-mingw32-strip -o "$stage/$name/ptpdiag.exe" "$build/src/app/win32/ptpdiag.exe"
 x86_64-w64-mingw32-strip -o "$stage/$name/ptpdiag-sim.exe" "$build/tools/sim/ptpdiag-sim.exe"
 sed 's/$/\r/' README.md >"$stage/$name/README.txt"
+sed 's/$/\r/' CHANGELOG.md >"$stage/$name/CHANGELOG.txt"
+sed 's/$/\r/' LICENSE >"$stage/$name/LICENSE.txt"
 cp samples/demo.cap samples/example.RAD "$stage/$name/"
 
 rm -f "$dist/$name-win64.zip" "$dist/$name-setup.exe"

@@ -15,7 +15,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 name=$(basename "$zip" -win64.zip)
 listing=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
-expected="$name/ $name/README.txt $name/demo.cap $name/example.RAD $name/ptpdiag-sim.exe $name/ptpdiag.exe "
+expected="$name/ $name/CHANGELOG.txt $name/LICENSE.txt $name/README.txt $name/demo.cap $name/example.RAD $name/ptpdiag-sim.exe $name/ptpdiag.exe "
 [ "$listing" = "$expected" ] || fail "zip holds: $listing"
 unzip -q "$zip" -d "$work/zip"
 wine "$work/zip/$name/ptpdiag.exe" --headless --replay "$(winepath -w "$work/zip/$name/demo.cap")" \
@@ -26,7 +26,7 @@ wine "$setup" /S || fail "the installer failed"
 wineserver -w
 user_dir=$(find "$wine_dir/drive_c/users" -mindepth 1 -maxdepth 1 -type d ! -name Public | head -1)
 installed="$user_dir/AppData/Local/Programs/ptpdiag"
-for file in ptpdiag.exe ptpdiag-sim.exe README.txt demo.cap example.RAD Uninstall.exe; do
+for file in ptpdiag.exe ptpdiag-sim.exe README.txt CHANGELOG.txt LICENSE.txt demo.cap example.RAD Uninstall.exe; do
   [ -f "$installed/$file" ] || fail "not installed: $file"
 done
 menu="$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/ptpdiag"
