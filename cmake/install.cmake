@@ -45,12 +45,8 @@ install(FILES packaging/linux/org.norvalen.ptpdiag.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${_staged}/org.norvalen.ptpdiag.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-foreach(size 16 22 24 32 48 64 128 256)
-  install(FILES src/resources/icons/hicolor/${size}x${size}/apps/ptpdiag.png
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
-endforeach()
-install(FILES src/resources/icons/hicolor/scalable/apps/ptpdiag.svg
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+# The kept hicolor tree as make-icons writes it: PNGs and the scalable SVG.
+install(DIRECTORY src/resources/icons/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 
 install(FILES ${_staged}/ptpdiag.1.gz ${_staged}/ptpdiag-sim.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

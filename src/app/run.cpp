@@ -29,6 +29,20 @@ struct OpenCapture {
   std::unique_ptr<CaptureFeed> Feed;
 };
 
+// A replay's clock starts at the capture's start and keeps this computer's
+// time zone, for the CSV times.
+ReplayClock ClockOfReplay(const OpenCapture& capture, AppBackend& backend) {
+  ReplayClock clock(capture.Reader ? capture.Reader->Start() : LocalDateTime{});
+  clock.SetZone(&backend.SystemTime());
+  return clock;
+}
+
+// The replay's clock while a capture plays, else the computer's.
+const Clock& SessionClock(const OpenCapture& capture, const ReplayClock& replay,
+                          AppBackend& backend) {
+  return capture.Reader ? static_cast<const Clock&>(replay) : backend.SystemTime();
+}
+
 bool OpenReplay(const Options& options, OpenCapture& capture) {
   if (!options.ReplayFile) return true;
   CaptureError error;
@@ -145,12 +159,8 @@ int RunHeadless(const Options& options, AppBackend& backend) {
   if (options.LiveLink() || options.RunMs) return RunHeadlessLive(options, backend);
   OpenCapture capture;
   if (!OpenReplay(options, capture)) return 2;
-  ReplayClock replayClock(capture.Reader ? capture.Reader->Start() : LocalDateTime{});
-  replayClock.SetZone(&backend.SystemTime());  // the computer's time zone for CSV times
-  const Clock& clock =
-      capture.Reader ? static_cast<const Clock&>(replayClock) : backend.SystemTime();
-
-  AppContext app(clock);
+  ReplayClock replayClock = ClockOfReplay(capture, backend);
+  AppContext app(SessionClock(capture, replayClock, backend));
   NullCanvas blank;
   BackedWindow window(options.Width, options.Height, &blank);
   window.SetMessageSink(&std::cerr);
@@ -174,12 +184,8 @@ int RunHeadless(const Options& options, AppBackend& backend) {
 int RunWindowed(const Options& options, AppBackend& backend) {
   OpenCapture capture;
   if (!OpenReplay(options, capture)) return 2;
-  ReplayClock replayClock(capture.Reader ? capture.Reader->Start() : LocalDateTime{});
-  replayClock.SetZone(&backend.SystemTime());  // the computer's time zone for CSV times
-  const Clock& clock =
-      capture.Reader ? static_cast<const Clock&>(replayClock) : backend.SystemTime();
-
-  AppContext app(clock);
+  ReplayClock replayClock = ClockOfReplay(capture, backend);
+  AppContext app(SessionClock(capture, replayClock, backend));
   LiveSession session;
   std::string error;
   if (!session.Prepare(app, options, backend, error)) {
