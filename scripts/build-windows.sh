@@ -4,6 +4,7 @@
 # (BUILD_DIR to change). Extra arguments go to CMake's configure step.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib/packages.sh
 
 packages=(
   cmake make
@@ -12,20 +13,7 @@ packages=(
   googletest                  # its sources, built with the cross compiler
   wine                        # runs the Windows tests here
 )
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  if ! $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"; then
-    $sudo apt-get update -q
-    $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
-  fi
-fi
+ensure_packages "${packages[@]}"
 
 build_dir=${BUILD_DIR:-build-windows}
 cmake -S . -B "$build_dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \

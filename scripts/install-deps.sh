@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages ptpdiag needs to build, test and run,
-# skipping those already present. Needs root (or sudo).
+# Installs the Debian 12 packages ptpdiag needs, skipping those already
+# present. Needs root (or sudo).
+#   install-deps.sh run    to build and run the program (scripts/run.sh)
+#   install-deps.sh test   that, and every tool the tests use (scripts/test.sh)
 set -euo pipefail
+source "$(dirname "$0")/lib/packages.sh"
 
-packages=(
+run_packages=(
   g++ make cmake pkg-config
   qt6-base-dev          # Qt 6 widgets and painting
   libgl-dev             # OpenGL headers that Qt's CMake files ask for
   fonts-dejavu-core     # the screen font, DejaVu Sans Mono Bold
   libserialport-dev     # serial ports, with USB descriptions for port discovery
-  zlib1g-dev            # PNG pictures without Qt
+  zlib1g-dev            # PNG pictures without Qt, compressed captures
+)
+test_packages=(
   socat                 # pseudo-terminal pairs for the serial link tests
   xvfb xdotool          # the window test: a virtual display, driven like a user
   libgtest-dev          # unit tests
@@ -21,17 +26,8 @@ packages=(
   lintian desktop-file-utils appstream mandoc  # checks of the .deb and its files
 )
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-echo "Installing: ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-if ! $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"; then
-  $sudo apt-get update -q
-  $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+case "${1:-test}" in
+  run) ensure_packages "${run_packages[@]}" ;;
+  test) ensure_packages "${run_packages[@]}" "${test_packages[@]}" ;;
+  *) echo "usage: install-deps.sh run|test" >&2; exit 2 ;;
+esac

@@ -5,7 +5,9 @@
 # Standard output is the package's path alone; the rest goes to stderr.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh >&2
+bash scripts/install-deps.sh run
+source scripts/lib/packages.sh
+ensure_packages dpkg-dev fakeroot  # dpkg-shlibdeps, dpkg-buildflags
 build=${DEB_BUILD_DIR:-build-deb}
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 CXXFLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"

@@ -7,21 +7,12 @@
 # needs with apt-get: nsis and zip.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib/packages.sh
 root=$PWD
 build=${BUILD_DIR:-build-windows}
 dist=${DIST_DIR:-dist}
 
-missing=()
-for p in nsis zip; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" ||
-    { $sudo apt-get update -q && $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"; }
-fi
+ensure_packages nsis zip
 BUILD_DIR=$build bash scripts/build-windows.sh "$@" >/dev/null
 
 version=$(sed -n 's/^#define PTPDIAG_VERSION "\(.*\)"$/\1/p' "$build/generated/version.h")

@@ -6,8 +6,10 @@
 # Arguments are passed to ptpdiag.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
-BUILD_DIR=build bash scripts/build.sh -DCMAKE_BUILD_TYPE=Release >/dev/null
+bash scripts/install-deps.sh run
+# The program alone: tests and benchmarks need tools run.sh does not install.
+BUILD_DIR=build bash scripts/build.sh -DCMAKE_BUILD_TYPE=Release \
+  -DPTPDIAG_BUILD_TESTS=OFF -DPTPDIAG_BUILD_BENCH=OFF >/dev/null
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ "${PTPDIAG_HEADLESS:-0}" != 1 ]; then
   exec ./build/src/ptpdiag --demo "$@"
 fi

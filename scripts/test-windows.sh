@@ -5,15 +5,9 @@
 # must match the Linux build (built first into build/ when missing).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
-if ! dpkg-query -W -f='${Status}' x11-apps 2>/dev/null | grep -q "install ok installed"; then
-  sudo=""
-  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-  # xwd: screenshots the window test reads the screens from.
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends x11-apps ||
-    { $sudo apt-get update -q && DEBIAN_FRONTEND=noninteractive \
-        $sudo apt-get install -y -q --no-install-recommends x11-apps; }
-fi
+bash scripts/install-deps.sh test
+source scripts/lib/packages.sh
+ensure_packages x11-apps  # xwd: screenshots the window test reads the screens from
 if [ ! -x build/src/ptpdiag ] || [ ! -x build/tools/sim/ptpdiag-sim ]; then
   BUILD_DIR=build bash scripts/build.sh -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPTPDIAG_WERROR=ON
 fi
