@@ -75,7 +75,8 @@ std::string SerialReopenedWords(const AppContext& app, std::int64_t downMs) {
   return "Reconnected to " + app.Link.CommPortName + " after " + Seconds(downMs);
 }
 
-void SayOnStatusBar(AppContext& app, std::string text) {
+void SayLinkNews(AppContext& app, std::string text) {
+  app.Link.EventLog.Write(text, app.SystemClock.MonotonicMs());
   if (app.Window.MenuHelpShown) return;
   ShowStatusText(app.Window, std::move(text));
 }

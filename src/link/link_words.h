@@ -24,7 +24,9 @@ std::string SerialReopenedWords(const AppContext& app, std::int64_t downMs);
 // "HOST:PORT" of the TCP link, as the user gave them.
 std::string TcpTarget(const AppContext& app);
 
-// Puts `text` on the status bar unless a menu item's help is showing there.
-void SayOnStatusBar(AppContext& app, std::string text);
+// A link event or connection in words: on the status bar (unless a menu
+// item's help is showing there), and on the link's event log (headless
+// runs write it to standard error).
+void SayLinkNews(AppContext& app, std::string text);
 
 }  // namespace ptpdiag

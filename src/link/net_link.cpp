@@ -1,5 +1,6 @@
 #include "link/net_link.h"
 
+#include <algorithm>
 #include <chrono>
 #include <span>
 
@@ -92,15 +93,16 @@ void ReconnectingLoop(DiagnosticsStore& s, Network& net, TcpTargetAddress target
         net.ConnectTcp(target.Host, target.Port, kTcpConnectTimeoutMs, stopping);
     if (stopping()) return;
     if (!connected.Connection) {
-      events.Post(connected.Error.value_or(LinkError{kErrTcpConnect, 0}));
-      Pause(s, wake, RetryDelayMs(tries++));
+      const std::int64_t delay = RetryDelayMs(tries++);
+      events.Post(connected.Error.value_or(LinkError{kErrTcpConnect, 0}), delay);
+      Pause(s, wake, delay);
       continue;
     }
     const std::int64_t downMs =
         downSince ? std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - *downSince)
                         .count()
                   : 0;
-    events.Post(LinkNews{LinkNews::Kind::Connected, {}, downMs});
+    events.Post(LinkNews{.What = LinkNews::Kind::Connected, .Error = {}, .RetryInMs = -1, .DownMs = downMs});
     tries = 0;
     TcpConnection& connection = *connected.Connection;
     wake.SetWakeHook([&connection] { connection.Wake(); });
@@ -108,9 +110,10 @@ void ReconnectingLoop(DiagnosticsStore& s, Network& net, TcpTargetAddress target
     wake.SetWakeHook(nullptr);
     connection.Close();
     if (!ended) return;
-    events.Post(*ended);
+    const std::int64_t delay = RetryDelayMs(tries++);
+    events.Post(*ended, delay);
     downSince = Clock::now();
-    Pause(s, wake, RetryDelayMs(tries++));
+    Pause(s, wake, delay);
   }
 }
 
@@ -161,6 +164,7 @@ void ConnectTcp(AppContext& app) {
     return;
   }
   link.ThreadEvents.Clear();
+  link.Tcp = TcpProgress{};
   if (link.Reconnect) {
     EmptyRing(app.Store);
     link.LinkThreadHandle = std::thread(ReconnectingLoop, std::ref(app.Store), std::ref(*link.Net),
@@ -176,6 +180,7 @@ void ConnectTcp(AppContext& app) {
     return;
   }
   link.TcpSocket = std::move(connected.Connection);
+  link.Tcp.Now = TcpProgress::Phase::Connected;
   EmptyRing(app.Store);
   link.LinkThreadHandle = std::thread(ReceiveLoop, std::ref(app.Store), std::ref(*link.TcpSocket),
                                       std::ref(link.LinkThreadWake), std::ref(link.ThreadEvents));
@@ -229,12 +234,19 @@ LRESULT OnDatagramArrived(AppContext& app) {
 }
 
 void ReportLinkThreadEvents(AppContext& app) {
-  if (app.Link.NetLinkMode != kNetLinkTcp) return;
-  while (const std::optional<LinkNews> news = app.Link.ThreadEvents.Take()) {
+  LinkState& link = app.Link;
+  if (link.NetLinkMode != kNetLinkTcp) return;
+  while (const std::optional<LinkNews> news = link.ThreadEvents.Take()) {
+    const std::int64_t now = app.SystemClock.MonotonicMs();
     if (news->What == LinkNews::Kind::Failure) {
+      link.Tcp.LastFailure = news->Error;
+      link.Tcp.Now = news->RetryInMs >= 0 ? TcpProgress::Phase::Waiting : TcpProgress::Phase::Ended;
+      link.Tcp.RetryAtMs = now + std::max<std::int64_t>(news->RetryInMs, 0);
       ReportLinkError(app, news->Error);
     } else {
-      SayOnStatusBar(app, TcpConnectedWords(app, news->DownMs));
+      link.Tcp.Now = TcpProgress::Phase::Connected;
+      link.LastFrameMs = now;  // quiet is counted from the connection
+      SayLinkNews(app, TcpConnectedWords(app, news->DownMs));
     }
   }
 }

@@ -205,6 +205,7 @@ std::int32_t LinkBytesAvailable(AppContext& app) {
       OnSerialDeviceGone(app, *queue.Error);
       return 0;
     }
+    app.Link.CommDeviceGone = queue.Error && queue.Error->Code == kErrSerialGone;
     if (queue.Error) ReportLinkError(app, *queue.Error);
     return queue.Count;
   }
@@ -213,7 +214,7 @@ std::int32_t LinkBytesAvailable(AppContext& app) {
 
 void ReportLinkError(AppContext& app, const LinkError& error) {
   LinkEventLine(app, error.Code, error.Extended);
-  SayOnStatusBar(app, LinkEventWords(app, error));
+  SayLinkNews(app, LinkEventWords(app, error));
 }
 
 void LinkEventLine(AppContext& app, std::int32_t type, std::int32_t value) {
@@ -249,7 +250,8 @@ LRESULT RunPollCycle(AppContext& app) {
   w.ScreenDC.SetTextColor(kPollValueGreen);
   RefreshBytesAvailable(app);
   DrainFrames(app);
-  if (LinkIsOpen(app.Link)) DrawConnectionLine(app);  // the no-data time moves on
+  // Quiet time, retry countdowns and the recording mark move on.
+  DrawConnectionLine(app);
   UpdateShownSignal(app.Store);
   const bool repaint = app.Store.PeriodFrames > 0 && CloseUpPeriod(app);
   if (window != nullptr) window->ReleaseDC(w.ScreenDC.GetCanvas());

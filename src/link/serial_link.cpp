@@ -101,6 +101,7 @@ void OpenSerialLink(AppContext& app) {
   }
   link.CommIdentity = opened.Port->Identity();
   link.CommReopen = SerialReopening{};
+  link.CommDeviceGone = false;
   TakePort(app, std::move(opened.Port));
   link.CommOpen = 1;
   link.LastFrameMs = app.SystemClock.MonotonicMs();
@@ -111,6 +112,7 @@ void CloseSerialLink(AppContext& app) {
   const bool closed = ReleasePort(app);
   link.CommOpen = 0;
   link.CommReopen = SerialReopening{};
+  link.CommDeviceGone = false;
   link.LastFrameMs.reset();
   if (!closed) app.Window.CurrentWindow->MessageBox(kCloseCommError, kErrorCaption, "");
 }
@@ -137,7 +139,7 @@ void RetrySerialOpen(AppContext& app) {
     return;
   }
   TakePort(app, std::move(opened.Port));
-  SayOnStatusBar(app, SerialReopenedWords(app, now - reopen.GoneAtMs));
+  SayLinkNews(app, SerialReopenedWords(app, now - reopen.GoneAtMs));
   reopen = SerialReopening{};
 }
 

@@ -13,7 +13,6 @@ namespace ptpdiag {
 namespace {
 
 constexpr Rgb kRepaintValueGreen{0, 160, 0};
-constexpr Rgb kConnectionBlue{0, 0, 128};
 
 void DrawHeader(WindowState& w, const DiagnosticsStore& s) {
   w.ScreenDC.SetTextColor(kBlack);
@@ -50,14 +49,7 @@ void DrawFooter(AppContext& app) {
   WindowState& w = app.Window;
   w.ScreenDC.SetTextColor(kBlack);
   PrintAt(w, 32.5F, 37, "Raw Data Stream:");
-  if (LinkIsOpen(app.Link)) {
-    DrawConnectionLine(app);
-    return;
-  }
-  w.TextRect = w.ClientRect;
-  w.TextRect.bottom -= 24;
-  w.ScreenDC.SetTextColor(kConnectionBlue);
-  PrintAtCursor(w, "No Connection");
+  DrawConnectionLine(app);
 }
 
 }  // namespace

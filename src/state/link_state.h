@@ -12,6 +12,7 @@
 #include "platform/byte_source.h"
 #include "platform/network.h"
 #include "platform/serial_port.h"
+#include "state/link_event_log.h"
 #include "state/link_thread.h"
 
 namespace ptpdiag {
@@ -39,6 +40,20 @@ struct SerialReopening {
   std::int64_t GoneAtMs = 0;  // monotonic
   std::int64_t NextTryMs = 0;
   int Tries = 0;
+};
+
+// Where a TCP link stands, for the footer: the thread connects in the
+// background, so "open" alone does not say whether bytes can come.
+struct TcpProgress {
+  enum class Phase {
+    Connecting,  // a connect is under way (or due)
+    Connected,
+    Waiting,     // the last try failed or the connection ended; retried at RetryAtMs
+    Ended,       // ended for good (no reconnect): down until closed
+  };
+  Phase Now = Phase::Connecting;
+  LinkError LastFailure;
+  std::int64_t RetryAtMs = 0;  // monotonic
 };
 
 struct LinkState {
@@ -71,8 +86,16 @@ struct LinkState {
   // the tries so far.
   std::string CommIdentity;
   SerialReopening CommReopen;
+  // The open port's device is gone and no reopen is tried (no Reconnect);
+  // cleared when the port answers again.
+  bool CommDeviceGone = false;
+  TcpProgress Tcp;
+  // The UDP port the program's own demo radio sends to, while it runs.
+  std::optional<std::uint16_t> DemoPort;
+  // Link events in words also go here (headless runs); by default nowhere.
+  LinkEventLog EventLog;
   // Monotonic ms when a frame last passed its check, or when the link
-  // opened; nothing while no link is open.
+  // opened (connected, for TCP); nothing while no link is open.
   std::optional<std::int64_t> LastFrameMs;
 
   // A replayed capture; read while no link is open (not owned).

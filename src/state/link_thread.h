@@ -42,6 +42,8 @@ struct LinkNews {
   enum class Kind { Failure, Connected };
   Kind What = Kind::Failure;
   LinkError Error;  // Failure
+  // Failure: when the thread tries again, in ms from now; -1: it does not.
+  std::int64_t RetryInMs = -1;
   // Connected: how long the link was down before, in ms; 0 for the first
   // connection.
   std::int64_t DownMs = 0;
@@ -52,7 +54,9 @@ class LinkThreadEvents {
   // Keeps the news in order until taken; at most a few are kept (a thread
   // sees little between two poll cycles), the oldest giving way.
   void Post(const LinkNews& news);
-  void Post(const LinkError& error) { Post(LinkNews{LinkNews::Kind::Failure, error, 0}); }
+  void Post(const LinkError& error, std::int64_t retryInMs = -1) {
+    Post(LinkNews{LinkNews::Kind::Failure, error, retryInMs, 0});
+  }
   std::optional<LinkNews> Take();
   void Clear();
 

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "link/poll_cycle.h"
+#include "screens/connection_line.h"
 #include "shell/link_commands.h"
 #include "state/link_thread.h"
 #include "support/test_app.h"
@@ -123,6 +126,56 @@ TEST(SerialReopen, WithoutReconnectEveryTickIsAnEvent) {
   EXPECT_EQ(t.app.Store.LinkEventCount, 4);
   EXPECT_NE(t.app.Link.CommHandle, nullptr);
   EXPECT_EQ(t.serial.Opened.size(), 1U);
+}
+
+// The footer follows what the TCP thread reports: the failure and a
+// countdown to the next try, "connecting" once it is due, "Opened" when
+// connected; each event also goes to the event log once.
+TEST(TcpProgressShown, FollowsTheThreadsNews) {
+  TestApp t;
+  std::ostringstream log;
+  t.app.Link.EventLog.SetStream(&log);
+  t.app.Link.NetLinkMode = kNetLinkTcp;  // as ConnectTcp leaves it, without the thread
+  t.app.Link.UdpAddress = "10.0.0.7";
+  t.app.Link.UdpPort = "4000";
+  const auto footerAfter = [&t](std::int64_t ms) {
+    t.clock.Monotonic += ms;
+    t.Tick();
+    return DescribeConnection(t.app).State;
+  };
+  EXPECT_EQ(footerAfter(250), "TCP 10.0.0.7:4000  connecting");
+  t.app.Link.ThreadEvents.Post(LinkError{kErrTcpConnect, 111, LinkReason::Refused}, 8000);
+  EXPECT_EQ(footerAfter(250), "TCP 10.0.0.7:4000  refused, retry in 8 s");
+  EXPECT_EQ(footerAfter(5000), "TCP 10.0.0.7:4000  refused, retry in 3 s");
+  EXPECT_EQ(footerAfter(3000), "TCP 10.0.0.7:4000  connecting");
+  t.app.Link.ThreadEvents.Post(LinkNews{LinkNews::Kind::Connected, {}, -1, 8500});
+  EXPECT_EQ(footerAfter(250), "TCP 10.0.0.7:4000  Opened");
+  EXPECT_EQ(DescribeConnection(t.app).Stale, "");  // quiet counts from the connection
+  t.app.Link.ThreadEvents.Post(LinkError{kErrTcpPeerClosed, 0}, 1000);
+  EXPECT_EQ(footerAfter(250), "TCP 10.0.0.7:4000  closed by the radio, retry in 1 s");
+  EXPECT_EQ(log.str(),
+            "ptpdiag: TCP: 10.0.0.7:4000 refused the connection\n"
+            "ptpdiag: Reconnected to 10.0.0.7:4000 after 9 s\n"
+            "ptpdiag: TCP: 10.0.0.7:4000 closed the connection\n");
+  t.app.Link.NetLinkMode = kNetLinkNone;
+}
+
+// A gone device without reconnect repeats its event every tick; the log
+// says it once per 10 s.
+TEST(LinkEventLogLines, RepeatsAtMostOncePerTenSeconds) {
+  TestApp t;
+  std::ostringstream log;
+  t.app.Link.EventLog.SetStream(&log);
+  t.window.Send(WM_COMMAND, kCmdOpenComm, 0);
+  t.source.QueueError = LinkError{kErrSerialGone, 0};
+  for (int i = 0; i < 48; ++i) {  // 12 s of ticks
+    t.clock.Monotonic += 250;
+    t.Tick();
+  }
+  EXPECT_EQ(t.app.Store.LinkEventCount, 48);
+  EXPECT_EQ(log.str(), "ptpdiag: Serial: Com1 went away (adapter unplugged?)\n"
+                       "ptpdiag: Serial: Com1 went away (adapter unplugged?)\n");
+  EXPECT_EQ(DescribeConnection(t.app).State, "Com1  device gone");
 }
 
 }  // namespace

@@ -40,16 +40,18 @@ class PollCycle : public testing::Test {
   TestApp t;
 };
 
-TEST(PollCycleIdle, WithNoLinkOnlyTheClockIsDrawn) {
+TEST(PollCycleIdle, WithNoLinkOnlyTheClockAndTheConnectionLineAreDrawn) {
   TestApp t;
   t.clock.Local = {2026, 3, 1, 9, 5, 7};
   t.canvas.Clear();
   t.Tick();
   const auto texts = t.canvas.OfKind(DrawOp::Kind::Text);
-  ASSERT_EQ(texts.size(), 1U);
+  ASSERT_EQ(texts.size(), 4U);  // the clock; the state, blanks, the recording mark's cells
   EXPECT_EQ(texts[0].text, "09:05:07");
   EXPECT_EQ(texts[0].rect, (Rect{720, 0, 800, 16}));
   EXPECT_EQ(texts[0].colour, kBlack);
+  EXPECT_EQ(texts[1].text, "No Connection");
+  EXPECT_EQ(texts[1].text.size() + texts[2].text.size() + texts[3].text.size(), 50U);
   EXPECT_EQ(t.app.Link.TimerBusy, 0);
 }
 
@@ -57,11 +59,12 @@ TEST_F(PollCycle, IdleCycleOnAnOpenLinkDrawsTheClockAndTheConnectionLine) {
   t.clock.Local = {2026, 3, 1, 9, 5, 7};
   t.Tick();
   const auto texts = t.canvas.OfKind(DrawOp::Kind::Text);
-  ASSERT_EQ(texts.size(), 3U);  // the clock, the link, blanks to column 50
+  ASSERT_EQ(texts.size(), 4U);  // the clock, the link, blanks, the recording mark's cells
   EXPECT_EQ(texts[0].text, "09:05:07");
   EXPECT_EQ(texts[1].text, "Com1  Opened");
   EXPECT_EQ(texts[1].rect.bottom, 536);
-  EXPECT_EQ(texts[2].text, std::string(38, ' '));
+  EXPECT_EQ(texts[2].text, std::string(34, ' '));
+  EXPECT_EQ(texts[3].text, "    ");
   EXPECT_EQ(t.app.Link.TimerBusy, 0);
 }
 

@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "link/poll_cycle.h"
+#include "link/recording.h"
 #include "screens/text_grid.h"
+#include "support/temp_folder.h"
 #include "support/test_app.h"
 
 namespace ptpdiag {
 namespace {
 
+using test::TempFolder;
 using test::TestApp;
 
 TEST(ScreenFrame, RepaintErasesThenDrawsHeaderBodyAndFooter) {
@@ -35,7 +38,9 @@ TEST(ScreenFrame, RepaintErasesThenDrawsHeaderBodyAndFooter) {
   ASSERT_NE(state, nullptr);
   EXPECT_EQ(state->rect, (Rect{0, 0, 800, 536}));
   EXPECT_EQ(state->colour, (Rgb{0, 0, 128}));
-  EXPECT_EQ(&ops.back(), state);
+  // The footer's line comes last: the state, blanks, the recording mark's cells.
+  ASSERT_GE(ops.size(), 3U);
+  EXPECT_EQ(&ops[ops.size() - 3], state);
 }
 
 TEST(ScreenFrame, HeaderValuesUseTheRepaintGreenAndFixedColumns) {
@@ -66,37 +71,61 @@ TEST(ScreenFrame, OpenSerialPortIsNamedInTheFooter) {
   EXPECT_EQ(t.canvas.FindText("No Connection"), nullptr);
 }
 
-// The footer shows whichever link is open, and how long it has been
-// quiet once that is 3 s or more.
+// The footer shows whichever link is open and whether bytes can come over
+// it, and how long it has been quiet once that is 3 s or more.
+enum class FooterLink { None, Serial, SerialReopening, SerialGone, Tcp, Udp, UdpDemo };
+
 struct FooterCase {
   const char* Name;
-  int Link;              // 0 none, 1 serial, 2 TCP, 3 UDP
+  FooterLink Link;
   std::string Address;   // TCP
   std::string Port;      // TCP, as typed
   std::int64_t QuietMs;  // since the last good frame
   const char* State;
   const char* Stale;  // "" when not stale
+  TcpProgress Tcp = {TcpProgress::Phase::Connected, {}, 0};  // RetryAtMs from now
 };
 
 class Footer : public testing::TestWithParam<FooterCase> {};
 
+void OpenFooterLink(TestApp& t, const FooterCase& c) {
+  LinkState& link = t.app.Link;
+  switch (c.Link) {
+    case FooterLink::None:
+      break;
+    case FooterLink::Serial:
+    case FooterLink::SerialGone:
+      t.OpenFakeSerial();
+      link.CommDeviceGone = c.Link == FooterLink::SerialGone;
+      break;
+    case FooterLink::SerialReopening:
+      t.OpenFakeSerial();
+      link.CommHandle.reset();
+      link.CommReopen.Active = true;
+      break;
+    case FooterLink::Tcp:
+      link.NetLinkMode = kNetLinkTcp;
+      link.Tcp = c.Tcp;
+      link.Tcp.RetryAtMs += t.clock.Monotonic;
+      break;
+    case FooterLink::Udp:
+    case FooterLink::UdpDemo:
+      link.NetLinkMode = kNetLinkUdp;
+      link.UdpChannel = t.network.BindUdp(4242).Socket;
+      if (c.Link == FooterLink::UdpDemo) link.DemoPort = 4242;
+      break;
+  }
+  link.CommPortName = "Com2";
+  link.UdpAddress = c.Address;
+  link.UdpPort = c.Port;
+  if (c.Link != FooterLink::None) link.LastFrameMs = t.clock.Monotonic - c.QuietMs;
+}
+
 TEST_P(Footer, TellsTheLinkAndHowLongItHasBeenQuiet) {
   const FooterCase& c = GetParam();
   TestApp t;
-  LinkState& link = t.app.Link;
-  if (c.Link == 1) {
-    t.OpenFakeSerial();
-    link.CommPortName = "Com2";
-  } else if (c.Link == 2) {
-    link.NetLinkMode = kNetLinkTcp;
-  } else if (c.Link == 3) {
-    link.NetLinkMode = kNetLinkUdp;
-    link.UdpChannel = t.network.BindUdp(4242).Socket;
-  }
-  link.UdpAddress = c.Address;
-  link.UdpPort = c.Port;
   t.clock.Monotonic = 100'000;
-  if (c.Link != 0) link.LastFrameMs = t.clock.Monotonic - c.QuietMs;
+  OpenFooterLink(t, c);
   t.Repaint();
   const DrawOp* state = t.canvas.TextAt(536, 0);
   ASSERT_NE(state, nullptr) << c.Name;
@@ -112,27 +141,78 @@ TEST_P(Footer, TellsTheLinkAndHowLongItHasBeenQuiet) {
     EXPECT_EQ(stale->text, c.Stale) << c.Name;
     EXPECT_NE(stale->colour, state->colour);
   }
-  // Left of the link event line at x = 500, always.
+  // Every one of its 50 columns, and left of the link event line at x = 500.
+  int covered = 0;
   for (const DrawOp& op : t.canvas.OfKind(DrawOp::Kind::Text)) {
     if (op.rect.bottom == 536 && op.rect.left < 500) {
-      EXPECT_LE(op.rect.left + 10 * static_cast<int>(op.text.size()), 500) << op.text;
+      EXPECT_EQ(op.rect.left, covered) << op.text;
+      covered += 10 * static_cast<int>(op.text.size());
     }
   }
+  EXPECT_EQ(covered, 500) << c.Name;
 }
+
+constexpr TcpProgress kRefusedRetryIn8s{TcpProgress::Phase::Waiting,
+                                        LinkError{kErrTcpConnect, 111, LinkReason::Refused}, 7'400};
 
 INSTANTIATE_TEST_SUITE_P(
     Links, Footer,
     testing::Values(
-        FooterCase{"nothing open", 0, "", "", 0, "No Connection", ""},
-        FooterCase{"serial", 1, "", "", 0, "Com2  Opened", ""},
-        FooterCase{"serial, quiet 2.9 s", 1, "", "", 2999, "Com2  Opened", ""},
-        FooterCase{"serial, quiet 3 s", 1, "", "", 3000, "Com2  Opened", "  no data 3 s"},
-        FooterCase{"TCP", 2, "192.168.1.20", " 4000", 500, "TCP 192.168.1.20:4000  Opened", ""},
-        FooterCase{"TCP, quiet", 2, "192.168.1.20", "4000", 12'400, "TCP 192.168.1.20:4000  Opened",
-                   "  no data 12 s"},
-        FooterCase{"TCP, a long name", 2, "radio-north-mast.field.example.com", "4000", 125'000,
-                   "TCP radio-north-mast..:4000  Opened", "  no data 125 s"},
-        FooterCase{"UDP, the port bound", 3, "", "", 0, "UDP 4242  Opened", ""}));
+        FooterCase{"nothing open", FooterLink::None, "", "", 0, "No Connection", ""},
+        FooterCase{"serial", FooterLink::Serial, "", "", 0, "Com2  Opened", ""},
+        FooterCase{"serial, quiet 2.9 s", FooterLink::Serial, "", "", 2999, "Com2  Opened", ""},
+        FooterCase{"serial, quiet 3 s", FooterLink::Serial, "", "", 3000, "Com2  Opened",
+                   "  no data 3 s"},
+        FooterCase{"serial, device gone, reopened when back", FooterLink::SerialReopening, "", "",
+                   9000, "Com2  device gone, waiting for it", ""},
+        FooterCase{"serial, device gone, no reconnect", FooterLink::SerialGone, "", "", 9000,
+                   "Com2  device gone", ""},
+        FooterCase{"TCP", FooterLink::Tcp, "192.168.1.20", " 4000", 500,
+                   "TCP 192.168.1.20:4000  Opened", ""},
+        FooterCase{"TCP, quiet", FooterLink::Tcp, "192.168.1.20", "4000", 12'400,
+                   "TCP 192.168.1.20:4000  Opened", "  no data 12 s"},
+        FooterCase{"TCP, a long name", FooterLink::Tcp, "radio-north-mast.field.example.com", "4000",
+                   125'000, "TCP radio-north..:4000  Opened", "  no data 125 s"},
+        FooterCase{"TCP, connecting", FooterLink::Tcp, "10.0.0.7", "4000", 9000,
+                   "TCP 10.0.0.7:4000  connecting", "", {TcpProgress::Phase::Connecting, {}, 0}},
+        FooterCase{"TCP, refused, waiting", FooterLink::Tcp, "10.0.0.7", "4000", 9000,
+                   "TCP 10.0.0.7:4000  refused, retry in 8 s", "", kRefusedRetryIn8s},
+        FooterCase{"TCP, retry due", FooterLink::Tcp, "10.0.0.7", "4000", 9000,
+                   "TCP 10.0.0.7:4000  connecting", "",
+                   {TcpProgress::Phase::Waiting, LinkError{kErrTcpTimeout, 3}, 0}},
+        FooterCase{"TCP, unreachable, a long name", FooterLink::Tcp,
+                   "radio-north-mast.field.example.com", "4000", 0,
+                   "TCP radio-..:4000  unreachable, retry in 30 s", "",
+                   {TcpProgress::Phase::Waiting, LinkError{kErrTcpConnect, 113}, 30'000}},
+        FooterCase{"TCP, closed, no reconnect", FooterLink::Tcp, "10.0.0.7", "4000", 9000,
+                   "TCP 10.0.0.7:4000  closed by the radio", "",
+                   {TcpProgress::Phase::Ended, LinkError{kErrTcpPeerClosed, 0}, 0}},
+        FooterCase{"UDP, the port bound", FooterLink::Udp, "", "", 0, "UDP 4242  Opened", ""},
+        FooterCase{"UDP, the demo radio", FooterLink::UdpDemo, "", "", 4000,
+                   "UDP 4242  Opened  (demo radio)", "  no data 4 s"}));
+
+// A red REC near the line's right end while recording, blanks after it
+// stops; the link's text never reaches it.
+TEST(Footer, MarksARecording) {
+  TestApp t;
+  t.app.Link.NetLinkMode = kNetLinkTcp;
+  t.app.Link.UdpAddress = "radio-north-mast.field.example.com";
+  t.app.Link.UdpPort = "4000";
+  t.app.Link.Tcp = kRefusedRetryIn8s;
+  TempFolder folder;
+  ASSERT_EQ(StartRecording(t.app, folder.File("r.cap")), std::nullopt);
+  t.Repaint();
+  const DrawOp* mark = t.canvas.TextAt(536, 460);
+  ASSERT_NE(mark, nullptr);
+  EXPECT_EQ(mark->text, "REC ");
+  EXPECT_EQ(mark->colour, (Rgb{208, 0, 0}));
+  EXPECT_LE(t.canvas.TextAt(536, 0)->text.size(), 46U);
+  ASSERT_EQ(StopRecording(t.app), std::nullopt);
+  t.canvas.Clear();
+  t.Tick();
+  ASSERT_NE(t.canvas.TextAt(536, 460), nullptr);
+  EXPECT_EQ(t.canvas.TextAt(536, 460)->text, "    ");
+}
 
 TEST(FooterStale, AppearsAfterThreeQuietSecondsAndGoesAtTheNextGoodFrame) {
   TestApp t;
