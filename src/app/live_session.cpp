@@ -53,6 +53,21 @@ std::unique_ptr<sim::LiveStreamer> StartDemoRadio(Network& network, std::uint16_
   return demo;
 }
 
+// The demo listens where a radio's datagrams would come, unless another
+// program has that port and none was asked for: then on a free one.
+std::uint16_t DemoListenPort(Network& network, std::uint16_t wanted, bool asked) {
+  if (asked) return wanted;
+  UdpBindResult probe = network.BindUdp(wanted);
+  if (probe.Socket || !probe.Error || probe.Error->Reason != LinkReason::InUse) return wanted;
+  UdpBindResult free = network.BindUdp(0);
+  if (!free.Socket) return wanted;
+  const std::uint16_t port = free.Socket->LocalPort();
+  free.Socket->Close();
+  std::cerr << "ptpdiag: UDP port " << wanted << " is in use; the demo radio uses port " << port
+            << "\n";
+  return port != 0 ? port : wanted;
+}
+
 }  // namespace
 
 LiveSession::LiveSession() = default;
@@ -106,8 +121,11 @@ bool LiveSession::OpenLink(AppContext& app, BackedWindow& window, const Options&
   }
   if (!options.Udp && !options.Demo) return true;
   if (options.Demo) {
+    app.Link.UdpListenPort =
+        DemoListenPort(*network_, app.Link.UdpListenPort, options.UdpPort.has_value());
     demo_ = StartDemoRadio(*network_, app.Link.UdpListenPort, error);
     if (!demo_) return false;
+    app.Link.DemoPort = app.Link.UdpListenPort;
   }
   OpenUdpLink(app, false);
   if (app.Link.NetLinkMode == kNetLinkUdp) return true;
@@ -127,6 +145,7 @@ void LiveSession::BeginRecording(AppContext& app) {
 
 bool LiveSession::End(AppContext& app, std::ostream& err) {
   if (demo_) demo_->Stop();
+  app.Link.DemoPort.reset();
   metrics_.reset();
   const std::optional<std::string> failure = StopRecording(app);
   if (failure) err << "ptpdiag: " << *failure << "\n";

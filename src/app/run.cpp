@@ -15,11 +15,19 @@ namespace ptpdiag {
 namespace {
 
 // Exit codes beyond 0, by how much they matter: the link, then the inputs,
-// then the outputs.
-int ExitStatus(bool linkOpened, bool inputsRead, bool outputsWritten) {
+// then whether frames came, then the outputs.
+int ExitStatus(bool linkOpened, bool inputsRead, bool outputsWritten, bool framesCame = true) {
   if (!linkOpened) return kExitLinkFailed;
   if (!inputsRead) return 2;
+  if (!framesCame) return kExitNoFrames;
   return outputsWritten ? 0 : 1;
+}
+
+// A live run that heard nothing must not pass for one that did.
+bool SayIfNoFrameCame(const AppContext& app) {
+  if (app.Link.Tally.FramesGood > 0) return true;
+  std::cerr << "ptpdiag: no good frame received\n";
+  return false;
 }
 
 // The capture to replay, read as the replay goes. Nothing, after one error
@@ -92,6 +100,7 @@ void PrintTickStats(const TickStats& stats) {
 // closes, so the picture shows the session as it was.
 int RunHeadlessLive(const Options& options, AppBackend& backend) {
   AppContext app(backend.SystemTime());
+  app.Link.EventLog.SetStream(&std::cerr);
   const std::unique_ptr<LoopWindow> loop =
       backend.MakeHeadlessWindow(options.Width, options.Height, std::cerr);
   BackedWindow& window = loop->Window();
@@ -132,7 +141,8 @@ int RunHeadlessLive(const Options& options, AppBackend& backend) {
   const bool recorded = session.End(app, std::cerr);
   if (options.TickStats) PrintTickStats(loop->Stats());
   writeOutputs();
-  return ExitStatus(opened, inputsRead, written && recorded);
+  const bool framesCame = !opened || !options.LiveLink() || SayIfNoFrameCame(app);
+  return ExitStatus(opened, inputsRead, written && recorded, framesCame);
 }
 
 }  // namespace

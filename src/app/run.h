@@ -13,6 +13,9 @@ namespace ptpdiag {
 
 // Exit code of a headless live run whose link did not open.
 inline constexpr int kExitLinkFailed = 3;
+// Exit code of a headless live run whose link opened but passed no good
+// frame in the whole run.
+inline constexpr int kExitNoFrames = 4;
 
 // Reads the command line (without the program name). Nothing when the
 // program is to run with `options`; otherwise the exit code, after the

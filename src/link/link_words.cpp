@@ -48,7 +48,8 @@ std::string LinkEventWords(const AppContext& app, const LinkError& error) {
       return tcp + ": closing the connection failed";
     case kErrUdpBind:
       return error.Reason == LinkReason::InUse
-                 ? "UDP: port " + UdpPortText(app) + " is in use by another program"
+                 ? "UDP: port " + UdpPortText(app) +
+                       " is in use by another program; --udp-port N listens on another"
                  : "UDP: port " + UdpPortText(app) + " cannot be opened";
     case kErrUdpReceive:
       return "UDP: receiving a datagram failed";

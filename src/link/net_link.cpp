@@ -102,7 +102,8 @@ void ReconnectingLoop(DiagnosticsStore& s, Network& net, TcpTargetAddress target
         downSince ? std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - *downSince)
                         .count()
                   : 0;
-    events.Post(LinkNews{.What = LinkNews::Kind::Connected, .Error = {}, .RetryInMs = -1, .DownMs = downMs});
+    events.Post(LinkNews{
+        .What = LinkNews::Kind::Connected, .Error = {}, .RetryInMs = -1, .DownMs = downMs});
     tries = 0;
     TcpConnection& connection = *connected.Connection;
     wake.SetWakeHook([&connection] { connection.Wake(); });
@@ -242,7 +243,11 @@ void ReportLinkThreadEvents(AppContext& app) {
       link.Tcp.LastFailure = news->Error;
       link.Tcp.Now = news->RetryInMs >= 0 ? TcpProgress::Phase::Waiting : TcpProgress::Phase::Ended;
       link.Tcp.RetryAtMs = now + std::max<std::int64_t>(news->RetryInMs, 0);
-      ReportLinkError(app, news->Error);
+      LinkEventLine(app, news->Error.Code, news->Error.Extended);
+      std::string words = LinkEventWords(app, news->Error);
+      if (news->RetryInMs >= 0)
+        words += "; trying again in " + std::to_string((news->RetryInMs + 999) / 1000) + " s";
+      SayLinkNews(app, std::move(words));
     } else {
       link.Tcp.Now = TcpProgress::Phase::Connected;
       link.LastFrameMs = now;  // quiet is counted from the connection

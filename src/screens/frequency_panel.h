@@ -20,7 +20,7 @@ inline constexpr float kChannelStep = 4.608F;
 inline constexpr float kGoodChannelStep = 4.604F;
 
 struct SeriesStats {
-  std::int32_t Maximum = 0;   // from 0
+  std::int32_t Maximum = 0;  // from 0
   // The smallest nonzero value of channels 1..111 (0 is a channel no frame
   // reached); 0 when every channel is 0.
   std::int32_t Minimum = 0;

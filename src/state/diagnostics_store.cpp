@@ -133,8 +133,8 @@ void UpdateShownValues(DiagnosticsStore& s) {
   s.ShownVswr = Nearest(Ratio(s.PeriodVswrSum, s.PeriodFrames));
   s.ShownCurrent =
       Nearest(Ratio(s.PeriodCurrentSum, s.PeriodFrames) / static_cast<double>(0.1234F));
-  s.RcvdRateSmooth =
-      kNineTenths * s.RcvdRateSmooth + 10.0 * s.PeriodGoodCount / static_cast<double>(s.PeriodFrames);
+  s.RcvdRateSmooth = kNineTenths * s.RcvdRateSmooth +
+                     10.0 * s.PeriodGoodCount / static_cast<double>(s.PeriodFrames);
   s.ShownRcvdRate = Nearest(s.RcvdRateSmooth);
 }
 

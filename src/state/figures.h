@@ -14,8 +14,8 @@ inline constexpr int kFirstShownChannel = 1;
 inline constexpr int kLastShownChannel = 111;
 
 struct ChannelFigures {
-  double FrequencyMHz = 0.0;  // where the frequency axis places the channel
-  bool Reached = false;       // a frame reached the channel; else nothing below is known
+  double FrequencyMHz = 0.0;        // where the frequency axis places the channel
+  bool Reached = false;             // a frame reached the channel; else nothing below is known
   std::optional<double> SignalDbm;  // none while no hop was received well
   double NoiseDbm = 0.0;
   std::optional<double> PeakNoiseDbm;

@@ -48,8 +48,8 @@ struct TcpProgress {
   enum class Phase {
     Connecting,  // a connect is under way (or due)
     Connected,
-    Waiting,     // the last try failed or the connection ended; retried at RetryAtMs
-    Ended,       // ended for good (no reconnect): down until closed
+    Waiting,  // the last try failed or the connection ended; retried at RetryAtMs
+    Ended,    // ended for good (no reconnect): down until closed
   };
   Phase Now = Phase::Connecting;
   LinkError LastFailure;

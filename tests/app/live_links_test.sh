@@ -130,7 +130,13 @@ case_serial_failures() {
   local holder=$!
   sleep 1
   expect_failure busy 3 "in use by another program" --seconds 1 --serial "$work/busy-b"
-  wait "$holder" || fail "busy: the first session failed"
+  # Nothing talked on the holder's port either.
+  wait "$holder"
+  [ $? -eq 4 ] || fail "busy: the holding session did not end with 4 (no frame)"
+
+  # A port where no radio talks must not pass for a link that worked.
+  socat_pair silent || { fail "socat pair did not start"; return; }
+  expect_failure silent 4 "no good frame received" --seconds 1 --serial "$work/silent-b"
 }
 
 # Bytes as printf wants them: "F0 4C" -> "\xF0\x4C".
@@ -163,7 +169,12 @@ case_serial_vanishes() {
   local session=$!
   sleep 1
   kill "$socat_pid"
-  wait "$session" || fail "gone: exit code $? after the device vanished: $(cat "$work/gone.err")"
+  wait "$session"
+  local code=$?
+  [ "$code" -eq 4 ] || fail "gone: exit code $code after the device vanished: $(cat "$work/gone.err")"
+  grep -qF "Serial: Com1 went away" "$work/gone.err" || fail "gone: the event is not on stderr"
+  [ "$(grep -c "went away" "$work/gone.err")" = 1 ] ||
+    fail "gone: the repeated event is on stderr more than once in 3 s: $(cat "$work/gone.err")"
   [ "$(json_number "$work/gone.json" LinkEventType)" = 58 ] ||
     fail "gone: expected link events of type 58: $(grep LinkEvent "$work/gone.json")"
   [ "$(json_number "$work/gone.json" LinkEventCount)" -ge 2 ] 2>/dev/null ||
@@ -174,6 +185,14 @@ case_tcp_failures() {
   local port
   port=$(free_port)
   expect_failure refused 3 "type 43" --seconds 1 --no-reconnect --tcp "127.0.0.1:$port"
+  # Retried in the background: each failure is said as it happens, and a
+  # run that never connected ends with 4.
+  expect_failure refused-retried 4 "127.0.0.1:$port refused the connection" --seconds 2 \
+    --tcp "127.0.0.1:$port"
+  grep -qF "no good frame received" "$work/refused-retried.err" ||
+    fail "refused-retried: no word that nothing came: $(cat "$work/refused-retried.err")"
+  [ "$(grep -c "refused the connection" "$work/refused-retried.err")" = 2 ] ||
+    fail "refused-retried: expected the tries at 0 and 1 s: $(cat "$work/refused-retried.err")"
   expect_failure no-address 3 "type 41" --seconds 1 --tcp ":4000"
   expect_failure no-port 3 "type 41" --seconds 1 --tcp "127.0.0.1:"
 
@@ -242,7 +261,19 @@ case_udp_in_use() {
   local holder=$!
   sleep 1
   expect_failure udp-busy 3 "type 51" --seconds 1 --udp --udp-port "$port"
-  wait "$holder" || fail "udp-busy: the first session failed"
+  grep -qF -- "--udp-port" "$work/udp-busy.err" || fail "udp-busy: no hint to use another port"
+  wait "$holder"
+  [ $? -eq 4 ] || fail "udp-busy: the holding session did not end with 4 (nothing came)"
+
+  # The demo radio moves to a free port when another program has 4131.
+  socat -u UDP-RECV:4131 /dev/null 2>/dev/null &
+  pids+=($!)
+  sleep 0.3
+  "$program" --headless --demo --seconds 2 --report "$work/demo-moved.json" \
+    2>"$work/demo-moved.err" || fail "demo-moved: exit code $?: $(cat "$work/demo-moved.err")"
+  grep -qE "4131 is in use; the demo radio uses port [0-9]+" "$work/demo-moved.err" ||
+    fail "demo-moved: no word of the port: $(cat "$work/demo-moved.err")"
+  grep '"FreqSignal"' "$work/demo-moved.json" | grep -q '[1-9]' || fail "demo-moved: no frame arrived"
 }
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }

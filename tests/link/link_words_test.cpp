@@ -42,7 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
         WordsCase{{kErrTcpResolve, 2}, "TCP: the address 192.168.1.20 cannot be found"},
         WordsCase{{kErrTcpNoAddress, 0}, "TCP: no address or port to connect to"},
         WordsCase{{kErrUdpBind, 98, LinkReason::InUse},
-                  "UDP: port 4131 is in use by another program"},
+                  "UDP: port 4131 is in use by another program; --udp-port N listens on another"},
         WordsCase{{kErrUdpBind, 13}, "UDP: port 4131 cannot be opened"},
         WordsCase{{kErrRingOverflow, 900},
                   "UDP: a datagram of 900 bytes was dropped; the radio sends faster than the "
@@ -154,9 +154,9 @@ TEST(TcpProgressShown, FollowsTheThreadsNews) {
   t.app.Link.ThreadEvents.Post(LinkError{kErrTcpPeerClosed, 0}, 1000);
   EXPECT_EQ(footerAfter(250), "TCP 10.0.0.7:4000  closed by the radio, retry in 1 s");
   EXPECT_EQ(log.str(),
-            "ptpdiag: TCP: 10.0.0.7:4000 refused the connection\n"
+            "ptpdiag: TCP: 10.0.0.7:4000 refused the connection; trying again in 8 s\n"
             "ptpdiag: Reconnected to 10.0.0.7:4000 after 9 s\n"
-            "ptpdiag: TCP: 10.0.0.7:4000 closed the connection\n");
+            "ptpdiag: TCP: 10.0.0.7:4000 closed the connection; trying again in 1 s\n");
   t.app.Link.NetLinkMode = kNetLinkNone;
 }
 
@@ -173,8 +173,9 @@ TEST(LinkEventLogLines, RepeatsAtMostOncePerTenSeconds) {
     t.Tick();
   }
   EXPECT_EQ(t.app.Store.LinkEventCount, 48);
-  EXPECT_EQ(log.str(), "ptpdiag: Serial: Com1 went away (adapter unplugged?)\n"
-                       "ptpdiag: Serial: Com1 went away (adapter unplugged?)\n");
+  EXPECT_EQ(log.str(),
+            "ptpdiag: Serial: Com1 went away (adapter unplugged?)\n"
+            "ptpdiag: Serial: Com1 went away (adapter unplugged?)\n");
   EXPECT_EQ(DescribeConnection(t.app).State, "Com1  device gone");
 }
 

@@ -63,7 +63,8 @@ TEST(ProgramIcon, TheKeptIcoFileIsTheDrawing) {
   const std::vector<IcoImage> keptImages = IcoImages(kept), drawnImages = IcoImages(drawn);
   ASSERT_EQ(keptImages.size(), 3U);
   ASSERT_EQ(keptImages.size(), drawnImages.size());
-  EXPECT_EQ(kept.substr(0, 6 + 16 * keptImages.size()), drawn.substr(0, 6 + 16 * drawnImages.size()));
+  EXPECT_EQ(kept.substr(0, 6 + 16 * keptImages.size()),
+            drawn.substr(0, 6 + 16 * drawnImages.size()));
   for (std::size_t i = 0; i < keptImages.size(); ++i) {
     const IcoImage& k = keptImages[i];
     const int size = k.Size;
@@ -74,8 +75,10 @@ TEST(ProgramIcon, TheKeptIcoFileIsTheDrawing) {
     for (int n = 0; n < size * size; ++n) {
       const int row = n / size, x = n % size;
       const bool clear = k.Pixels[static_cast<std::size_t>(4 * n + 3)] == 0;
-      const bool masked = (static_cast<unsigned char>(k.Mask[static_cast<std::size_t>(row * maskRow + x / 8)]) >>
-                           (7 - x % 8)) & 1;
+      const bool masked =
+          (static_cast<unsigned char>(k.Mask[static_cast<std::size_t>(row * maskRow + x / 8)]) >>
+           (7 - x % 8)) &
+          1;
       ASSERT_EQ(masked, clear) << size << " px, pixel " << n;
     }
   }
@@ -84,11 +87,13 @@ TEST(ProgramIcon, TheKeptIcoFileIsTheDrawing) {
 TEST(ProgramIcon, TheKeptPngFilesAreTheDrawing) {
   for (const int size : kDesktopIconSizes) {
     const std::string name = std::to_string(size) + "x" + std::to_string(size);
-    const QImage kept(PTPDIAG_ICONS "/hicolor/" + QString::fromStdString(name) + "/apps/ptpdiag.png");
+    const QImage kept(PTPDIAG_ICONS "/hicolor/" + QString::fromStdString(name) +
+                      "/apps/ptpdiag.png");
     ASSERT_FALSE(kept.isNull()) << name;
     const ImageDifference d = CompareImages(kept, DrawProgramIcon(size));
     EXPECT_TRUE(d.Within(kRasterTolerance))
-        << name << ": " << d.Text() << "; run make-icons src/resources/icons after changing the drawing";
+        << name << ": " << d.Text()
+        << "; run make-icons src/resources/icons after changing the drawing";
   }
 }
 
@@ -117,7 +122,8 @@ TEST(ProgramIcon, TheSvgLooksLikeThePainting) {
       inked += inA || inB;
       both += inA && inB;
       far += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
-                 std::abs(qBlue(a) - qBlue(b)) + std::abs(qAlpha(a) - qAlpha(b)) > 160;
+                 std::abs(qBlue(a) - qBlue(b)) + std::abs(qAlpha(a) - qAlpha(b)) >
+             160;
     }
   }
   ASSERT_GT(inked, 2000);
@@ -140,7 +146,8 @@ TEST(ProgramIcon, IsAMastOnATransparentGround) {
   EXPECT_EQ(qAlpha(icon.pixel(31, 31)), 0);
   int opaque = 0;
   for (int y = 0; y < 32; ++y) {
-    for (int x = 0; x < 32; ++x) opaque += qAlpha(icon.pixel(x, y)) > 128;
+    for (int x = 0; x < 32; ++x)
+      opaque += qAlpha(icon.pixel(x, y)) > 128;
   }
   EXPECT_GT(opaque, 60);
   EXPECT_LT(opaque, 600);

@@ -160,8 +160,8 @@ TEST(SignalFrequencyScreen, CurvesAndLegendFromTheTables) {
 struct MinimumCase {
   const char* Name;
   std::vector<std::pair<int, std::int32_t>> Channels;  // channel, value; the rest 0
-  const char* Current;  // screen 1's "Mn": the value / 8
-  const char* Noise;    // screen 2's "Mn": 128 - the value / 16
+  const char* Current;                                 // screen 1's "Mn": the value / 8
+  const char* Noise;                                   // screen 2's "Mn": 128 - the value / 16
 };
 
 class LegendMinimum : public testing::TestWithParam<MinimumCase> {};
@@ -183,20 +183,20 @@ TEST_P(LegendMinimum, IsTheQuietestChannelThatHasData) {
 
 std::vector<std::pair<int, std::int32_t>> AllChannels(std::int32_t value) {
   std::vector<std::pair<int, std::int32_t>> all;
-  for (int c = 1; c <= 111; ++c) all.emplace_back(c, value);
+  for (int c = 1; c <= 111; ++c)
+    all.emplace_back(c, value);
   return all;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Stores, LegendMinimum,
-    testing::Values(MinimumCase{"empty", {}, "  0", "128"},
-                    MinimumCase{"one channel", {{40, 320}}, " 40", "108"},
-                    MinimumCase{"all channels", AllChannels(800), "100", " 78"},
-                    MinimumCase{"minimum on channel 111", {{1, 1600}, {60, 960}, {111, 160}},
-                                " 20", "118"},
-                    // Channel 0 and channels past 111 are not shown.
-                    MinimumCase{"outside the shown channels", {{0, 16}, {112, 16}, {5, 480}},
-                                " 60", " 98"}));
+    testing::Values(
+        MinimumCase{"empty", {}, "  0", "128"},
+        MinimumCase{"one channel", {{40, 320}}, " 40", "108"},
+        MinimumCase{"all channels", AllChannels(800), "100", " 78"},
+        MinimumCase{"minimum on channel 111", {{1, 1600}, {60, 960}, {111, 160}}, " 20", "118"},
+        // Channel 0 and channels past 111 are not shown.
+        MinimumCase{"outside the shown channels", {{0, 16}, {112, 16}, {5, 480}}, " 60", " 98"}));
 
 }  // namespace
 }  // namespace ptpdiag

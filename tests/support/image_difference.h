@@ -15,7 +15,7 @@ inline constexpr int kRasterTolerance = 1;
 
 struct ImageDifference {
   bool SameSize = true;
-  int Largest = 0;  // over every channel of every pixel, alpha included
+  int Largest = 0;   // over every channel of every pixel, alpha included
   int X = 0, Y = 0;  // where it is; Y -1: X is a byte offset
 
   bool Within(int tolerance) const { return SameSize && Largest <= tolerance; }
