@@ -276,14 +276,15 @@ std::string UsageText() {
          "                      152 Polling Interval  141-143 Screen1-3  3072 New\n"
          "                      3073 Open  3074 Close  3075 Save  3076 Exit\n"
          "                      3080 Help  3081 About  3090 Record  3091 Export CSV\n"
-         "                      3092 Save Picture\n"
+         "                      3092 Save Picture  3093 Stop Recording\n"
          "  --help              this text\n"
          "  --version           print the version and exit\n"
          "\n"
          "Exit codes: 0 done (also after Ctrl+C or SIGTERM); 1 a report, snapshot or\n"
          "recording could not be written; 2 bad options, an unreadable or malformed\n"
          "capture file, an --open file that cannot be read, or a recording file that\n"
-         "cannot be made; 3 a headless live run whose link did not open.\n";
+         "cannot be made; 3 a headless live run whose link did not open; 4 a headless\n"
+         "live run whose link opened but passed no good frame.\n";
 }
 
 }  // namespace ptpdiag

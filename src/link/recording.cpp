@@ -1,6 +1,8 @@
 #include "link/recording.h"
 
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 #include "link/capture_recorder.h"
 #include "state/app_context.h"
@@ -18,8 +20,13 @@ void BeginRecording(AppContext& app) {
   app.Link.Recorder->Begin(app.Elapsed.OriginMonotonicMs(), app.Elapsed.OriginLocal());
 }
 
-std::optional<std::string> StartRecording(AppContext& app, const std::string& path) {
+std::optional<std::string> StartRecording(AppContext& app, const std::string& path,
+                                          bool replaceExisting) {
   if (const auto failure = StopRecording(app)) return failure;
+  std::error_code removed;
+  if (replaceExisting && !std::filesystem::remove(path, removed) && removed) {
+    return "cannot replace " + path + ": " + removed.message();
+  }
   std::string error;
   std::optional<CaptureRecorder> recorder = CaptureRecorder::Create(path, error);
   if (!recorder) return error;

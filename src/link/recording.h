@@ -18,8 +18,10 @@ void AdoptRecording(AppContext& app, CaptureRecorder&& recorder, bool begin);
 void BeginRecording(AppContext& app);
 
 // A new capture file at `path`, recorded from now on; the reason when it
-// cannot be made (an existing file is never overwritten).
-std::optional<std::string> StartRecording(AppContext& app, const std::string& path);
+// cannot be made. An existing file is overwritten only when
+// `replaceExisting` (the user said so).
+std::optional<std::string> StartRecording(AppContext& app, const std::string& path,
+                                          bool replaceExisting = false);
 
 bool IsRecording(const AppContext& app);
 

@@ -85,6 +85,22 @@ void BackedWindow::MessageBox(std::string_view text, std::string_view caption,
   OnMessageBox(messageBoxes_.back());
 }
 
+bool BackedWindow::AskYesNo(std::string_view text, std::string_view caption) {
+  questions_.push_back({std::string(text), std::string(caption), ""});
+  if (messageSink_ != nullptr) {
+    *messageSink_ << "ptpdiag: " << caption << ": " << text << " (answered No)\n";
+    messageSink_->flush();
+  }
+  return OnAskYesNo(questions_.back());
+}
+
+bool BackedWindow::OnAskYesNo(const MessageBoxRecord&) {
+  if (YesNoAnswers.empty()) return false;
+  const bool answer = YesNoAnswers.front();
+  YesNoAnswers.pop_front();
+  return answer;
+}
+
 std::uint32_t BackedWindow::WatchedMessage(std::intptr_t socket) const {
   const auto found = watched_.find(socket);
   return found == watched_.end() ? 0 : found->second;

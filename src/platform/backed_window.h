@@ -39,6 +39,7 @@ class BackedWindow : public PlatformWindow {
   bool QuitPosted() const { return quitPosted_; }
   int ExitCode() const { return exitCode_; }
   const std::string& StatusText() const { return statusText_; }
+  const std::string& StatusNote() const { return statusNote_; }
   int PaintCount() const { return paintCount_; }
   // The message boxes shown so far, oldest first.
   const std::vector<MessageBoxRecord>& MessageBoxes() const { return messageBoxes_; }
@@ -48,6 +49,10 @@ class BackedWindow : public PlatformWindow {
   std::size_t WatchedCount() const { return watched_.size(); }
   // Answers for the file prompts, taken in turn; none left means cancel.
   std::deque<std::optional<std::string>> FileAnswers;
+  // Answers for the yes/no questions, taken in turn; none left means No.
+  std::deque<bool> YesNoAnswers;
+  // The questions asked so far, oldest first.
+  const std::vector<MessageBoxRecord>& Questions() const { return questions_; }
   // The prompts shown so far, oldest first.
   const std::vector<FilePrompt>& Prompts() const { return prompts_; }
   // Message boxes are also written to `out` (not owned), for runs with no
@@ -69,8 +74,13 @@ class BackedWindow : public PlatformWindow {
     statusText_.assign(text);
     OnStatusText(text);
   }
+  void SetStatusNote(std::string_view text) override {
+    statusNote_.assign(text);
+    OnStatusNote(text);
+  }
   void MessageBox(std::string_view text, std::string_view caption,
                   std::string_view detail) override;
+  bool AskYesNo(std::string_view text, std::string_view caption) override;
   void WatchSocket(std::intptr_t socket, std::uint32_t message) override;
   void UnwatchSocket(std::intptr_t socket) override;
   std::optional<std::string> AskOpenPath(const FilePrompt& prompt) override;
@@ -90,8 +100,12 @@ class BackedWindow : public PlatformWindow {
   virtual void OnRepainted() {}
   // Called when the status bar's text changed; a backend shows it here.
   virtual void OnStatusText(std::string_view /*text*/) {}
+  // Called when the status bar's note changed; a backend shows it here.
+  virtual void OnStatusNote(std::string_view /*text*/) {}
   // Called after a message box was recorded; a backend shows it here.
   virtual void OnMessageBox(const MessageBoxRecord& /*box*/) {}
+  // Asks a recorded question; the default takes the next of YesNoAnswers.
+  virtual bool OnAskYesNo(const MessageBoxRecord& question);
   // Called when a socket's watch starts or ends; a backend hooks its event
   // loop here.
   virtual void OnWatchChanged(std::intptr_t /*socket*/, std::uint32_t /*message*/) {}
@@ -114,6 +128,8 @@ class BackedWindow : public PlatformWindow {
   int exitCode_ = 0;
   int paintCount_ = 0;
   std::string statusText_;
+  std::string statusNote_;
+  std::vector<MessageBoxRecord> questions_;
   std::vector<MessageBoxRecord> messageBoxes_;
   std::map<std::intptr_t, std::uint32_t> watched_;
   std::vector<FilePrompt> prompts_;

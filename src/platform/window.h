@@ -37,10 +37,15 @@ class PlatformWindow {
   virtual LRESULT Send(std::uint32_t message, WPARAM wParam, LPARAM lParam) = 0;
   virtual void PostQuitMessage(int exitCode) = 0;
   virtual void SetStatusText(std::string_view text) = 0;
+  // A second, right-hand part of the status bar that stays while the
+  // first changes (what is being recorded); empty hides it.
+  virtual void SetStatusNote(std::string_view text) = 0;
   // A message box with an OK button; `detail`, when not empty, is shown
   // beneath `text` in smaller print.
   virtual void MessageBox(std::string_view text, std::string_view caption,
                           std::string_view detail) = 0;
+  // A question with Yes and No buttons, No the default; true for Yes.
+  virtual bool AskYesNo(std::string_view text, std::string_view caption) = 0;
   // From now on `message` (wParam = the socket handle) reaches the window
   // procedure whenever the socket has data to read, until UnwatchSocket.
   virtual void WatchSocket(std::intptr_t socket, std::uint32_t message) = 0;

@@ -11,6 +11,7 @@ const std::vector<MenuPopup>& MainMenu() {
         {"&Save Radio File...", 3075},
         {"", 0},
         {"&Record...", kCmdRecord},
+        {"S&top Recording", kCmdStopRecording},
         {"Export &CSV...", kCmdExportCsv},
         {"Save &Picture...", kCmdSavePicture},
         {"", 0},

@@ -6,7 +6,7 @@
 namespace ptpdiag {
 
 std::string_view LoadMenuHelp(std::uint32_t id) {
-  static constexpr std::array<std::pair<std::uint32_t, std::string_view>, 18> kTable = {{
+  static constexpr std::array<std::pair<std::uint32_t, std::string_view>, 19> kTable = {{
       {129, "Set the network address and port of the radio"},
       {130, "Connect to the radio over TCP"},
       {131, "Close the TCP or UDP link"},
@@ -25,6 +25,7 @@ std::string_view LoadMenuHelp(std::uint32_t id) {
       {3090, "Record what the radio sends to a capture file; again to stop"},
       {3091, "Write the channel and history figures to two CSV files"},
       {3092, "Save a picture of the window as it is now (PNG)"},
+      {3093, "Stop recording and close the capture file"},
   }};
   for (const auto& [key, text] : kTable) {
     if (key == id) return text;

@@ -1,7 +1,9 @@
 #include "screens/connection_line.h"
 
 #include <algorithm>
+#include <filesystem>
 
+#include "link/capture_recorder.h"
 #include "link/link_words.h"
 #include "link/recording.h"
 #include "screens/text_grid.h"
@@ -118,7 +120,16 @@ ConnectionLine DescribeConnection(const AppContext& app) {
   return line;
 }
 
+void ShowRecordingNote(AppContext& app) {
+  const CaptureRecorder* recorder = app.Link.Recorder;
+  ShowStatusNote(app.Window,
+                 recorder == nullptr
+                     ? ""
+                     : "REC " + std::filesystem::path(recorder->Path()).filename().string());
+}
+
 void DrawConnectionLine(AppContext& app) {
+  ShowRecordingNote(app);
   WindowState& w = app.Window;
   const Rgb colour = w.ScreenDC.TextColor();
   const ConnectionLine line = DescribeConnection(app);

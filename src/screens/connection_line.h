@@ -34,7 +34,12 @@ ConnectionLine DescribeConnection(const AppContext& app);
 
 // Draws the line at x = 0 on the footer's row, every one of its 50
 // columns (so any shorter text wipes a longer one), leaving the text
-// colour as it was.
+// colour as it was; and keeps the recording's name in the status bar's
+// note (ShowRecordingNote).
 void DrawConnectionLine(AppContext& app);
+
+// The status bar's note names the file being recorded ("REC a.cap"), and
+// is empty while nothing is.
+void ShowRecordingNote(AppContext& app);
 
 }  // namespace ptpdiag

@@ -3,10 +3,10 @@
 #include <cmath>
 
 #include "files/radio_file.h"
+#include "resources/main_menu.h"
 #include "screens/format_masked.h"
 #include "shell/dialogs.h"
 #include "shell/file_commands.h"
-#include "resources/main_menu.h"
 #include "shell/link_commands.h"
 #include "shell/session_commands.h"
 #include "state/app_context.h"
@@ -141,6 +141,8 @@ LRESULT OnCommand(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM 
       return 0;
     case kCmdRecord:
       return CommandRecord(app);
+    case kCmdStopRecording:
+      return CommandStopRecording(app);
     case kCmdExportCsv:
       return CommandExportCsv(app);
     case kCmdSavePicture:

@@ -6,7 +6,9 @@
 #include "link/capture_recorder.h"
 #include "link/recording.h"
 #include "resources/main_menu.h"
+#include "screens/connection_line.h"
 #include "shell/link_commands.h"
+#include "shell/save_prompt.h"
 #include "state/app_context.h"
 
 namespace ptpdiag {
@@ -16,13 +18,23 @@ constexpr const char* kRecordTitle = "Record";
 constexpr const char* kExportTitle = "Export CSV";
 constexpr const char* kPictureTitle = "Save Picture";
 
-FilePrompt Prompt(const char* title, const char* name, const char* filter, const char* extension) {
+FilePrompt Prompt(const AppContext& app, const char* title, const char* filter,
+                  const char* extension) {
   FilePrompt prompt;
   prompt.Title = title;
-  prompt.FileName = name;
+  prompt.FileName = DefaultSaveName(app, extension);
   prompt.Filter = filter;
   prompt.DefaultExtension = extension;
   return prompt;
+}
+
+std::vector<std::string> TheFileItself(const std::string& path) {
+  return {path};
+}
+
+std::vector<std::string> CsvFiles(const std::string& path) {
+  const std::string name = CsvBaseName(path);
+  return {name + "-channels.csv", name + "-history.csv"};
 }
 
 void Fail(AppContext& app, const char* caption, const std::string& text, const std::string& why) {
@@ -36,7 +48,9 @@ void Say(AppContext& app, const std::string& text) {
 
 void EndRecording(AppContext& app) {
   const std::string path = app.Link.Recorder->Path();
-  if (const auto failure = StopRecording(app)) {
+  const std::optional<std::string> failure = StopRecording(app);
+  ShowRecordingNote(app);
+  if (failure) {
     Fail(app, kRecordTitle, "The recording is incomplete.", *failure);
   } else {
     Say(app, "Recorded to " + path);
@@ -50,20 +64,27 @@ LRESULT CommandRecord(AppContext& app) {
     EndRecording(app);
     return 0;
   }
-  const auto path = app.Window.CurrentWindow->AskSavePath(
-      Prompt(kRecordTitle, "ptpdiag.cap", "Capture Files|*.cap;*.gz|All Files|*.*", "cap"));
+  const auto path =
+      AskSaveTarget(app, Prompt(app, kRecordTitle, "Capture Files|*.cap;*.gz|All Files|*.*", "cap"),
+                    TheFileItself);
   if (!path) return 0;
-  if (const auto failure = StartRecording(app, *path)) {
+  if (const auto failure = StartRecording(app, *path, true)) {
     Fail(app, kRecordTitle, "Could not start recording.", *failure);
   } else {
     Say(app, "Recording to " + *path);
   }
+  ShowRecordingNote(app);
+  return 0;
+}
+
+LRESULT CommandStopRecording(AppContext& app) {
+  if (IsRecording(app)) EndRecording(app);
   return 0;
 }
 
 LRESULT CommandExportCsv(AppContext& app) {
-  const auto path = app.Window.CurrentWindow->AskSavePath(
-      Prompt(kExportTitle, "ptpdiag.csv", "CSV Files|*.csv|All Files|*.*", "csv"));
+  const auto path = AskSaveTarget(
+      app, Prompt(app, kExportTitle, "CSV Files|*.csv|All Files|*.*", "csv"), CsvFiles);
   if (!path) return 0;
   const std::string name = CsvBaseName(*path);
   if (const auto failure = ExportCsv(app, name)) {
@@ -75,11 +96,10 @@ LRESULT CommandExportCsv(AppContext& app) {
 }
 
 LRESULT CommandSavePicture(AppContext& app) {
-  PlatformWindow* window = app.Window.CurrentWindow;
-  const auto path =
-      window->AskSavePath(Prompt(kPictureTitle, "ptpdiag.png", "PNG Pictures|*.png|All Files|*.*", "png"));
+  const auto path = AskSaveTarget(
+      app, Prompt(app, kPictureTitle, "PNG Pictures|*.png|All Files|*.*", "png"), TheFileItself);
   if (!path) return 0;
-  if (const auto failure = window->SavePicture(*path)) {
+  if (const auto failure = app.Window.CurrentWindow->SavePicture(*path)) {
     Fail(app, kPictureTitle, "Could not save the picture.", *failure);
   } else {
     Say(app, "Saved " + *path);
@@ -90,6 +110,7 @@ LRESULT CommandSavePicture(AppContext& app) {
 void UpdateMenuStates(AppContext& app) {
   PlatformWindow* window = app.Window.CurrentWindow;
   window->CheckMenuItem(kCmdRecord, IsRecording(app));
+  window->EnableMenuItem(kCmdStopRecording, IsRecording(app));
   window->EnableMenuItem(kCmdCloseNetwork, app.Link.NetLinkMode != kNetLinkNone);
 }
 

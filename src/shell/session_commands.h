@@ -9,17 +9,21 @@ namespace ptpdiag {
 
 struct AppContext;
 
-// Record...: asks for a new capture file and records into it; while
+// Record...: asks for a capture file and records into it; while
 // recording, ends the recording instead.
 LRESULT CommandRecord(AppContext& app);
+// Stop Recording: ends the recording, if any.
+LRESULT CommandStopRecording(AppContext& app);
+// Each save asks for its name with the save policy of shell/save_prompt.
+
 // Export CSV...: asks for a name and writes NAME-channels.csv and
 // NAME-history.csv.
 LRESULT CommandExportCsv(AppContext& app);
 // Save Picture...: asks for a PNG file and saves the client area as shown.
 LRESULT CommandSavePicture(AppContext& app);
 
-// WM_INITMENUPOPUP: Record is checked while recording; Close Network is
-// grey while no network link is open.
+// WM_INITMENUPOPUP: Record is checked while recording and Stop Recording
+// grey while not; Close Network is grey while no network link is open.
 void UpdateMenuStates(AppContext& app);
 
 }  // namespace ptpdiag

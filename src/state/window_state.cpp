@@ -12,6 +12,12 @@ void ShowStatusText(WindowState& w, std::string text) {
   if (w.CurrentWindow != nullptr) w.CurrentWindow->SetStatusText(w.StatusText);
 }
 
+void ShowStatusNote(WindowState& w, const std::string& text) {
+  if (text == w.StatusNote || w.CurrentWindow == nullptr) return;
+  w.StatusNote = text;
+  w.CurrentWindow->SetStatusNote(text);
+}
+
 void RefreshClientRect(WindowState& w) {
   if (w.CurrentWindow != nullptr) w.ClientRect = w.CurrentWindow->GetClientRect();
 }

@@ -27,6 +27,7 @@ struct WindowState {
   std::int32_t TableRowsVisible = 0;
   std::int32_t ClickY = 0;
   std::string StatusText;
+  std::string StatusNote;
   // A menu item's help is on the status bar (link messages wait).
   bool MenuHelpShown = false;
   float PollInterval = 0.0F;
@@ -38,6 +39,9 @@ struct WindowState {
 
 // Puts `text` (at most 255 characters) on the status bar of CurrentWindow.
 void ShowStatusText(WindowState& w, std::string text);
+
+// Puts `text` in the status bar's note part when it is not there already.
+void ShowStatusNote(WindowState& w, const std::string& text);
 
 // Re-reads the client rectangle of CurrentWindow into ClientRect.
 void RefreshClientRect(WindowState& w);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QTest>
 
@@ -88,6 +89,7 @@ TEST_F(MainWindow, MenuHoldsTheItemsWithTheirIdentifiers) {
                            {"&Save Radio File...", 3075},
                            {"-", 0},
                            {"&Record...", 3090},
+                           {"S&top Recording", 3093},
                            {"Export &CSV...", 3091},
                            {"Save &Picture...", 3092},
                            {"-", 0},
@@ -138,7 +140,7 @@ TEST_F(MainWindow, HighlightShowsTheHelpTextAndClosingClearsIt) {
   EXPECT_EQ(main.StatusBar().currentMessage().toStdString(), "");
 }
 
-TEST_F(MainWindow, OpeningAPopUpChecksRecordAndGreysCloseNetwork) {
+TEST_F(MainWindow, OpeningAPopUpChecksRecordAndGreysStopRecordingAndCloseNetwork) {
   test::TempFolder folder;
   QMenu* file = main.MenuBar().actions()[0]->menu();
   QMenu* communication = main.MenuBar().actions()[1]->menu();
@@ -149,12 +151,20 @@ TEST_F(MainWindow, OpeningAPopUpChecksRecordAndGreysCloseNetwork) {
   app.Link.NetLinkMode = kNetLinkUdp;
   emit file->aboutToShow();
   EXPECT_TRUE(Item(main, 3090)->isChecked());
+  EXPECT_TRUE(Item(main, 3093)->isEnabled());
   EXPECT_TRUE(Item(main, 131)->isEnabled());
-  Item(main, 3090)->trigger();  // ends the recording
+  // The recording's name stays beside whatever the status bar says.
+  const QLabel* note = main.StatusBar().findChild<QLabel*>();
+  ASSERT_NE(note, nullptr);
+  EXPECT_EQ(note->text().toStdString(), "REC r.cap");
+  EXPECT_FALSE(note->isHidden());
+  Item(main, 3093)->trigger();  // Stop Recording
   app.Link.NetLinkMode = kNetLinkNone;
   emit file->aboutToShow();
   EXPECT_FALSE(Item(main, 3090)->isChecked());
+  EXPECT_FALSE(Item(main, 3093)->isEnabled());
   EXPECT_FALSE(Item(main, 131)->isEnabled());
+  EXPECT_TRUE(note->isHidden());
 }
 
 TEST_F(MainWindow, SavePictureWritesThePixelsAsShown) {

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <deque>
 #include <string>
+#include <vector>
 
 #include "link/capture_file.h"
 #include "link/recording.h"
@@ -43,17 +46,134 @@ TEST(RecordCommand, StartsIntoTheChosenFileAndEndsWhenChosenAgain) {
   EXPECT_TRUE(capture.Data.EndMs);
 }
 
-TEST(RecordCommand, AnExistingFileIsRefusedWithTheReasonAndNothingStarts) {
+// Every save: a default name with the date and time; files that exist
+// are replaced only after a Yes, and a No asks for the name again.
+struct ReplaceCase {
+  const char* Name;
+  std::uint16_t Command;
+  std::vector<std::string> Existing;  // in the folder, each holding "old"
+  std::vector<std::string> Answers;   // names given to the prompts in turn
+  std::deque<bool> Replies;           // to the questions in turn
+  const char* DefaultName;
+  const char* Question;           // "" when none is asked
+  std::vector<std::string> Kept;  // still holding "old" afterwards
+  const char* Status;             // a file the status bar names afterwards; "": nothing said
+};
+
+class SavePolicy : public testing::TestWithParam<ReplaceCase> {};
+
+TEST_P(SavePolicy, AsksBeforeReplacing) {
+  const ReplaceCase& c = GetParam();
   TempFolder folder;
-  test::Put(folder.File("old.cap"), "0 F0\n");
+  for (const std::string& name : c.Existing)
+    test::Put(folder.File(name), "old");
   TestApp t;
-  t.window.FileAnswers.push_back(folder.File("old.cap"));
+  for (const std::string& name : c.Answers)
+    t.window.FileAnswers.push_back(folder.File(name));
+  t.window.YesNoAnswers = c.Replies;
+  Command(t, c.Command);
+  StopRecording(t.app);
+  ASSERT_FALSE(t.window.Prompts().empty());
+  EXPECT_EQ(t.window.Prompts()[0].FileName, c.DefaultName) << c.Name;
+  if (std::string(c.Question).empty()) {
+    EXPECT_TRUE(t.window.Questions().empty()) << c.Name;
+  } else {
+    ASSERT_FALSE(t.window.Questions().empty()) << c.Name;
+    EXPECT_EQ(t.window.Questions()[0].Text, c.Question) << c.Name;
+  }
+  if (t.window.Prompts().size() > 1) {  // asked again where the user was
+    EXPECT_EQ(t.window.Prompts()[1].FileName, folder.File(c.Answers[0])) << c.Name;
+  }
+  for (const std::string& name : c.Kept)
+    EXPECT_EQ(test::Contents(folder.File(name)), "old") << c.Name << ": " << name;
+  for (const std::string& name : c.Existing) {
+    const bool kept = std::find(c.Kept.begin(), c.Kept.end(), name) != c.Kept.end();
+    if (!kept) {
+      EXPECT_NE(test::Contents(folder.File(name)), "old") << c.Name << ": " << name;
+    }
+  }
+  if (std::string(c.Status).empty()) {
+    EXPECT_EQ(t.window.StatusText(), "") << c.Name;
+  } else {
+    EXPECT_NE(t.window.StatusText().find(folder.File(c.Status)), std::string::npos)
+        << c.Name << ": " << t.window.StatusText();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Saves, SavePolicy,
+    testing::Values(ReplaceCase{"record, a new name",
+                                kCmdRecord,
+                                {},
+                                {"new.cap"},
+                                {},
+                                "ptpdiag-20260301-120000.cap",
+                                "",
+                                {},
+                                "new.cap"},
+                    ReplaceCase{"record, replace",
+                                kCmdRecord,
+                                {"old.cap"},
+                                {"old.cap"},
+                                {true},
+                                "ptpdiag-20260301-120000.cap",
+                                "old.cap already exists. Replace it?",
+                                {},
+                                "old.cap"},
+                    ReplaceCase{"record, no, then another name",
+                                kCmdRecord,
+                                {"old.cap"},
+                                {"old.cap", "other.cap"},
+                                {false},
+                                "ptpdiag-20260301-120000.cap",
+                                "old.cap already exists. Replace it?",
+                                {"old.cap"},
+                                "other.cap"},
+                    ReplaceCase{"CSV, one of the two exists, no, cancel",
+                                kCmdExportCsv,
+                                {"link-history.csv"},
+                                {"link.csv"},
+                                {false},
+                                "ptpdiag-20260301-120000.csv",
+                                "link-history.csv already exists. Replace it?",
+                                {"link-history.csv"},
+                                ""},
+                    ReplaceCase{
+                        "CSV, both exist, replace",
+                        kCmdExportCsv,
+                        {"link-channels.csv", "link-history.csv"},
+                        {"link.csv"},
+                        {true},
+                        "ptpdiag-20260301-120000.csv",
+                        "link-channels.csv and link-history.csv already exist. Replace them?",
+                        {},
+                        "link-channels.csv"},
+                    ReplaceCase{"picture, no, cancel",
+                                kCmdSavePicture,
+                                {"p.png"},
+                                {"p.png"},
+                                {false},
+                                "ptpdiag-20260301-120000.png",
+                                "p.png already exists. Replace it?",
+                                {"p.png"},
+                                ""}));
+
+// The status bar's note names the recording while it runs, whatever the
+// status text says meanwhile; Stop Recording ends it.
+TEST(RecordCommand, TheNoteNamesTheFileUntilStopped) {
+  TempFolder folder;
+  TestApp t;
+  t.window.FileAnswers.push_back(folder.File("mast.cap"));
   Command(t, kCmdRecord);
+  EXPECT_EQ(t.window.StatusNote(), "REC mast.cap");
+  t.window.Send(WM_MENUSELECT, 3076, 0);  // a menu item's help
+  EXPECT_EQ(t.window.StatusNote(), "REC mast.cap");
+  Command(t, kCmdStopRecording);
   EXPECT_FALSE(IsRecording(t.app));
-  ASSERT_EQ(t.window.MessageBoxes().size(), 1U);
-  EXPECT_EQ(t.window.MessageBoxes()[0].Text, "Could not start recording.");
-  EXPECT_NE(t.window.MessageBoxes()[0].Detail.find("already exists"), std::string::npos);
-  EXPECT_EQ(test::Contents(folder.File("old.cap")), "0 F0\n");
+  EXPECT_EQ(t.window.StatusNote(), "");
+  EXPECT_EQ(t.window.StatusText(), "Recorded to " + folder.File("mast.cap"));
+  Command(t, kCmdStopRecording);  // nothing to stop: nothing happens
+  EXPECT_TRUE(t.window.MessageBoxes().empty());
 }
 
 TEST(RecordCommand, CancellingThePromptStartsNothing) {
@@ -96,7 +216,7 @@ TEST(SavePictureCommand, AWindowWithoutPixelsSaysSo) {
 struct MenuStateCase {
   bool recording;
   int netLinkMode;
-  bool recordChecked;
+  bool recordChecked;  // and Stop Recording enabled
   bool closeNetworkEnabled;
 };
 
@@ -111,6 +231,7 @@ TEST_P(MenuStates, AreSetAsAPopUpOpens) {
   t.app.Link.NetLinkMode = GetParam().netLinkMode;
   t.window.Send(WM_INITMENUPOPUP, 0, 0);
   EXPECT_EQ(t.window.MenuItemChecked(kCmdRecord), GetParam().recordChecked);
+  EXPECT_EQ(t.window.MenuItemEnabled(kCmdStopRecording), GetParam().recordChecked);
   EXPECT_EQ(t.window.MenuItemEnabled(kCmdCloseNetwork), GetParam().closeNetworkEnabled);
   t.app.Link.NetLinkMode = kNetLinkNone;
   StopRecording(t.app);

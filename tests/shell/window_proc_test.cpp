@@ -88,13 +88,13 @@ TEST_P(MenuHelp, ShowsTheStringTableText) {
   EXPECT_EQ(t.app.Window.StatusText, GetParam().text);
 }
 
-INSTANTIATE_TEST_SUITE_P(Items, MenuHelp,
-                         testing::Values(MenuHelpCase{3076, "Exit Razozade"},
-                                         MenuHelpCase{3080, "Help"},
-                                         MenuHelpCase{3072, "Open new file"}, MenuHelpCase{119, ""},
-                                         MenuHelpCase{131, "Close the TCP or UDP link"},
-                                         MenuHelpCase{3092, "Save a picture of the window as it is now (PNG)"},
-                                         MenuHelpCase{0, ""}));
+INSTANTIATE_TEST_SUITE_P(
+    Items, MenuHelp,
+    testing::Values(MenuHelpCase{3076, "Exit Razozade"}, MenuHelpCase{3080, "Help"},
+                    MenuHelpCase{3072, "Open new file"}, MenuHelpCase{119, ""},
+                    MenuHelpCase{131, "Close the TCP or UDP link"},
+                    MenuHelpCase{3092, "Save a picture of the window as it is now (PNG)"},
+                    MenuHelpCase{0, ""}));
 
 TEST(WindowProcedure, MouseMoveShowsTheCoordinates) {
   TestApp t;

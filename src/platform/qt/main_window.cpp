@@ -99,6 +99,7 @@ QtMainWindow::QtMainWindow(int clientWidth, int clientHeight, bool outerSize)
       menuBar_(new QMenuBar(this)),
       client_(new Client(*this)),
       statusBar_(new QStatusBar(client_)),
+      statusNote_(new QLabel(statusBar_)),
       watcher_([this](std::uint32_t message, WPARAM wParam) { Deliver(message, wParam, 1); }),
       outerSize_(outerSize) {
   image_.fill(Qt::white);
@@ -111,6 +112,8 @@ QtMainWindow::QtMainWindow(int clientWidth, int clientHeight, bool outerSize)
   layout->addWidget(client_);
   client_->setMinimumSize(1, 1);
   statusBar_->setSizeGripEnabled(false);
+  statusBar_->addPermanentWidget(statusNote_);
+  statusNote_->hide();
   BuildMenu();
   client_->resize(clientWidth, clientHeight);
   resize(clientWidth, clientHeight + menuBar_->sizeHint().height());
@@ -243,6 +246,21 @@ void QtMainWindow::Backing::OnMessageBox(const MessageBoxRecord& box) {
 
 void QtMainWindow::Backing::OnStatusText(std::string_view text) {
   owner_.statusBar_->showMessage(Latin1(text));
+}
+
+void QtMainWindow::Backing::OnStatusNote(std::string_view text) {
+  owner_.statusNote_->setText(
+      QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())));
+  owner_.statusNote_->setVisible(!text.empty());
+}
+
+bool QtMainWindow::Backing::OnAskYesNo(const MessageBoxRecord& question) {
+  if (!YesNoAnswers.empty()) return BackedWindow::OnAskYesNo(question);
+  QMessageBox box(QMessageBox::Question, Latin1(question.Caption),
+                  QString::fromLocal8Bit(question.Text.c_str()), QMessageBox::Yes | QMessageBox::No,
+                  &owner_);
+  box.setDefaultButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
 }
 
 std::optional<std::string> QtMainWindow::Backing::OnAskPath(const FilePrompt& prompt, bool save) {

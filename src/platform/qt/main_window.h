@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QImage>
+#include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTimer>
@@ -66,6 +67,8 @@ class QtMainWindow final : public QWidget, public LoopWindow {
       owner_.watcher_.Change(socket, message);
     }
     void OnStatusText(std::string_view text) override;
+    void OnStatusNote(std::string_view text) override;
+    bool OnAskYesNo(const MessageBoxRecord& question) override;
     std::optional<std::string> OnAskPath(const FilePrompt& prompt, bool save) override;
     void OnMenuItemState(std::uint32_t id, bool enabled, bool checked) override;
     std::optional<std::string> OnSavePicture(const std::string& path) override;
@@ -84,6 +87,7 @@ class QtMainWindow final : public QWidget, public LoopWindow {
   std::map<std::uint32_t, QAction*> actions_;
   Client* client_;
   QStatusBar* statusBar_;
+  QLabel* statusNote_;
   QTimer timer_;
   QtSocketWatcher watcher_;
   TickMeter meter_;

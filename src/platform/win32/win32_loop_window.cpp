@@ -267,6 +267,7 @@ LRESULT Win32MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void Win32MainWindow::Resized(int width, int height) {
   if (width <= 0 || height <= 0) return;
   if (statusBar_ != nullptr) SendMessageA(statusBar_, WM_SIZE, 0, 0);
+  LayOutStatusParts();
   if (width == Image().Width() && height == Image().Height() && GetClientRect().Width() == width &&
       GetClientRect().Height() == height) {
     return;
@@ -301,6 +302,34 @@ void Win32MainWindow::OnStatusText(std::string_view text) {
   if (statusBar_ == nullptr) return;
   const std::string zeroEnded(text);
   SendMessageA(statusBar_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(zeroEnded.c_str()));
+}
+
+void Win32MainWindow::LayOutStatusParts() {
+  if (statusBar_ == nullptr) return;
+  RECT bar{};
+  ::GetClientRect(statusBar_, &bar);
+  // The note's part fits its text, at most half the bar.
+  const int noteWidth =
+      statusNote_.empty()
+          ? 0
+          : std::min<int>(bar.right / 2, 16 + 8 * static_cast<int>(statusNote_.size()));
+  const int edges[2] = {bar.right - noteWidth, -1};
+  SendMessageA(statusBar_, SB_SETPARTS, statusNote_.empty() ? 1 : 2,
+               reinterpret_cast<LPARAM>(statusNote_.empty() ? &edges[1] : edges));
+  if (!statusNote_.empty()) {
+    SendMessageA(statusBar_, SB_SETTEXTA, 1, reinterpret_cast<LPARAM>(statusNote_.c_str()));
+  }
+}
+
+void Win32MainWindow::OnStatusNote(std::string_view text) {
+  statusNote_.assign(text);
+  LayOutStatusParts();
+}
+
+bool Win32MainWindow::OnAskYesNo(const MessageBoxRecord& question) {
+  if (!YesNoAnswers.empty()) return BackedWindow::OnAskYesNo(question);
+  return MessageBoxA(Hwnd(), question.Text.c_str(), question.Caption.c_str(),
+                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
 // Modal over the main window; timer ticks go on in the message box's loop.

@@ -106,7 +106,9 @@ class Win32MainWindow final : public Win32LoopWindow {
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnRepainted() override;
   void OnStatusText(std::string_view text) override;
+  void OnStatusNote(std::string_view text) override;
   void OnMessageBox(const MessageBoxRecord& box) override;
+  bool OnAskYesNo(const MessageBoxRecord& question) override;
   std::optional<std::string> OnAskPath(const FilePrompt& prompt, bool save) override;
   void OnMenuItemState(std::uint32_t id, bool enabled, bool checked) override;
   std::optional<std::string> OnSavePicture(const std::string& path) override;
@@ -114,8 +116,11 @@ class Win32MainWindow final : public Win32LoopWindow {
  private:
   void Resized(int width, int height);
   void PaintFromImage();
+  // The status bar in one part, or two with the note on the right.
+  void LayOutStatusParts();
 
   HWND statusBar_ = nullptr;
+  std::string statusNote_;
   std::unique_ptr<Win32DialogHost> dialogs_;
 };
 
