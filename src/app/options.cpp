@@ -146,11 +146,11 @@ std::optional<std::string> ApplyValueOption(std::string_view name, std::string_v
 }
 
 bool TakesValue(std::string_view name) {
-  return name == "--replay" || name == "--report" || name == "--export-csv" || name == "--metrics" ||
-         name == "--snapshot" || name == "--screen" ||
-         name == "--size" || name == "--until" || name == "--serial" || name == "--tcp" ||
-         name == "--port" || name == "--udp-port" || name == "--seconds" || name == "--record" ||
-         name == "--open" || name == "--command";
+  return name == "--replay" || name == "--report" || name == "--export-csv" ||
+         name == "--metrics" || name == "--snapshot" || name == "--screen" || name == "--size" ||
+         name == "--until" || name == "--serial" || name == "--tcp" || name == "--port" ||
+         name == "--udp-port" || name == "--seconds" || name == "--record" || name == "--open" ||
+         name == "--command";
 }
 
 // Why the options cannot go together, if they cannot.
@@ -203,6 +203,8 @@ OptionsResult ParseOptions(std::span<const std::string_view> args) {
                       o.Version = true;
                     } else if (name == "--headless") {
                       o.Headless = true;
+                    } else if (name == "--list-ports") {
+                      o.ListPorts = true;
                     } else if (name == "--udp") {
                       o.Udp = true;
                     } else if (name == "--demo") {
@@ -246,6 +248,9 @@ std::string UsageText() {
          "                      the N-th serial port found, USB adapters first, and a\n"
          "                      device is a path such as /dev/ttyUSB0\n"
          "  --port ComN=DEVICE  let ComN reach DEVICE (repeatable)\n"
+         "  --list-ports        list the serial ports: the name ptpdiag uses, the device,\n"
+         "                      the adapter's chip, and whether it can be opened now\n"
+         "                      (or who holds it); then exit\n"
          "  --tcp HOST:PORT     connect to the radio over TCP\n"
          "  --udp               listen for the radio's datagrams on UDP port 4131\n"
          "  --udp-port N        listen on port N instead of 4131\n"

@@ -17,6 +17,7 @@ struct Options {
   bool Help = false;
   bool Version = false;  // --version: print "ptpdiag X.Y.Z" and exit
   bool Headless = false;
+  bool ListPorts = false;  // --list-ports: list the serial ports and exit
   std::optional<std::string> ReplayFile;
   int Screen = 3;
   std::optional<std::string> ReportFile;

@@ -5,6 +5,7 @@
 
 #include "app/live_session.h"
 #include "app/outputs.h"
+#include "app/port_list.h"
 #include "app/startup_commands.h"
 #include "link/replay.h"
 #include "shell/startup.h"
@@ -163,6 +164,14 @@ std::optional<int> ReadCommandLine(std::span<const std::string_view> args, Optio
     return 0;
   }
   return std::nullopt;
+}
+
+int RunListPorts(const Options& options, AppBackend& backend) {
+  PortMappings mappings;
+  for (const auto& [name, device] : options.PortMap)
+    mappings[name] = device;
+  const std::unique_ptr<SerialDriver> driver = backend.MakeSerialDriver(mappings);
+  return ListPorts(*driver, std::cout);
 }
 
 int RunHeadless(const Options& options, AppBackend& backend) {

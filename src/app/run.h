@@ -22,6 +22,10 @@ inline constexpr int kExitNoFrames = 4;
 // help on standard output (0) or one error line on standard error (2).
 std::optional<int> ReadCommandLine(std::span<const std::string_view> args, Options& options);
 
+// --list-ports with the backend's serial driver and the --port mappings;
+// returns the exit code.
+int RunListPorts(const Options& options, AppBackend& backend);
+
 // Returns the process exit code.
 int RunHeadless(const Options& options, AppBackend& backend);
 

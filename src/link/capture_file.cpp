@@ -424,8 +424,9 @@ std::function<std::optional<CaptureLine>()> LinesOf(const Capture& capture) {
     const std::size_t from = next == 0 ? 0 : capture.Chunks[next - 1].End;
     CaptureLine line;
     line.TimeMs = capture.Chunks[next].TimeMs;
-    line.Bytes.assign(capture.Bytes.begin() + static_cast<std::ptrdiff_t>(from),
-                      capture.Bytes.begin() + static_cast<std::ptrdiff_t>(capture.Chunks[next].End));
+    line.Bytes.assign(
+        capture.Bytes.begin() + static_cast<std::ptrdiff_t>(from),
+        capture.Bytes.begin() + static_cast<std::ptrdiff_t>(capture.Chunks[next].End));
     ++next;
     return line;
   };

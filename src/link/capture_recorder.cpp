@@ -145,7 +145,8 @@ void CaptureRecorder::Fail() {
   const char* words = gzerror(File(file_), &code);
   const int error = code == Z_ERRNO && errno != 0 ? errno : EIO;
   failed_ = true;
-  failureText_ = code == Z_ERRNO ? std::strerror(error) : (words != nullptr ? words : "write error");
+  failureText_ =
+      code == Z_ERRNO ? std::strerror(error) : (words != nullptr ? words : "write error");
   failure_ = LinkError{kErrRecordWrite, error};
 }
 

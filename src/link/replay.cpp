@@ -73,9 +73,8 @@ std::int64_t RunArrivalReplay(AppContext& app, BackedWindow& window, ReplayClock
   for (;;) {
     if (Stopped(plan)) break;
     const std::optional<std::int64_t> next = feed.NextArrivalMs();
-    const std::int64_t end =
-        next ? (plan.UntilMs ? ArrivalReplayEndMs(0, plan.UntilMs) : INT64_MAX)
-             : ArrivalReplayEndMs(feed.LastArrivalMs(), plan.UntilMs);
+    const std::int64_t end = next ? (plan.UntilMs ? ArrivalReplayEndMs(0, plan.UntilMs) : INT64_MAX)
+                                  : ArrivalReplayEndMs(feed.LastArrivalMs(), plan.UntilMs);
     std::int64_t due = t + kTickMs;
     if (Idle(app, feed)) {
       // Straight to the tick that sees the next data (or the last tick).

@@ -66,6 +66,17 @@ bool ReleasePort(AppContext& app) {
   return closed;
 }
 
+// " Serial ports here: Com1 (/dev/ttyUSB0), Com2 (/dev/ttyS0)." when the
+// driver looked.
+std::string PortsHereSentence(const std::optional<std::vector<std::string>>& ports) {
+  if (!ports) return "";
+  if (ports->empty()) return " There is no serial port on this computer now.";
+  std::string sentence = " Serial ports here: ";
+  for (std::size_t i = 0; i < ports->size(); ++i)
+    sentence += (i > 0 ? ", " : "") + (*ports)[i];
+  return sentence + ".";
+}
+
 }  // namespace
 
 std::string SerialOpenAdvice(const std::string& portName, const SerialOpenError& error) {
@@ -76,12 +87,15 @@ std::string SerialOpenAdvice(const std::string& portName, const SerialOpenError&
              ". On Linux, serial ports belong to the dialout group: run "
              "'sudo adduser $USER dialout', then log out and in again.";
     case SerialOpenFailure::InUse:
-      return device + " is in use by another program.";
+      return error.Holder.empty() ? device + " is in use by another program."
+                                  : device + " is in use by another program: " + error.Holder + ".";
     case SerialOpenFailure::NoSuchDevice:
-      if (error.Device.empty()) {
-        return "No serial port is known as " + portName + ". Is the adapter plugged in?";
-      }
-      return device + " does not exist. Is the adapter plugged in?";
+      return (error.Device.empty()
+                  ? "No serial port is known as " + portName + ". Is the adapter plugged in?"
+                  : device + " does not exist. Is the adapter plugged in?") +
+             PortsHereSentence(error.PortsHere);
+    case SerialOpenFailure::NotASerialPort:
+      return device + " is not a serial port.";
     case SerialOpenFailure::Other:
       break;
   }

@@ -3,6 +3,7 @@
 // list on other systems. Pure rules, shared by every backend.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -17,6 +18,12 @@ struct PortInfo {
   std::string Description;
   std::string Manufacturer;  // USB adapters only; may be empty
   std::string Product;       // USB adapters only; may be empty
+  // USB adapters, where the system says: vendor and product IDs, the
+  // adapter's serial number; and (Linux) its /dev/serial/by-id link.
+  std::optional<std::uint16_t> VendorId;
+  std::optional<std::uint16_t> ProductId;
+  std::string SerialNumber;
+  std::string StableLink;
 };
 
 // Orders port names ignoring ASCII case ("com1" and "COM1" are one key).

@@ -7,8 +7,11 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/link_error.h"
+#include "platform/port_names.h"
 
 namespace ptpdiag {
 
@@ -39,12 +42,34 @@ class SerialPort {
   virtual std::string Identity() const { return {}; }
 };
 
-enum class SerialOpenFailure { NoSuchDevice, InUse, PermissionDenied, Other };
+enum class SerialOpenFailure { NoSuchDevice, InUse, PermissionDenied, NotASerialPort, Other };
 
 struct SerialOpenError {
+  SerialOpenError() = default;
+  SerialOpenError(SerialOpenFailure failure, std::string device, std::string detail)
+      : Failure(failure), Device(std::move(device)), Detail(std::move(detail)) {}
+
   SerialOpenFailure Failure = SerialOpenFailure::Other;
   std::string Device;  // the device the name reached; empty when none
   std::string Detail;  // the system's words
+  // InUse: who holds the port, where the system lets this user see it
+  // ("minicom (process 4242)"); else empty.
+  std::string Holder;
+  // NoSuchDevice: the ports there are, as "Com1 (/dev/ttyUSB0)"; nothing
+  // when the driver did not look.
+  std::optional<std::vector<std::string>> PortsHere;
+};
+
+// Whether a port could be opened now, as a quick try finds it.
+enum class PortAccess { Yes, InUse, PermissionDenied, NoDevice, NotASerialPort, Other, NotTried };
+
+// One port for lists shown to the user: the name the program reaches it
+// by, what it is, and whether it can be opened.
+struct SerialPortListing {
+  std::string ComName;  // "Com1" ...; empty when no name reaches it
+  PortInfo Info;
+  PortAccess Access = PortAccess::NotTried;
+  std::string Holder;  // InUse: who holds it, where visible
 };
 
 struct SerialOpenResult {
@@ -60,6 +85,14 @@ class SerialDriver {
   virtual SerialOpenResult Open(const std::string& portName) = 0;
   // Opens the port with the identity an open port gave.
   virtual SerialOpenResult Reopen(const std::string& identity) { return Open(identity); }
+  // Every port there is, and every name Com1 .. Com8 with what it reaches
+  // (a name reaching no device is listed with an empty Device and
+  // NoDevice), in name order; `tryOpen`: each port is opened for a moment
+  // to fill in Access.
+  virtual std::vector<SerialPortListing> ListPorts(bool tryOpen) {
+    (void)tryOpen;
+    return {};
+  }
 };
 
 }  // namespace ptpdiag

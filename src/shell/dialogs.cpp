@@ -1,6 +1,10 @@
 #include "shell/dialogs.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "platform/dialog_host.h"
+#include "platform/port_listing.h"
 #include "state/app_context.h"
 
 namespace ptpdiag {
@@ -22,12 +26,32 @@ ControlCallback CancelCallback(DialogHost& host) {
       [&host](DialogId dialog, int /*notification*/) { host.EndDialog(dialog, kResultCancelled); };
 }
 
+// The port's name: the item's text up to what describes the port.
 ControlCallback ListChoiceCallback(AppContext& app, DialogHost& host) {
   return [&app, &host](DialogId dialog, int notification) {
     if (notification != kNotifySelChange && notification != kNotifyDoubleClick) return;
-    app.Window.DialogText = host.GetListText(dialog, kCommPortListId);
+    const std::string item = host.GetListText(dialog, kCommPortListId);
+    app.Window.DialogText = item.substr(0, item.find(' '));
     host.EndDialog(dialog, kResultAccepted);
   };
+}
+
+// "Com1  FT232R USB UART" for each name the driver lists, "Com2  (none)"
+// for a name that reaches no device; the bare names when the driver lists
+// nothing.
+std::vector<std::string> CommPortItems(AppContext& app) {
+  std::vector<SerialPortListing> listings;
+  if (app.Link.Serial != nullptr) listings = app.Link.Serial->ListPorts(false);
+  std::vector<std::string> items;
+  for (int i = 1; i <= kCommPortCount; ++i) {
+    std::string item = "Com" + std::to_string(i);
+    const auto listed =
+        std::find_if(listings.begin(), listings.end(),
+                     [&item](const SerialPortListing& l) { return l.ComName == item; });
+    if (listed != listings.end()) item += "  " + PortShortDescription(listed->Info);
+    items.push_back(std::move(item));
+  }
+  return items;
 }
 
 ControlCallback OkCallback(AppContext& app, DialogHost& host) {
@@ -59,15 +83,24 @@ std::optional<std::string> Accepted(AppContext& app, int result) {
 std::optional<std::string> AskCommPort(AppContext& app) {
   DialogHost* host = Host(app);
   if (host == nullptr) return std::nullopt;
-  const DialogId dialog = host->NewDialog("Select Comm Port", 80, 120);
-  ControlSpec list{ControlKind::ListBox,          kCommPortListId, "", {}, 20, 10, 40, 80,
+  std::vector<std::string> items = CommPortItems(app);
+  // Wide enough for what describes the ports, when anything does.
+  const bool described = items.front().size() > 4;
+  const int width = described ? 200 : 80;
+  const DialogId dialog = host->NewDialog("Select Comm Port", width, 120);
+  ControlSpec list{ControlKind::ListBox,
+                   kCommPortListId,
+                   "",
+                   std::move(items),
+                   described ? 10 : 20,
+                   10,
+                   described ? width - 20 : 40,
+                   80,
                    ListChoiceCallback(app, *host)};
-  for (int i = 1; i <= kCommPortCount; ++i)
-    list.Items.push_back("Com" + std::to_string(i));
   host->AddControl(dialog, list);
   const int selected = PortNumber(app.Link.CommPortName);
   if (selected != 0) host->SelectListItem(dialog, kCommPortListId, selected);
-  host->AddControl(dialog, CancelButton(*host, 25, 90, 30));
+  host->AddControl(dialog, CancelButton(*host, (width - 30) / 2, 90, 30));
   return Accepted(app, host->ShowModal(dialog));
 }
 

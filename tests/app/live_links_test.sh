@@ -124,12 +124,18 @@ socat_pair() {
 case_serial_failures() {
   expect_failure missing 3 "Could not open comm port!" --seconds 1 --serial "$work/no-such-tty"
   grep -qF "does not exist" "$work/missing.err" || fail "missing: no plain advice"
+  grep -qE "Serial ports here: |no serial port on this computer" "$work/missing.err" ||
+    fail "missing: the ports there are are not named: $(cat "$work/missing.err")"
+  echo "not a port" >"$work/plain-file"
+  expect_failure plain-file 3 "$work/plain-file is not a serial port." --seconds 1 \
+    --serial "$work/plain-file"
 
   socat_pair busy || { fail "socat pair did not start"; return; }
   "$program" --headless --seconds 3 --serial "$work/busy-b" 2>/dev/null &
   local holder=$!
   sleep 1
-  expect_failure busy 3 "in use by another program" --seconds 1 --serial "$work/busy-b"
+  expect_failure busy 3 "in use by another program: ptpdiag (process $holder)" --seconds 1 \
+    --serial "$work/busy-b"
   # Nothing talked on the holder's port either.
   wait "$holder"
   [ $? -eq 4 ] || fail "busy: the holding session did not end with 4 (no frame)"
@@ -386,8 +392,44 @@ case_udp_flood() {
     fail "flood: $got frames decoded from $from to $to ms after the flood, expected about $expected"
 }
 
+# --list-ports names each port's state: free, held by another program
+# (named from /proc), a node this user may not open, no device at all.
+case_list_ports() {
+  socat_pair free || { fail "socat pair did not start"; return; }
+  socat_pair held || { fail "socat pair did not start"; return; }
+  socat_pair locked || { fail "socat pair did not start"; return; }
+  "$program" --headless --seconds 4 --serial "$work/held-b" 2>/dev/null &
+  local holder=$!
+  sleep 1
+  chmod 666 "$(readlink -f "$work/free-b")" "$(readlink -f "$work/held-b")"
+  chmod 600 "$(readlink -f "$work/locked-b")"
+  local listing=$work/list.out as=()
+  # Root opens any node: the permission check needs an ordinary user.
+  if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
+    chmod 755 "$work"
+    as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+  fi
+  "${as[@]}" "$program" --list-ports --port "Com2=$work/free-b" --port "Com3=$work/held-b" \
+    --port "Com4=$work/locked-b" --port "Com5=$work/none" >"$listing" 2>&1 ||
+    fail "list-ports: exit code $?"
+  grep -q "^Com2  $work/free-b  can open: yes\$" "$listing" || fail "list-ports: free: $(cat "$listing")"
+  if [ ${#as[@]} -gt 0 ] || [ "$(id -u)" -ne 0 ]; then
+    grep -qF "Com4  $work/locked-b  can open: permission denied" "$listing" ||
+      fail "list-ports: locked: $(cat "$listing")"
+  fi
+  grep -qF "Com3  $work/held-b  can open: in use" "$listing" || fail "list-ports: held: $(cat "$listing")"
+  grep -q "^Com5  $work/none  can open: no device\$" "$listing" ||
+    fail "list-ports: no device: $(cat "$listing")"
+  [ "$(grep -c "" "$listing")" -ge 8 ] || fail "list-ports: fewer than eight names"
+  # Who holds it is read from /proc, which only root or the same user reads.
+  "$program" --list-ports --port "Com3=$work/held-b" >"$listing" 2>&1
+  grep -qF "Com3  $work/held-b  can open: in use by ptpdiag (process $holder)" "$listing" ||
+    fail "list-ports: held: $(cat "$listing")"
+  wait "$holder"
+}
+
 cases=(serial tcp udp serial_failures serial_resync serial_vanishes serial_returns tcp_failures
-       tcp_returns udp_in_use signals killed_recordings udp_flood)
+       tcp_returns udp_in_use signals killed_recordings udp_flood list_ports)
 for c in "${cases[@]}"; do
   if [ -z "$only" ] || [ "$only" = "$c" ]; then "case_$c"; fi
 done

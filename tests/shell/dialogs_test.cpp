@@ -64,6 +64,35 @@ TEST_F(DialogsTest, CommPortDialogLayoutSelectsTheCurrentPort) {
   EXPECT_TRUE(d.Shown);
 }
 
+// Where the driver lists ports, each name shows what it reaches, the list
+// widens to fit, and the choice is still the bare name.
+TEST_F(DialogsTest, CommPortDialogDescribesEachPort) {
+  PortInfo ftdi;
+  ftdi.Device = "/dev/ttyUSB0";
+  ftdi.Description = "FT232R USB UART";
+  PortInfo uart;
+  uart.Device = "/dev/ttyS0";
+  uart.Description = "ttyS0";
+  t.serial.Listings = {{"Com1", ftdi, PortAccess::NotTried, ""},
+                       {"Com2", uart, PortAccess::NotTried, ""},
+                       {"Com3", {}, PortAccess::NoDevice, ""}};
+  host.Script.push_back(SelectItem(kCommPortListId, 2, 1));
+  EXPECT_EQ(AskCommPort(t.app), std::optional<std::string>("Com2"));
+  EXPECT_EQ(t.app.Window.DialogText, "Com2");
+  const std::vector<std::string> items{"Com1  FT232R USB UART (ttyUSB0)",
+                                       "Com2  /dev/ttyS0",
+                                       "Com3  (none)",
+                                       "Com4",
+                                       "Com5",
+                                       "Com6",
+                                       "Com7",
+                                       "Com8"};
+  EXPECT_EQ(host.Control(1, kCommPortListId)->Items, items);
+  EXPECT_EQ(host.At(1).Width, 200);
+  ExpectControl(1, kCommPortListId, ControlKind::ListBox, "", Box{10, 10, 180, 80});
+  ExpectControl(1, kIdCancel, ControlKind::PushButton, "Cancel", Box{85, 90, 30, 14});
+}
+
 TEST_F(DialogsTest, SelectionChangeAcceptsTheChosenPort) {
   host.Script.push_back(SelectItem(kCommPortListId, 5, 1));
   EXPECT_EQ(AskCommPort(t.app), std::optional<std::string>("Com5"));

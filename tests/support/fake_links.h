@@ -42,8 +42,10 @@ class FakeSerialDriver final : public SerialDriver {
  public:
   explicit FakeSerialDriver(FakeSource& port) : port_(port) {}
   std::optional<SerialOpenError> FailWith;
-  std::vector<std::string> Opened;  // names asked for, in order
+  std::vector<std::string> Opened;          // names asked for, in order
+  std::vector<SerialPortListing> Listings;  // what ListPorts gives
   SerialOpenResult Open(const std::string& portName) override;
+  std::vector<SerialPortListing> ListPorts(bool /*tryOpen*/) override { return Listings; }
 
  private:
   FakeSource& port_;

@@ -17,6 +17,10 @@ int main(int argc, char** argv) {
   // Qt sees only the program name: every option here is ours.
   int qtArgc = 1;
   char* qtArgv[] = {argv[0], nullptr};
+  if (options.ListPorts) {
+    QtBackend backend;
+    return RunListPorts(options, backend);
+  }
   if (options.Headless) {
     // A live link needs the event loop; pixels need no display.
     if (options.LiveLink() || options.RunMs ||

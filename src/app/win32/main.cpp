@@ -21,7 +21,9 @@ int main(int argc, char** argv) {
     // The thread's COM, as the program has always started.
     const HRESULT com = CoInitialize(nullptr);
     Win32Backend backend;
-    exitCode = options.Headless ? RunHeadless(options, backend) : RunWindowed(options, backend);
+    exitCode = options.ListPorts  ? RunListPorts(options, backend)
+               : options.Headless ? RunHeadless(options, backend)
+                                  : RunWindowed(options, backend);
     if (SUCCEEDED(com)) CoUninitialize();
   }
   std::cout.flush();

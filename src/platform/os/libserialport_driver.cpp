@@ -17,6 +17,9 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/os/port_holders.h"
+#include "platform/port_listing.h"
+
 namespace ptpdiag {
 namespace {
 
@@ -39,15 +42,39 @@ SerialOpenFailure FailureFor(int error) {
     case EACCES:
     case EPERM:
       return SerialOpenFailure::PermissionDenied;
+    case ENOTTY:
+    case EISDIR:
+      return SerialOpenFailure::NotASerialPort;
     default:
       return SerialOpenFailure::Other;
   }
 }
 
-SerialOpenResult OpenFailure(int error, const std::string& device) {
+// `realPath` (links resolved) names the holders of a port in use.
+SerialOpenResult OpenFailure(int error, const std::string& device,
+                             const std::string& realPath = "") {
   SerialOpenResult result;
   result.Error = SerialOpenError{FailureFor(error), device, ErrnoText(error)};
+  if (result.Error->Failure == SerialOpenFailure::InUse) {
+    result.Error->Holder = PortHoldersText(realPath.empty() ? device : realPath);
+  }
   return result;
+}
+
+PortAccess AccessFor(SerialOpenFailure failure) {
+  switch (failure) {
+    case SerialOpenFailure::NoSuchDevice:
+      return PortAccess::NoDevice;
+    case SerialOpenFailure::InUse:
+      return PortAccess::InUse;
+    case SerialOpenFailure::PermissionDenied:
+      return PortAccess::PermissionDenied;
+    case SerialOpenFailure::NotASerialPort:
+      return PortAccess::NotASerialPort;
+    case SerialOpenFailure::Other:
+      break;
+  }
+  return PortAccess::Other;
 }
 
 // The settings on a terminal libserialport cannot open: raw bytes, 8N1,
@@ -199,16 +226,36 @@ std::optional<int> LockExclusive(int fd) {
 // else the name the port was opened by (a link of the user's follows its
 // device too).
 std::string FollowableName(const std::string& device, const std::string& realPath) {
-  namespace fs = std::filesystem;
-  const fs::path byId = "/dev/serial/by-id";
-  if (device.rfind(byId.string() + "/", 0) == 0) return device;
-  std::error_code error;
-  for (const fs::directory_entry& entry : fs::directory_iterator(byId, error)) {
-    std::error_code resolved;
-    if (fs::canonical(entry.path(), resolved) == realPath && !resolved)
-      return entry.path().string();
+  if (device.rfind("/dev/serial/by-id/", 0) == 0) return device;
+  const std::string link = StableLinkOf(realPath);
+  return link.empty() ? device : link;
+}
+
+// Whether `device` opens now, as the driver would open it, and who holds
+// it when it is in use; the port is let go again at once.
+SerialPortListing TryOpen(SerialPortListing listing) {
+  const std::string& device = listing.Info.Device;
+  char* real = realpath(device.c_str(), nullptr);
+  if (real == nullptr) {
+    listing.Access = AccessFor(FailureFor(errno));
+    return listing;
   }
-  return device;
+  const std::string path = real;
+  std::free(real);
+  const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    listing.Access = AccessFor(FailureFor(errno));
+  } else if (isatty(fd) == 0) {
+    listing.Access = PortAccess::NotASerialPort;
+  } else if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    listing.Access = AccessFor(FailureFor(errno));
+  } else {
+    flock(fd, LOCK_UN);
+    listing.Access = PortAccess::Yes;
+  }
+  if (fd >= 0) close(fd);
+  if (listing.Access == PortAccess::InUse) listing.Holder = PortHoldersText(path);
+  return listing;
 }
 
 SerialOpenResult OpenWithPosix(const std::string& device, const std::string& path) {
@@ -221,7 +268,7 @@ SerialOpenResult OpenWithPosix(const std::string& device, const std::string& pat
   }
   if (const auto error = LockExclusive(fd)) {
     close(fd);
-    return OpenFailure(*error, device);
+    return OpenFailure(*error, device, path);
   }
   ConfigurePosixTerminal(fd);
   return SerialOpenResult{std::make_unique<OsSerialPort>(nullptr, fd, FollowableName(device, path)),
@@ -242,9 +289,23 @@ SerialOpenResult LibSerialPortDriver::Open(const std::string& portName) {
     SerialOpenResult result;
     result.Error =
         SerialOpenError{SerialOpenFailure::NoSuchDevice, "", "no serial port is named " + portName};
+    result.Error->PortsHere = PortsHereText(ListPorts(false));
     return result;
   }
-  return OpenDevice(*device);
+  SerialOpenResult result = OpenDevice(*device);
+  if (result.Error && result.Error->Failure == SerialOpenFailure::NoSuchDevice) {
+    result.Error->PortsHere = PortsHereText(ListPorts(false));
+  }
+  return result;
+}
+
+std::vector<SerialPortListing> LibSerialPortDriver::ListPorts(bool tryOpen) {
+  std::vector<SerialPortListing> listings = NamePorts(ListSerialPorts(), mappings_, false);
+  if (!tryOpen) return listings;
+  for (SerialPortListing& listing : listings) {
+    if (!listing.Info.Device.empty()) listing = TryOpen(std::move(listing));
+  }
+  return listings;
 }
 
 SerialOpenResult LibSerialPortDriver::OpenDevice(const std::string& devicePath) {
@@ -272,7 +333,7 @@ SerialOpenResult LibSerialPortDriver::OpenDevice(const std::string& devicePath) 
   if (const sp_return opened = sp_open(port, SP_MODE_READ_WRITE); opened != SP_OK) {
     const int error = opened == SP_ERR_FAIL ? sp_last_error_code() : EINVAL;
     sp_free_port(port);
-    return OpenFailure(error, devicePath);
+    return OpenFailure(error, devicePath, path);
   }
   int fd = -1;
   sp_get_port_handle(port, &fd);
@@ -280,7 +341,7 @@ SerialOpenResult LibSerialPortDriver::OpenDevice(const std::string& devicePath) 
   if (const auto error = LockExclusive(fd)) {
     sp_close(port);
     sp_free_port(port);
-    return OpenFailure(*error, devicePath);
+    return OpenFailure(*error, devicePath, path);
   }
   ConfigureLibSerialPort(port);
   return SerialOpenResult{

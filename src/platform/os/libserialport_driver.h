@@ -28,6 +28,11 @@ class LibSerialPortDriver final : public SerialDriver {
   // plain POSIX calls and the same settings.
   SerialOpenResult OpenDevice(const std::string& devicePath);
 
+  // The system's ports under their names, with the mappings; `tryOpen`
+  // opens each for a moment (with the same exclusive lock) and names who
+  // holds a busy one.
+  std::vector<SerialPortListing> ListPorts(bool tryOpen) override;
+
  private:
   PortMappings mappings_;
 };

@@ -396,7 +396,8 @@ TcpListenResult PosixNetwork::ListenTcp(const std::string& host, std::uint16_t p
   const int yes = 1;
   socklen_t length = sizeof *address;
   if (fd < 0 || setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes) != 0 ||
-      bind(fd, reinterpret_cast<const sockaddr*>(&*address), length) != 0 || listen(fd, kListenBacklog) != 0 ||
+      bind(fd, reinterpret_cast<const sockaddr*>(&*address), length) != 0 ||
+      listen(fd, kListenBacklog) != 0 ||
       getsockname(fd, reinterpret_cast<sockaddr*>(&*address), &length) != 0) {
     result.Error = SystemWords(LastSocketError());
     if (fd >= 0) CloseSocket(fd);

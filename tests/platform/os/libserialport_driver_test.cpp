@@ -219,7 +219,7 @@ TEST(SerialOpen, NonTerminalIsRefused) {
   const SerialOpenResult result = driver.OpenDevice("/dev/null");
   EXPECT_EQ(result.Port, nullptr);
   ASSERT_TRUE(result.Error.has_value());
-  EXPECT_EQ(result.Error->Failure, SerialOpenFailure::Other);
+  EXPECT_EQ(result.Error->Failure, SerialOpenFailure::NotASerialPort);
 }
 
 TEST(SerialOpen, PermissionDeniedWithoutAccess) {
