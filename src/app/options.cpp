@@ -286,7 +286,8 @@ std::string UsageText() {
          "  --version           print the version and exit\n"
          "\n"
          "Exit codes: 0 done (also after Ctrl+C or SIGTERM); 1 a report, snapshot or\n"
-         "recording could not be written; 2 bad options, an unreadable or malformed\n"
+         "recording could not be written at the end; 2 bad options, an output file\n"
+         "that cannot be written (checked at start), an unreadable or malformed\n"
          "capture file, an --open file that cannot be read, or a recording file that\n"
          "cannot be made; 3 a headless live run whose link did not open; 4 a headless\n"
          "live run whose link opened but passed no good frame.\n";

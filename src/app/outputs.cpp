@@ -1,9 +1,13 @@
 #include "app/outputs.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <system_error>
+#include <vector>
 
 #include "files/csv_export.h"
 #include "link/store_report.h"
@@ -11,6 +15,41 @@
 #include "state/app_context.h"
 
 namespace ptpdiag {
+namespace {
+
+// Opened for appending, so an existing file keeps its bytes; one made for
+// the try is removed again.
+std::optional<std::string> TryWriting(const std::string& path) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error))
+    return "cannot write " + path + ": it is a folder";
+  const bool existed = std::filesystem::exists(path, error);
+  errno = 0;
+  std::FILE* file = std::fopen(path.c_str(), "ab");
+  if (file == nullptr) {
+    return "cannot write " + path + ": " + std::strerror(errno != 0 ? errno : EIO);
+  }
+  std::fclose(file);
+  if (!existed) std::filesystem::remove(path, error);
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> CheckOutputPaths(const Options& options) {
+  std::vector<std::string> paths;
+  if (options.ReportFile) paths.push_back(*options.ReportFile);
+  if (options.SnapshotFile) paths.push_back(*options.SnapshotFile);
+  if (options.ExportCsvName) {
+    paths.push_back(*options.ExportCsvName + "-channels.csv");
+    paths.push_back(*options.ExportCsvName + "-history.csv");
+  }
+  for (const std::string& path : paths) {
+    if (auto failure = TryWriting(path)) return failure;
+  }
+  return std::nullopt;
+}
+
 void RepaintInto(BackedWindow& window, Canvas& canvas) {
   Canvas* own = window.GetCanvas();
   window.SetCanvas(&canvas);

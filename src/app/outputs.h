@@ -25,6 +25,12 @@ void RepaintInto(BackedWindow& window, Canvas& canvas);
 std::optional<std::string> WriteSnapshot(BackedWindow& window, const std::string& path,
                                          AppBackend& backend);
 
+// Whether every file the options ask to write at exit (report, snapshot,
+// the two CSV files) can be written, tried now rather than after an hour's
+// run: a missing folder, a file this user may not write, a folder named as
+// a file. One line naming the file when one cannot.
+std::optional<std::string> CheckOutputPaths(const Options& options);
+
 // Writes the report and the snapshot the options ask for; returns the exit
 // status (0, or 1 when a file could not be written, said on stderr).
 int WriteRequestedOutputs(AppContext& app, BackedWindow& window, const Options& options,

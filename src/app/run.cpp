@@ -174,7 +174,15 @@ int RunListPorts(const Options& options, AppBackend& backend) {
   return ListPorts(*driver, std::cout);
 }
 
+// Outputs that cannot be written are found before the run, not after it.
+bool OutputsWritable(const Options& options) {
+  const std::optional<std::string> failure = CheckOutputPaths(options);
+  if (failure) std::cerr << "ptpdiag: " << *failure << "\n";
+  return !failure;
+}
+
 int RunHeadless(const Options& options, AppBackend& backend) {
+  if (!OutputsWritable(options)) return 2;
   if (options.LiveLink() || options.RunMs) return RunHeadlessLive(options, backend);
   OpenCapture capture;
   if (!OpenReplay(options, capture)) return 2;
@@ -201,6 +209,7 @@ int RunHeadless(const Options& options, AppBackend& backend) {
 }
 
 int RunWindowed(const Options& options, AppBackend& backend) {
+  if (!OutputsWritable(options)) return 2;
   OpenCapture capture;
   if (!OpenReplay(options, capture)) return 2;
   ReplayClock replayClock = ClockOfReplay(capture, backend);

@@ -3,8 +3,10 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string_view>
 
@@ -149,9 +151,14 @@ std::unique_ptr<CaptureReader> CaptureReader::Open(const std::string& path, Capt
     error = CaptureError{path, 0, "is a directory, not a capture file"};
     return nullptr;
   }
+  errno = 0;
   const gzFile file = gzopen(path.c_str(), "rb");
   if (file == nullptr) {
-    error = CaptureError{path, 0, "cannot open the capture file"};
+    const int why = errno;
+    error =
+        CaptureError{path, 0,
+                     why == 0 ? std::string("cannot open the capture file")
+                              : "cannot open the capture file: " + std::string(std::strerror(why))};
     return nullptr;
   }
   gzbuffer(file, 128 * 1024);

@@ -57,6 +57,48 @@ std::string PortShortDescription(const PortInfo& info) {
   return words + " (" + base + ")";
 }
 
+namespace {
+
+std::optional<std::uint16_t> HexAfter(std::string_view id, std::string_view key) {
+  const std::size_t at = id.find(key);
+  if (at == std::string_view::npos || at + key.size() + 4 > id.size()) return std::nullopt;
+  unsigned value = 0;
+  for (const char c : id.substr(at + key.size(), 4)) {
+    const int digit = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
+                      : (c >= 'A' && c <= 'F')                    ? c - 'A' + 10
+                      : (c >= 'a' && c <= 'f')                    ? c - 'a' + 10
+                                                                  : -1;
+    if (digit < 0) return std::nullopt;
+    value = value * 16 + static_cast<unsigned>(digit);
+  }
+  return static_cast<std::uint16_t>(value);
+}
+
+}  // namespace
+
+void ReadUsbInstanceId(std::string_view id, PortInfo& info) {
+  const std::optional<std::uint16_t> vendor = HexAfter(id, "VID_");
+  const std::optional<std::uint16_t> product = HexAfter(id, "PID_");
+  if (!vendor || !product) return;
+  info.VendorId = vendor;
+  info.ProductId = product;
+  info.Usb = true;
+  if (id.starts_with("FTDIBUS\\")) {
+    // VID_0403+PID_6001+A50285BIA: the serial number with the port's letter.
+    const std::size_t plus = id.rfind('+');
+    const std::size_t slash = id.rfind('\\');
+    if (plus != std::string_view::npos && slash != std::string_view::npos && plus < slash) {
+      std::string_view serial = id.substr(plus + 1, slash - plus - 1);
+      if (serial.size() > 1) serial.remove_suffix(1);
+      info.SerialNumber = serial;
+    }
+    return;
+  }
+  const std::size_t slash = id.rfind('\\');
+  const std::string_view last = slash == std::string_view::npos ? "" : id.substr(slash + 1);
+  if (!last.empty() && last.find('&') == std::string_view::npos) info.SerialNumber = last;
+}
+
 std::vector<std::string> PortsHereText(const std::vector<SerialPortListing>& listings) {
   std::vector<std::string> text;
   for (const SerialPortListing& listing : listings) {

@@ -2,6 +2,7 @@
 // the "Select Comm Port" dialog): pure rules over the ports a driver found.
 #pragma once
 
+#include <string_view>
 #include <vector>
 
 #include "platform/port_names.h"
@@ -24,6 +25,12 @@ std::vector<SerialPortListing> NamePorts(const std::vector<PortInfo>& ports,
 // ("FT232R USB UART (ttyUSB0)", "USB Serial Port (COM7)"), else its
 // device; "(none)" when there is no device.
 std::string PortShortDescription(const PortInfo& info);
+
+// Reads a Windows device instance ID into `info`: "USB\VID_0403&PID_6001\A50285BI"
+// gives the IDs, Usb and the serial number (the last part, when it is
+// not one Windows made up: those hold '&'); "FTDIBUS\VID_0403+PID_6001+A50285BIA\0000"
+// gives the IDs and the serial number. Nothing changes for other IDs.
+void ReadUsbInstanceId(std::string_view id, PortInfo& info);
 
 // "Com1 (/dev/ttyUSB0)" for each listing that has a device.
 std::vector<std::string> PortsHereText(const std::vector<SerialPortListing>& listings);

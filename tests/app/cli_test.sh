@@ -36,8 +36,26 @@ expect 2 "bad_hex.cap:3: not a hex digit: 'G'" -- --headless --replay "$data/bad
 expect 2 "cannot open the capture file" -- --headless --replay "$work/none.cap"
 printf '\x00\xff\x10binary junk\n' >"$work/junk.cap"
 expect 2 "junk.cap:1:" -- --headless --replay "$work/junk.cap"
-expect 1 "cannot write" -- --headless --report "$work/no/such/dir/r.json"
-expect 1 "cannot export CSV" -- --headless --replay "$data/one_miss.cap" --export-csv "$work/no/dir/x"
+# Outputs that cannot be written are refused at start, before a long run.
+expect 2 "cannot write $work/no/such/dir/r.json: No such file or directory" -- --headless \
+  --report "$work/no/such/dir/r.json"
+expect 2 "cannot write $work/no/dir/x-channels.csv" -- --headless --replay "$data/one_miss.cap" \
+  --export-csv "$work/no/dir/x"
+expect 2 "cannot write $work: it is a folder" -- --headless --seconds 5 --report "$work"
+mkdir "$work/locked" && chmod 500 "$work/locked"
+if [ "$(id -u)" -ne 0 ]; then
+  expect 2 "Permission denied" -- --headless --seconds 5 --report "$work/locked/r.json"
+elif command -v setpriv >/dev/null; then
+  chmod 755 "$work"
+  setpriv --reuid=nobody --regid=nogroup --clear-groups "$program" --headless --seconds 5 \
+    --report "$work/locked/r.json" 2>"$work/err"
+  [ $? -eq 2 ] && grep -qF "Permission denied" "$work/err" ||
+    { echo "FAIL: a folder this user may not write: $(cat "$work/err")"; failures=$((failures + 1)); }
+fi
+[ ! -e "$work/locked/r.json" ] || { echo "FAIL: the try left a file"; failures=$((failures + 1)); }
+printf 'keep' >"$work/kept.json"
+expect 2 "cannot write $work/no/dir" -- --headless --report "$work/kept.json" --snapshot "$work/no/dir/s.svg"
+[ "$(cat "$work/kept.json")" = keep ] || { echo "FAIL: the try changed a file"; failures=$((failures + 1)); }
 expect 0 "" -- --headless --replay "$data/one_miss.cap" --export-csv "$work/one.csv"
 [ -s "$work/one-channels.csv" ] && [ -s "$work/one-history.csv" ] ||
   { echo "FAIL: --export-csv wrote no files"; failures=$((failures + 1)); }
@@ -48,6 +66,15 @@ holder=$!
 sleep 0.7
 expect 2 "cannot serve metrics" -- --headless --seconds 1 --metrics "127.0.0.1:$metrics_port"
 wait "$holder"
+
+# The window without a display: our words and exit 2, not Qt's abort.
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$program" >"$work/out" 2>"$work/err"
+code=$?
+[ "$code" -eq 2 ] && [ "$(cat "$work/err")" = "ptpdiag: no display: use --headless" ] ||
+  { echo "FAIL: no display: exit $code: $(cat "$work/err")"; failures=$((failures + 1)); }
+env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:7777 "$program" >"$work/out" 2>"$work/err"
+[ $? -eq 2 ] && grep -qF "DISPLAY=:7777 cannot be opened" "$work/err" ||
+  { echo "FAIL: an unreachable display: $(cat "$work/err")"; failures=$((failures + 1)); }
 
 # Commands after start-up, message boxes on standard error when headless.
 expect 0 "Norvalen's Support number is" -- --headless --command 3080

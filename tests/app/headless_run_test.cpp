@@ -92,12 +92,18 @@ TEST_F(HeadlessRun, MalformedCaptureFailsWithCodeTwoAndWritesNothing) {
   EXPECT_FALSE(fs::exists(dir / "r.json"));
 }
 
-TEST_F(HeadlessRun, UnwritableOutputIsExitCodeOne) {
+// A folder that is not there is found before the run; a write that fails
+// at the end (a full disk) is exit code 1.
+TEST_F(HeadlessRun, UnwritableOutputsAreRefusedAtStartOrFailWithOne) {
   Options o = Replay("one_miss.cap");
   o.ReportFile = (dir / "missing" / "r.json").string();
   testing::internal::CaptureStderr();
-  EXPECT_EQ(RunHeadless(o, backend), 1);
+  EXPECT_EQ(RunHeadless(o, backend), 2);
   EXPECT_NE(testing::internal::GetCapturedStderr().find("cannot write"), std::string::npos);
+  o.ReportFile = "/dev/full";
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(RunHeadless(o, backend), 1);
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("cannot write /dev/full"), std::string::npos);
 }
 
 }  // namespace

@@ -149,7 +149,8 @@ TEST(CaptureFile, LeapDayIsAValidStart) {
 TEST(CaptureFile, MissingFileAndDirectoryAreReportedWithoutALine) {
   const CaptureResult missing = ReadCaptureFile("/nonexistent/dir/none.cap");
   ASSERT_TRUE(missing.Error);
-  EXPECT_EQ(missing.Error->Text(), "/nonexistent/dir/none.cap: cannot open the capture file");
+  EXPECT_EQ(missing.Error->Text(),
+            "/nonexistent/dir/none.cap: cannot open the capture file: No such file or directory");
   const CaptureResult dir = ReadCaptureFile("/tmp");
   ASSERT_TRUE(dir.Error);
   EXPECT_EQ(dir.Error->Line, 0);

@@ -78,16 +78,19 @@ TEST_P(PortNaming, GivesEachNameItsPortAndListsTheRestUnnamed) {
 INSTANTIATE_TEST_SUITE_P(
     Systems, PortNaming,
     testing::Values(
-        NamingCase{"none", {}, {}, false,
+        NamingCase{"none",
+                   {},
+                   {},
+                   false,
                    "Com1=(none) Com2=(none) Com3=(none) Com4=(none) Com5=(none) Com6=(none) "
                    "Com7=(none) Com8=(none) "},
-        NamingCase{"USB first, a mapping wins, the shadowed port listed unnamed",
-                   {Port("/dev/ttyS0", false), Port("/dev/ttyUSB1", true),
-                    Port("/dev/ttyUSB0", true)},
-                   {{"Com1", "/dev/pts/4"}},
-                   false,
-                   "Com1=/dev/pts/4 Com2=/dev/ttyUSB1 Com3=/dev/ttyS0 Com4=(none) Com5=(none) "
-                   "Com6=(none) Com7=(none) Com8=(none) --=/dev/ttyUSB0 "},
+        NamingCase{
+            "USB first, a mapping wins, the shadowed port listed unnamed",
+            {Port("/dev/ttyS0", false), Port("/dev/ttyUSB1", true), Port("/dev/ttyUSB0", true)},
+            {{"Com1", "/dev/pts/4"}},
+            false,
+            "Com1=/dev/pts/4 Com2=/dev/ttyUSB1 Com3=/dev/ttyS0 Com4=(none) Com5=(none) "
+            "Com6=(none) Com7=(none) Com8=(none) --=/dev/ttyUSB0 "},
         NamingCase{"Windows: COMn is Comn, COM12 has no name unless mapped",
                    {Port("COM3", true), Port("COM12", true), Port("COM1", false)},
                    {},
@@ -100,6 +103,32 @@ INSTANTIATE_TEST_SUITE_P(
                    true,
                    "Com1=(none) Com2=COM12 Com3=(none) Com4=(none) Com5=(none) Com6=(none) "
                    "Com7=(none) Com8=(none) "}));
+
+struct InstanceIdCase {
+  const char* Id;
+  std::optional<std::uint16_t> Vendor, Product;
+  const char* Serial;
+};
+
+class WindowsInstanceIds : public testing::TestWithParam<InstanceIdCase> {};
+
+TEST_P(WindowsInstanceIds, GiveUsbIdsAndSerialNumbers) {
+  PortInfo info;
+  ReadUsbInstanceId(GetParam().Id, info);
+  EXPECT_EQ(info.VendorId, GetParam().Vendor) << GetParam().Id;
+  EXPECT_EQ(info.ProductId, GetParam().Product) << GetParam().Id;
+  EXPECT_EQ(info.SerialNumber, GetParam().Serial) << GetParam().Id;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ids, WindowsInstanceIds,
+    testing::Values(InstanceIdCase{"USB\\VID_0403&PID_6001\\A50285BI", 0x0403, 0x6001, "A50285BI"},
+                    InstanceIdCase{"USB\\VID_10C4&PID_EA60\\5&2A1B2C3&0&2", 0x10C4, 0xEA60, ""},
+                    InstanceIdCase{"FTDIBUS\\VID_0403+PID_6015+DK0AB1CDA\\0000", 0x0403, 0x6015,
+                                   "DK0AB1CD"},
+                    InstanceIdCase{"USB\\VID_1a86&PID_7523\\6&1", 0x1A86, 0x7523, ""},
+                    InstanceIdCase{"ACPI\\PNP0501\\1", std::nullopt, std::nullopt, ""},
+                    InstanceIdCase{"USB\\VID_04", std::nullopt, std::nullopt, ""}));
 
 SerialPortListing Listing(std::string name, PortInfo info, PortAccess access,
                           std::string holder = "") {
@@ -129,9 +158,10 @@ TEST_P(PortListLines, SayWhatAnInstallerNeeds) {
 INSTANTIATE_TEST_SUITE_P(
     Ports, PortListLines,
     testing::Values(
-        LineCase{Listing("Com1", Ftdi(), PortAccess::Yes),
-                 "Com1  /dev/ttyUSB0  /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"
-                 "  USB 0403:6001 FTDI  \"FT232R USB UART\"  serial A50285BI  can open: yes"},
+        LineCase{
+            Listing("Com1", Ftdi(), PortAccess::Yes),
+            "Com1  /dev/ttyUSB0  /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"
+            "  USB 0403:6001 FTDI  \"FT232R USB UART\"  serial A50285BI  can open: yes"},
         LineCase{Listing("Com2", Port("/dev/ttyACM0", true), PortAccess::InUse,
                          "ModemManager (process 812)"),
                  "Com2  /dev/ttyACM0  CDC-ACM  can open: in use by ModemManager (process 812)"},
@@ -167,9 +197,9 @@ TEST_P(OpenAdvice, SaysWhyAndWhatThereIs) {
 INSTANTIATE_TEST_SUITE_P(
     Failures, OpenAdvice,
     testing::Values(
-        AdviceCase{HeldBy({SerialOpenFailure::InUse, "/dev/ttyUSB0", "busy"},
-                          "minicom (process 4242)"),
-                   "/dev/ttyUSB0 is in use by another program: minicom (process 4242)."},
+        AdviceCase{
+            HeldBy({SerialOpenFailure::InUse, "/dev/ttyUSB0", "busy"}, "minicom (process 4242)"),
+            "/dev/ttyUSB0 is in use by another program: minicom (process 4242)."},
         AdviceCase{WithPorts({SerialOpenFailure::NoSuchDevice, "", ""},
                              {"Com1 (/dev/ttyUSB0)", "Com2 (/dev/ttyS0)"}),
                    "No serial port is known as Com3. Is the adapter plugged in? Serial ports "

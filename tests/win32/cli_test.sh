@@ -37,7 +37,7 @@ expect 2 "unknown option '--bogus'" -- --bogus
 expect 2 "--screen wants 1, 2 or 3" -- --headless --screen 9
 expect 2 "bad_hex.cap:3: not a hex digit: 'G'" -- --headless --replay "$data/bad_hex.cap"
 expect 2 "cannot open the capture file" -- --headless --replay "$work/none.cap"
-expect 1 "cannot write" -- --headless --report "$work/no/such/dir/r.json"
+expect 2 "cannot write" -- --headless --report "$work/no/such/dir/r.json"
 expect 0 "Norvalen's Support number is" -- --headless --command 3080
 expect 3 "does not exist" -- --headless --seconds 1 --serial Com7
 # A port above COM9 by its Windows name, with and without the prefix.

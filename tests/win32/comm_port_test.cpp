@@ -7,7 +7,10 @@
 
 #include <cstring>
 #include <deque>
+#include <map>
 #include <vector>
+
+#include "platform/port_listing.h"
 
 namespace ptpdiag {
 namespace {
@@ -31,12 +34,17 @@ class FakeComm final : public CommSystem {
   std::string OpenedName;
   std::string Written;
 
+  std::vector<PortInfo> Devices;             // what ListDevices gives
+  std::map<std::string, DWORD> OpenErrorOf;  // by device; else OpenError
+
   HANDLE Open(const std::string& device, DWORD& error) override {
     OpenedName = device;
     Calls.push_back("open");
-    error = OpenError;
-    return OpenError != 0 ? INVALID_HANDLE_VALUE : Port();
+    const auto own = OpenErrorOf.find(device);
+    error = own != OpenErrorOf.end() ? own->second : OpenError;
+    return error != 0 ? INVALID_HANDLE_VALUE : Port();
   }
+  std::vector<PortInfo> ListDevices() override { return Devices; }
   bool GetState(HANDLE, DCB& state) override {
     Calls.push_back("get state");
     state = State;
@@ -215,6 +223,36 @@ TEST(Win32Serial, NamesThatReachNoPortAreNoSuchDevice) {
   EXPECT_EQ(opened.Error->Failure, SerialOpenFailure::NoSuchDevice);
   EXPECT_TRUE(opened.Error->Device.empty());
   EXPECT_TRUE(comm.Calls.empty());
+}
+
+// The system's ports under their names, each tried: one another program
+// has is "access denied", which is in use; a name with no port is none.
+TEST(Win32Serial, ListsThePortsAndWhetherEachOpens) {
+  FakeComm comm;
+  PortInfo usb{"COM3", true, "USB Serial Port (COM3)", "", "", {}, {}, "", ""};
+  ReadUsbInstanceId("FTDIBUS\\VID_0403+PID_6001+A50285BIA\\0000", usb);
+  comm.Devices = {PortInfo{"COM1", false, "Communications Port (COM1)", "", "", {}, {}, "", ""},
+                  usb, PortInfo{"COM12", false, "", "", "", {}, {}, "", ""}};
+  comm.OpenErrorOf["\\\\.\\COM3"] = ERROR_ACCESS_DENIED;
+  Win32SerialDriver driver({}, comm);
+  const std::vector<SerialPortListing> listings = driver.ListPorts(true);
+  ASSERT_EQ(listings.size(), 9U);
+  EXPECT_EQ(listings[0].Info.Device, "COM1");
+  EXPECT_EQ(listings[0].Access, PortAccess::Yes);
+  EXPECT_EQ(listings[1].Access, PortAccess::NoDevice);
+  EXPECT_EQ(listings[2].Info.Device, "COM3");
+  EXPECT_EQ(listings[2].Access, PortAccess::InUse);
+  EXPECT_EQ(listings[2].Info.VendorId, 0x0403);
+  EXPECT_EQ(listings[2].Info.SerialNumber, "A50285BI");
+  EXPECT_EQ(listings[8].ComName, "");
+  EXPECT_EQ(listings[8].Info.Device, "COM12");
+  EXPECT_EQ(listings[8].Access, PortAccess::Yes);
+  // A name reaching no port says which there are.
+  comm.OpenError = ERROR_FILE_NOT_FOUND;
+  const SerialOpenResult missing = driver.Open("Com2");
+  ASSERT_TRUE(missing.Error && missing.Error->PortsHere);
+  EXPECT_EQ(*missing.Error->PortsHere,
+            (std::vector<std::string>{"Com1 (COM1)", "Com3 (COM3)", "COM12"}));
 }
 
 TEST(Win32Serial, QueueCountsReadsAndLineErrors) {

@@ -2,12 +2,39 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
 #include "app/options.h"
 #include "app/qt/qt_backend.h"
 #include "app/run.h"
+
+namespace {
+
+QtMessageHandler qtHandler = nullptr;
+
+// Qt ends a program it cannot give a display with advice that does not
+// fit ("Reinstalling the application may fix this problem"); the platform
+// plugin's own complaints before that are said in our words too.
+void NoDisplayHandler(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  const bool platform =
+      context.category != nullptr && std::strncmp(context.category, "qt.qpa", 6) == 0;
+  if (type == QtFatalMsg) {
+    std::fputs("ptpdiag: no display: use --headless\n", stderr);
+    const QByteArray display = qgetenv("DISPLAY");
+    if (!display.isEmpty()) {
+      std::fprintf(stderr, "ptpdiag: (DISPLAY=%s cannot be opened)\n", display.constData());
+    }
+    std::_Exit(2);
+  }
+  if (platform) return;
+  if (qtHandler != nullptr) qtHandler(type, context, text);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace ptpdiag;
@@ -40,7 +67,9 @@ int main(int argc, char** argv) {
     QtBackend backend;
     return RunHeadless(options, backend);
   }
+  qtHandler = qInstallMessageHandler(NoDisplayHandler);
   QApplication app(qtArgc, qtArgv);
+  qInstallMessageHandler(qtHandler);
   QtBackend backend;
   return RunWindowed(options, backend);
 }

@@ -1,10 +1,19 @@
 #include "platform/win32/comm_port.h"
 
+#include <initguid.h>
+
+#include <devguid.h>
+#include <setupapi.h>
+
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <span>
+
+#include "platform/port_listing.h"
 
 namespace ptpdiag {
 namespace {
@@ -14,6 +23,77 @@ constexpr DWORD kReceiveQueue = 4096;
 constexpr DWORD kTransmitQueue = 1024;
 constexpr DWORD kWriteTimeoutMs = 100;
 constexpr std::string_view kDeviceNamespace = "\\\\.\\";
+
+// Every name QueryDosDeviceA knows that is "COM" and a number.
+std::vector<std::string> DosComNames() {
+  std::vector<char> names(64 * 1024);
+  while (QueryDosDeviceA(nullptr, names.data(), static_cast<DWORD>(names.size())) == 0) {
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || names.size() > (16U << 20)) return {};
+    names.resize(names.size() * 2);
+  }
+  std::vector<std::string> com;
+  for (const char* name = names.data(); *name != '\0'; name += std::strlen(name) + 1) {
+    if (PortNumber(name)) com.emplace_back(name);
+  }
+  return com;
+}
+
+std::string RegistryText(HKEY key, const char* value) {
+  char text[256] = {};
+  DWORD size = sizeof text - 1;
+  DWORD type = 0;
+  if (RegQueryValueExA(key, value, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) !=
+          ERROR_SUCCESS ||
+      type != REG_SZ) {
+    return {};
+  }
+  return text;
+}
+
+std::string DeviceProperty(HDEVINFO set, SP_DEVINFO_DATA& device, DWORD property) {
+  char text[512] = {};
+  if (!SetupDiGetDeviceRegistryPropertyA(set, &device, property, nullptr,
+                                         reinterpret_cast<BYTE*>(text), sizeof text - 1, nullptr)) {
+    return {};
+  }
+  return text;
+}
+
+// What Setup API knows of the ports class, by port name.
+std::vector<PortInfo> SetupApiPorts() {
+  std::vector<PortInfo> ports;
+  const HDEVINFO set = SetupDiGetClassDevsA(&GUID_DEVCLASS_PORTS, nullptr, nullptr, DIGCF_PRESENT);
+  if (set == INVALID_HANDLE_VALUE) return ports;
+  SP_DEVINFO_DATA device{};
+  device.cbSize = sizeof device;
+  for (DWORD i = 0; SetupDiEnumDeviceInfo(set, i, &device); ++i) {
+    const HKEY key = SetupDiOpenDevRegKey(set, &device, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
+    if (key == INVALID_HANDLE_VALUE) continue;
+    PortInfo info;
+    info.Device = RegistryText(key, "PortName");
+    RegCloseKey(key);
+    if (!PortNumber(info.Device)) continue;
+    info.Description = DeviceProperty(set, device, SPDRP_FRIENDLYNAME);
+    char id[512] = {};
+    if (SetupDiGetDeviceInstanceIdA(set, &device, id, sizeof id - 1, nullptr)) {
+      ReadUsbInstanceId(id, info);
+    }
+    ports.push_back(std::move(info));
+  }
+  SetupDiDestroyDeviceInfoList(set);
+  return ports;
+}
+
+std::vector<PortInfo> SystemComPorts() {
+  std::vector<PortInfo> ports = SetupApiPorts();
+  for (const std::string& name : DosComNames()) {
+    const bool known = std::any_of(ports.begin(), ports.end(), [&name](const PortInfo& port) {
+      return PortNumber(port.Device) == PortNumber(name);
+    });
+    if (!known) ports.push_back(PortInfo{name, false, "", "", "", {}, {}, "", ""});
+  }
+  return ports;
+}
 
 class RealComm final : public CommSystem {
  public:
@@ -51,6 +131,7 @@ class RealComm final : public CommSystem {
   }
   bool Close(HANDLE port) override { return CloseHandle(port) != 0; }
   DWORD LastError() override { return GetLastError(); }
+  std::vector<PortInfo> ListDevices() override { return SystemComPorts(); }
 };
 
 std::int32_t Code(DWORD error) {
@@ -241,9 +322,39 @@ SerialOpenResult Win32SerialDriver::Open(const std::string& portName) {
   if (!device) {
     result.Error =
         SerialOpenError{SerialOpenFailure::NoSuchDevice, "", "no serial port is named " + portName};
-    return result;
+  } else {
+    result = OpenDevice(*device);
   }
-  return OpenDevice(*device);
+  if (result.Error && result.Error->Failure == SerialOpenFailure::NoSuchDevice) {
+    result.Error->PortsHere = PortsHereText(ListPorts(false));
+  }
+  return result;
+}
+
+std::vector<SerialPortListing> Win32SerialDriver::ListPorts(bool tryOpen) {
+  std::vector<SerialPortListing> listings = NamePorts(comm_.ListDevices(), mappings_, true);
+  for (SerialPortListing& listing : listings) {
+    if (!tryOpen || listing.Info.Device.empty()) continue;
+    DWORD error = 0;
+    const HANDLE port = comm_.Open(WindowsDevicePath(listing.Info.Device), error);
+    if (port != INVALID_HANDLE_VALUE) {
+      comm_.Close(port);
+      listing.Access = PortAccess::Yes;
+      continue;
+    }
+    switch (FailureFor(error)) {
+      case SerialOpenFailure::NoSuchDevice:
+        listing.Access = PortAccess::NoDevice;
+        break;
+      case SerialOpenFailure::InUse:
+        listing.Access = PortAccess::InUse;
+        break;
+      default:
+        listing.Access = PortAccess::Other;
+        break;
+    }
+  }
+  return listings;
 }
 
 SerialOpenResult Win32SerialDriver::Reopen(const std::string& identity) {

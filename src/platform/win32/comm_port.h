@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/port_names.h"
 #include "platform/serial_port.h"
@@ -31,6 +32,9 @@ class CommSystem {
   virtual bool Close(HANDLE port) = 0;
   // GetLastError after a call that failed.
   virtual DWORD LastError() = 0;
+  // The COM ports the system knows now ("COM7"), with what Setup API says
+  // of each (friendly name, USB IDs and serial number) where it says it.
+  virtual std::vector<PortInfo> ListDevices() = 0;
 };
 
 // The real calls.
@@ -47,6 +51,9 @@ class Win32SerialDriver final : public SerialDriver {
   SerialOpenResult Open(const std::string& portName) override;
   // A port's Identity is its device ("\\.\COM12"): opened as such.
   SerialOpenResult Reopen(const std::string& identity) override;
+  // The system's COM ports under their names; `tryOpen` opens each for a
+  // moment (a port another program has is "access denied": in use).
+  std::vector<SerialPortListing> ListPorts(bool tryOpen) override;
 
  private:
   SerialOpenResult OpenDevice(const std::string& device);
