@@ -90,6 +90,16 @@ case_serial() {
   wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /d "${line#pty }" /f >/dev/null 2>&1
   wineserver -k >/dev/null 2>&1  # the mount manager reads the ports when Wine starts
   live_and_replay serial --serial Com1
+  # --list-ports finds COM1 and opens it. (Wine does not keep a COM port
+  # to one process, so "in use" is left to the unit test's stand-in.)
+  wine "$exe" --list-ports >"$work/ports" 2>&1 || fail "list-ports: exit code $?"
+  grep -q "^Com1  COM1.*can open: yes" "$work/ports" || fail "list-ports: $(cat "$work/ports")"
+  # A name with no port says which ports there are.
+  local missing
+  missing=$(tr -d '\r' <"$work/ports" | sed -n 's/^\(Com[0-9]\)  (none)$/\1/p' | head -1)
+  wine "$exe" --headless --seconds 1 --serial "$missing" >/dev/null 2>"$work/missing.err"
+  grep -qF "Serial ports here: Com1 (COM1)" "$work/missing.err" ||
+    fail "$missing: the ports there are are not listed: $(cat "$work/missing.err")"
 }
 
 case_tcp() {
