@@ -52,8 +52,10 @@ class AppBackend {
   virtual bool StopRequested() const = 0;
 
   // One full repaint of `window`'s selected screen, as pixels, into the PNG
-  // file `path`; an error line on failure.
-  virtual std::optional<std::string> WritePng(BackedWindow& window, const std::string& path) = 0;
+  // file `path`, `scale` device pixels to the logical pixel (text and
+  // lines drawn at that density); an error line on failure.
+  virtual std::optional<std::string> WritePng(BackedWindow& window, const std::string& path,
+                                              int scale) = 0;
 };
 
 }  // namespace ptpdiag

@@ -134,6 +134,13 @@ std::optional<std::string> ApplyValueOption(std::string_view name, std::string_v
     o.Screen = value[0] - '0';
   } else if (name == "--size") {
     return ParseSize(value, o);
+  } else if (name == "--scale") {
+    const auto scale = WholeNumber(value);
+    if (!scale || *scale < 1 || *scale > kMaxScale) {
+      return "--scale wants a whole number from 1 to " + std::to_string(kMaxScale) + ", not '" +
+             std::string(value) + "'";
+    }
+    o.Scale = static_cast<int>(*scale);
   } else if (name == "--until") {
     const auto ms = WholeNumber(value);
     if (!ms || *ms > kMaxCaptureMs) {
@@ -150,7 +157,7 @@ bool TakesValue(std::string_view name) {
          name == "--metrics" || name == "--snapshot" || name == "--screen" || name == "--size" ||
          name == "--until" || name == "--serial" || name == "--tcp" || name == "--port" ||
          name == "--udp-port" || name == "--seconds" || name == "--record" || name == "--open" ||
-         name == "--command";
+         name == "--command" || name == "--scale";
 }
 
 // Why the options cannot go together, if they cannot.
@@ -159,6 +166,9 @@ std::optional<std::string> CheckCombination(const Options& o) {
       (o.SerialPort ? 1 : 0) + (o.TcpTarget ? 1 : 0) + (o.Udp ? 1 : 0) + (o.Demo ? 1 : 0);
   if (links > 1) return "choose one link: --serial, --tcp, --udp or --demo";
   if (o.UntilMs && !o.ReplayFile) return "--until only applies to --replay";
+  if (o.Scale != 1 && !(o.SnapshotFile && IsPngPath(*o.SnapshotFile))) {
+    return "--scale is for PNG snapshots (--snapshot FILE.png)";
+  }
   if (o.ReplayFile && (links > 0 || o.RecordFile)) {
     return "--replay plays a recording; it cannot go with a live link or --record";
   }
@@ -240,6 +250,9 @@ std::string UsageText() {
          "  --export-csv NAME   at exit, write the figures to NAME-channels.csv and\n"
          "                      NAME-history.csv\n"
          "  --size WxH          client area size when headless (default 800x560)\n"
+         "  --scale N           a PNG snapshot at N times the pixels (1 to 4), text and\n"
+         "                      lines drawn at that density, as on a high-density\n"
+         "                      screen (default 1)\n"
          "\n"
          "Live links (one at a time; headless runs need --seconds):\n"
          "  --serial PORT       open the serial link: Com1 .. Com8, or a device (then\n"

@@ -23,6 +23,7 @@ struct Options {
   std::optional<std::string> ReportFile;
   std::optional<std::string> SnapshotFile;
   std::optional<std::string> ExportCsvName;  // NAME-channels.csv, NAME-history.csv
+  int Scale = 1;  // --scale: device pixels per pixel of a PNG snapshot
   int Width = 800;
   int Height = 560;
   bool SizeGiven = false;  // --size; else the window's outer size is 808 x 600
@@ -63,6 +64,7 @@ struct OptionsResult {
 };
 
 inline constexpr int kMaxClientSide = 4096;
+inline constexpr int kMaxScale = 4;
 
 // `args` excludes the program name.
 OptionsResult ParseOptions(std::span<const std::string_view> args);

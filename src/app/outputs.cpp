@@ -68,8 +68,8 @@ std::optional<std::string> WriteTextFile(const std::string& path, const std::str
 }
 
 std::optional<std::string> WriteSnapshot(BackedWindow& window, const std::string& path,
-                                         AppBackend& backend) {
-  if (IsPngPath(path)) return backend.WritePng(window, path);
+                                         AppBackend& backend, int scale) {
+  if (IsPngPath(path)) return backend.WritePng(window, path, scale);
   const Rect client = window.GetClientRect();
   SvgCanvas svg(client.Width(), client.Height());
   RepaintInto(window, svg);
@@ -80,7 +80,7 @@ int WriteRequestedOutputs(AppContext& app, BackedWindow& window, const Options& 
                           AppBackend& backend) {
   int status = 0;
   if (options.SnapshotFile) {
-    if (auto error = WriteSnapshot(window, *options.SnapshotFile, backend)) {
+    if (auto error = WriteSnapshot(window, *options.SnapshotFile, backend, options.Scale)) {
       std::cerr << "ptpdiag: " << *error << "\n";
       status = 1;
     }

@@ -23,7 +23,7 @@ void RepaintInto(BackedWindow& window, Canvas& canvas);
 // One full repaint of the selected screen into `path`: the draw operations
 // as SVG, or the pixels as PNG (drawn by the backend).
 std::optional<std::string> WriteSnapshot(BackedWindow& window, const std::string& path,
-                                         AppBackend& backend);
+                                         AppBackend& backend, int scale = 1);
 
 // Whether every file the options ask to write at exit (report, snapshot,
 // the two CSV files) can be written, tried now rather than after an hour's

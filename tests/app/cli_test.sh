@@ -106,6 +106,12 @@ grep -q '>Radio Transmitter vs Frequency</text>' "$work/s.svg" ||
 
 expect 0 "" -- --headless --replay "$data/one_miss.cap" --snapshot "$work/s.png"
 [ -s "$work/s.png" ] || { echo "FAIL: no PNG written"; failures=$((failures + 1)); }
+# --scale 1 is the picture as it always was; --scale 2 has four times the pixels.
+expect 0 "" -- --headless --replay "$data/one_miss.cap" --snapshot "$work/s1.png" --scale 1
+cmp -s "$work/s.png" "$work/s1.png" || { echo "FAIL: --scale 1 changed the picture"; failures=$((failures + 1)); }
+expect 0 "" -- --headless --replay "$data/one_miss.cap" --snapshot "$work/s2.png" --scale 2
+[ "$(od -An -tx1 -j16 -N8 "$work/s2.png" | tr -d ' \n')" = "0000064000000460" ] ||
+  { echo "FAIL: --scale 2 is not 1600 x 1120"; failures=$((failures + 1)); }
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures failure(s)"

@@ -57,6 +57,8 @@ INSTANTIATE_TEST_SUITE_P(
                     BadOptions{{"extra"}, "unknown option 'extra'"},
                     BadOptions{{"--headless=yes"}, "unknown option '--headless=yes'"},
                     BadOptions{{"--screen", "4"}, "--screen wants 1, 2 or 3"},
+                    BadOptions{{"--scale", "5", "--snapshot", "s.png"}, "--scale wants a whole number"},
+                    BadOptions{{"--scale", "2", "--snapshot", "s.svg"}, "--scale is for PNG snapshots"},
                     BadOptions{{"--screen", "0"}, "--screen wants 1, 2 or 3"},
                     BadOptions{{"--screen"}, "--screen needs a value"},
                     BadOptions{{"--size", "800"}, "--size wants WIDTHxHEIGHT"},

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
@@ -13,6 +14,8 @@
 #include "platform/virtual_keys.h"
 #include "shell/startup.h"
 #include "state/app_context.h"
+#include "platform/qt/raster_canvas.h"
+#include "support/image_difference.h"
 #include "support/temp_folder.h"
 #include "support/test_app.h"
 
@@ -165,6 +168,32 @@ TEST_F(MainWindow, OpeningAPopUpChecksRecordAndGreysStopRecordingAndCloseNetwork
   EXPECT_FALSE(Item(main, 3093)->isEnabled());
   EXPECT_FALSE(Item(main, 131)->isEnabled());
   EXPECT_TRUE(note->isHidden());
+}
+
+// On a screen of twice the density the window draws at that density (its
+// image holds the screen's pixels) instead of stretching a 1:1 picture;
+// ctest runs this with QT_SCALE_FACTOR=2.
+TEST_F(MainWindow, DrawsAtTheScreensDensity) {
+  if (qApp->devicePixelRatio() < 2.0) GTEST_SKIP() << "needs QT_SCALE_FACTOR=2";
+  main.show();
+  QCoreApplication::processEvents();
+  main.Deliver(WM_KEYDOWN, '1', 0);
+  const QImage& shown = main.Image();
+  EXPECT_EQ(shown.devicePixelRatio(), 2.0);
+  EXPECT_EQ(shown.deviceIndependentSize().toSize(), main.ClientArea().size());
+  EXPECT_EQ(shown.size(), main.ClientArea().size() * 2);
+  // What a --scale 2 picture of the same screen holds, pixel for pixel.
+  QImage expected(shown.size(), QImage::Format_RGB32);
+  expected.setDevicePixelRatio(2.0);
+  expected.fill(Qt::white);
+  {
+    RasterCanvas canvas(&expected);
+    main.Window().SetCanvas(&canvas);
+    main.Window().InvalidateRect(main.Window().GetClientRect(), true);
+    main.Window().UpdateWindow();
+  }
+  const ImageDifference d = CompareImages(shown, expected);
+  EXPECT_TRUE(d.Within(0)) << d.Text();
 }
 
 TEST_F(MainWindow, SavePictureWritesThePixelsAsShown) {

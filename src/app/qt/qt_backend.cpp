@@ -98,9 +98,11 @@ std::unique_ptr<StopRequests> QtBackend::HandleStopRequests(std::function<void()
   return std::make_unique<StopSignals>(std::move(stop));
 }
 
-std::optional<std::string> QtBackend::WritePng(BackedWindow& window, const std::string& path) {
+std::optional<std::string> QtBackend::WritePng(BackedWindow& window, const std::string& path,
+                                               int scale) {
   const Rect client = window.GetClientRect();
-  QImage image(client.Width(), client.Height(), QImage::Format_RGB32);
+  QImage image(client.Width() * scale, client.Height() * scale, QImage::Format_RGB32);
+  image.setDevicePixelRatio(scale);
   image.fill(Qt::white);
   {
     RasterCanvas raster(&image);

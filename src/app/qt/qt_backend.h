@@ -23,7 +23,8 @@ class QtBackend final : public AppBackend {
   std::unique_ptr<StopRequests> HandleStopRequests(std::function<void()> stop) override;
   bool StopRequested() const override;
   // Needs a Qt GUI application.
-  std::optional<std::string> WritePng(BackedWindow& window, const std::string& path) override;
+  std::optional<std::string> WritePng(BackedWindow& window, const std::string& path,
+                                      int scale) override;
 
  private:
   SystemClock clock_;

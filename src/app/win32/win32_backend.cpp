@@ -58,11 +58,12 @@ bool Win32Backend::StopRequested() const {
   return ConsoleStopRequested();
 }
 
-std::optional<std::string> Win32Backend::WritePng(BackedWindow& window, const std::string& path) {
+std::optional<std::string> Win32Backend::WritePng(BackedWindow& window, const std::string& path,
+                                                  int scale) {
   const Rect client = window.GetClientRect();
-  GdiImage image(client.Width(), client.Height());
+  GdiImage image(client.Width() * scale, client.Height() * scale);
   {
-    GdiCanvas canvas(image.Dc());
+    GdiCanvas canvas(image.Dc(), scale);
     RepaintInto(window, canvas);
   }
   return WritePngFile(path, image.Width(), image.Height(), image.Rgb());

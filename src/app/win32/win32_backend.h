@@ -21,7 +21,8 @@ class Win32Backend final : public AppBackend {
   // The console's events reach the window made last, through its loop.
   std::unique_ptr<StopRequests> HandleStopRequests(std::function<void()> stop) override;
   bool StopRequested() const override;
-  std::optional<std::string> WritePng(BackedWindow& window, const std::string& path) override;
+  std::optional<std::string> WritePng(BackedWindow& window, const std::string& path,
+                                      int scale) override;
 
  private:
   Win32Clock clock_;

@@ -60,6 +60,11 @@ class QtMainWindow::Client final : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent*) override {
+    // Moved to a screen of another density: drawn anew at that density
+    // rather than stretched.
+    if (devicePixelRatioF() != owner_.image_.devicePixelRatio()) {
+      QTimer::singleShot(0, &owner_, [this] { owner_.ResizeClient(size()); });
+    }
     owner_.canvas_.Flush();
     QPainter painter(this);
     painter.drawImage(0, 0, owner_.image_);
@@ -212,9 +217,15 @@ void QtMainWindow::Deliver(std::uint32_t message, WPARAM wParam, LPARAM lParam) 
 void QtMainWindow::ResizeClient(QSize size) {
   if (size.width() <= 0 || size.height() <= 0) return;
   statusBar_->setGeometry(0, size.height() - kStatusBarHeight, size.width(), kStatusBarHeight);
-  if (size == image_.size()) return;
+  // The image holds the screen's pixels; the window procedure draws in the
+  // widget's own (logical) pixels on it.
+  const qreal density = client_->devicePixelRatioF();
+  if (size == image_.deviceIndependentSize().toSize() && density == image_.devicePixelRatio()) {
+    return;
+  }
   canvas_.Flush();
-  QImage resized(size, QImage::Format_RGB32);
+  QImage resized((QSizeF(size) * density).toSize(), QImage::Format_RGB32);
+  resized.setDevicePixelRatio(density);
   resized.fill(Qt::white);
   image_ = resized;
   canvas_.SetImage(&image_);

@@ -4,6 +4,7 @@
 #include <QFontMetricsF>
 #include <QPen>
 #include <algorithm>
+#include <cstdlib>
 
 namespace ptpdiag {
 namespace {
@@ -76,18 +77,51 @@ void RasterCanvas::Text(const Rect& clip, std::string_view text, Rgb colour, Rgb
   p.restore();
 }
 
+bool RasterCanvas::Scaled() const {
+  return image_->devicePixelRatio() > 1.0;
+}
+
 void RasterCanvas::Line(Point from, Point to, Rgb colour) {
   if (from == to) return;  // the end point is excluded, so nothing is drawn
   QPainter& p = Painter();
+  if (Scaled()) {
+    ScaledLine(p, from, to, ToQColor(colour));
+    return;
+  }
   // A flat cap leaves the end point out, as the screens expect.
   p.setPen(QPen(ToQColor(colour), 0, Qt::SolidLine, Qt::FlatCap));
   p.drawLine(from.x, from.y, to.x, to.y);
+}
+
+// At a device pixel ratio above 1 a line is one logical pixel wide, so it
+// looks as it does at 1:1: straight lines cover exactly the pixels they
+// cover there, scaled up; sloping ones run through the pixels' centres.
+void RasterCanvas::ScaledLine(QPainter& p, Point from, Point to, const QColor& colour) {
+  if (from.y == to.y) {
+    const int left = from.x < to.x ? from.x : to.x + 1;
+    p.fillRect(QRect(left, from.y, std::abs(to.x - from.x), 1), colour);
+  } else if (from.x == to.x) {
+    const int top = from.y < to.y ? from.y : to.y + 1;
+    p.fillRect(QRect(from.x, top, 1, std::abs(to.y - from.y)), colour);
+  } else {
+    p.setPen(QPen(colour, 1.0, Qt::SolidLine, Qt::FlatCap));
+    p.drawLine(QPointF(from.x + 0.5, from.y + 0.5), QPointF(to.x + 0.5, to.y + 0.5));
+  }
 }
 
 void RasterCanvas::Rectangle(const Rect& rect, Rgb pen, Rgb brush) {
   if (rect.IsEmpty()) return;
   QPainter& p = Painter();
   p.fillRect(ToQRect(rect), ToQColor(brush));
+  if (Scaled()) {
+    const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+    const QColor edge = ToQColor(pen);
+    p.fillRect(QRect(rect.left, rect.top, w, 1), edge);
+    p.fillRect(QRect(rect.left, rect.bottom - 1, w, 1), edge);
+    p.fillRect(QRect(rect.left, rect.top, 1, h), edge);
+    p.fillRect(QRect(rect.right - 1, rect.top, 1, h), edge);
+    return;
+  }
   p.setPen(QPen(ToQColor(pen), 0, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
   p.setBrush(Qt::NoBrush);
   p.drawRect(QRect(rect.left, rect.top, rect.right - rect.left - 1, rect.bottom - rect.top - 1));

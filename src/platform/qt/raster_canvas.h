@@ -1,5 +1,8 @@
 // A canvas that paints into a QImage with the screen font: DejaVu Sans Mono
-// Bold on a 10 x 18 pixel cell grid, one-pixel pens, no antialiasing.
+// Bold on a 10 x 18 pixel cell grid, one-pixel pens, no antialiasing. On an
+// image with a device pixel ratio above 1 (a high-density screen, --scale)
+// everything is drawn at that density in the same logical pixels: text at
+// the larger size, lines a logical pixel wide.
 #pragma once
 
 #include <QFont>
@@ -28,6 +31,8 @@ class RasterCanvas final : public Canvas {
 
  private:
   QPainter& Painter();
+  bool Scaled() const;
+  static void ScaledLine(QPainter& p, Point from, Point to, const QColor& colour);
 
   QImage* image_;
   QFont font_;

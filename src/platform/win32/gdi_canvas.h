@@ -39,9 +39,12 @@ class GdiImage {
   int height_ = 0;
 };
 
+// Draws in logical pixels, `scale` device pixels each (a high-density
+// screen, --scale): text at the larger size, each character in its own
+// cell of the 10-pixel grid, lines a logical pixel wide.
 class GdiCanvas final : public Canvas {
  public:
-  explicit GdiCanvas(HDC dc);  // not owned
+  explicit GdiCanvas(HDC dc, double scale = 1.0);  // `dc` not owned
   ~GdiCanvas() override;
   GdiCanvas(const GdiCanvas&) = delete;
   GdiCanvas& operator=(const GdiCanvas&) = delete;
@@ -52,18 +55,27 @@ class GdiCanvas final : public Canvas {
   void Rectangle(const Rect& rect, Rgb pen, Rgb brush) override;
   void Flush() override;
 
+  // Later drawing uses this density; the font is made anew for it.
+  void SetScale(double scale);
+  double Scale() const { return scale_; }
+
  private:
   HPEN Pen(Rgb colour);
   HBRUSH Brush(Rgb colour);
+  int Device(int logical) const;
+  RECT DeviceRect(const Rect& r) const;
+  void ScaledLine(Point from, Point to, Rgb colour);
 
   HDC dc_;
+  double scale_;
   HFONT font_;
   std::map<COLORREF, HPEN> pens_;
   std::map<COLORREF, HBRUSH> brushes_;
 };
 
 // The screen font exactly as the window has always made it: height 18,
-// width 10, bold, ANSI, FF_MODERN | FIXED_PITCH, no face name.
-HFONT CreateScreenFont();
+// width 10, bold, ANSI, FF_MODERN | FIXED_PITCH, no face name; both sizes
+// times `scale`.
+HFONT CreateScreenFont(double scale = 1.0);
 
 }  // namespace ptpdiag
