@@ -65,6 +65,31 @@ TEST_F(GdiCanvasTest, TheScreenFontKeepsTheTenPixelGrid) {
   EXPECT_GT(CountInk(Rect{170, 32, 180, 50}), 8);
 }
 
+// A face that advances more than 10 pixels (what Windows may map for the
+// screen font) still puts each character in its own cell.
+TEST(GdiCanvasFace, AWiderFaceStaysOnTheTenPixelGrid) {
+  GdiImage image(200, 50);
+  const HFONT wide = CreateFontA(18, 14, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                 FF_MODERN | FIXED_PITCH, "");
+  {
+    GdiCanvas canvas(image.Dc(), 1.0, wide);
+    canvas.FillRect(Rect{0, 0, 200, 50}, kGround);
+    canvas.Text(Rect{0, 0, 200, 40}, "MMMMMMMMM|", kBlack, kWhite);
+    canvas.Flush();
+  }
+  DeleteObject(wide);
+  const std::vector<std::uint8_t> rgb = image.Rgb();
+  const auto ground = [&rgb](int x, int y) {
+    const std::size_t at = (static_cast<std::size_t>(y) * 200 + static_cast<std::size_t>(x)) * 3;
+    return Rgb{rgb[at], rgb[at + 1], rgb[at + 2]} == kGround;
+  };
+  for (int x = 0; x < 200; ++x) {
+    // The ten cells, and nothing right of them.
+    EXPECT_EQ(ground(x, 30), x >= 100) << "x " << x;
+  }
+}
+
 TEST_F(GdiCanvasTest, TextIsClippedToItsRectangle) {
   canvas.Text(Rect{10, 0, 15, 50}, "WWWW", kBlack, kWhite);
   EXPECT_EQ(CountInside(Rect{15, 32, 55, 50}, kGround), 40 * 18);

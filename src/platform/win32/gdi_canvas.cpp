@@ -74,14 +74,18 @@ std::vector<std::uint8_t> GdiImage::Rgb() const {
   return rgb;
 }
 
-GdiCanvas::GdiCanvas(HDC dc, double scale)
-    : dc_(dc), scale_(scale), font_(CreateScreenFont(scale)) {}
+GdiCanvas::GdiCanvas(HDC dc, double scale, HFONT face)
+    : dc_(dc),
+      scale_(scale),
+      font_(face != nullptr ? face : CreateScreenFont(scale)),
+      ownFont_(face == nullptr) {}
 
 void GdiCanvas::SetScale(double scale) {
   if (scale == scale_) return;
+  scale_ = scale;
+  if (!ownFont_) return;
   SelectObject(dc_, GetStockObject(SYSTEM_FONT));
   DeleteObject(font_);
-  scale_ = scale;
   font_ = CreateScreenFont(scale);
 }
 
@@ -101,7 +105,7 @@ GdiCanvas::~GdiCanvas() {
     DeleteObject(pen);
   for (const auto& [colour, brush] : brushes_)
     DeleteObject(brush);
-  DeleteObject(font_);
+  if (ownFont_) DeleteObject(font_);
 }
 
 HPEN GdiCanvas::Pen(Rgb colour) {

@@ -44,7 +44,9 @@ class GdiImage {
 // cell of the 10-pixel grid, lines a logical pixel wide.
 class GdiCanvas final : public Canvas {
  public:
-  explicit GdiCanvas(HDC dc, double scale = 1.0);  // `dc` not owned
+  // `dc` not owned. `face`, when given (not owned; tests: a face wider
+  // than the cell), is drawn with instead of the screen font.
+  explicit GdiCanvas(HDC dc, double scale = 1.0, HFONT face = nullptr);
   ~GdiCanvas() override;
   GdiCanvas(const GdiCanvas&) = delete;
   GdiCanvas& operator=(const GdiCanvas&) = delete;
@@ -69,6 +71,7 @@ class GdiCanvas final : public Canvas {
   HDC dc_;
   double scale_;
   HFONT font_;
+  bool ownFont_;
   std::map<COLORREF, HPEN> pens_;
   std::map<COLORREF, HBRUSH> brushes_;
 };

@@ -1,6 +1,7 @@
 #include "platform/win32/win32_loop_window.h"
 
 #include <algorithm>
+#include <cmath>
 #include <ostream>
 #include <utility>
 
@@ -18,8 +19,6 @@ constexpr UINT kRunSoon = WM_APP + 1;
 constexpr int kStatusBarId = 200;
 // Status-bar style bit 16, passed on as the window has always had it.
 constexpr DWORD kStatusBarStyle = WS_CHILD | WS_VISIBLE | WS_BORDER | 16;
-constexpr int kOuterWidth = 808;
-constexpr int kOuterHeight = 600;
 constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW;
 constexpr std::chrono::milliseconds kTickPeriod{kTimerMs};
 
@@ -199,20 +198,25 @@ Win32EventWindow::Win32EventWindow(int clientWidth, int clientHeight, std::ostre
   Create("ptpdiag.events", 0, "", 0, 0, 0, HWND_MESSAGE, nullptr);
 }
 
-Win32MainWindow::Win32MainWindow(int clientWidth, int clientHeight, bool outerSize)
+Win32MainWindow::Win32MainWindow(int clientWidth, int clientHeight, bool /*outerSize*/)
     : Win32LoopWindow(clientWidth, clientHeight) {
   InitCommonControls();
-  int width = kOuterWidth;
-  int height = kOuterHeight;
-  if (!outerSize) {
-    RECT frame{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&frame, kMainStyle, TRUE, 0);
-    width = frame.right - frame.left;
-    height = frame.bottom - frame.top;
-  }
+  dpi_ = SystemDpi();
+  const auto device = [this](int logical) {
+    return static_cast<int>(std::lround(logical * Scale()));
+  };
+  const SIZE outer = OuterSizeForClient(device(clientWidth), device(clientHeight), kMainStyle, dpi_);
   Create("ZEDI206", CS_VREDRAW | CS_HREDRAW, std::string(kProgramCaption).c_str(), kMainStyle,
-         width, height, nullptr, LoadMenuA(ProgramInstance(), "MAINMENU"));
+         outer.cx, outer.cy, nullptr, LoadMenuA(ProgramInstance(), "MAINMENU"));
   statusBar_ = CreateStatusWindowA(kStatusBarStyle, "", Hwnd(), kStatusBarId);
+  // Opened on a screen of another density than the system's.
+  if (const UINT dpi = WindowDpi(Hwnd()); dpi != dpi_) {
+    dpi_ = dpi;
+    const SIZE resized =
+        OuterSizeForClient(device(clientWidth), device(clientHeight), kMainStyle, dpi_);
+    SetWindowPos(Hwnd(), nullptr, 0, 0, resized.cx, resized.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   RECT client{};
   ::GetClientRect(Hwnd(), &client);
   Resized(client.right, client.bottom);
@@ -244,13 +248,17 @@ LRESULT Win32MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
       if (wParam != SIZE_MINIMIZED) Resized(LOWORD(lParam), HIWORD(lParam));
       return 0;
+    case WM_DPICHANGED:
+      DensityChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+      return Deliver(message, wParam, LogicalPoint(lParam));
     case WM_KEYDOWN:
     case WM_COMMAND:
     case WM_INITMENUPOPUP:
     case WM_MENUSELECT:
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
     case WM_NOTIFY:
       return Deliver(message, wParam, lParam);
     case WM_CLOSE:
@@ -264,15 +272,40 @@ LRESULT Win32MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
-void Win32MainWindow::Resized(int width, int height) {
-  if (width <= 0 || height <= 0) return;
+int Win32MainWindow::Logical(int device) const {
+  return static_cast<int>(std::lround(device / Scale()));
+}
+
+LPARAM Win32MainWindow::LogicalPoint(LPARAM devicePoint) const {
+  const int x = static_cast<short>(LOWORD(devicePoint));
+  const int y = static_cast<short>(HIWORD(devicePoint));
+  return MakeLParam(static_cast<std::uint32_t>(std::max(0, Logical(x))),
+                    static_cast<std::uint32_t>(std::max(0, Logical(y))));
+}
+
+void Win32MainWindow::DensityChanged(UINT dpi, const RECT& suggested) {
+  dpi_ = dpi != 0 ? dpi : kBaseDpi;
+  SetWindowPos(Hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT client{};
+  ::GetClientRect(Hwnd(), &client);
+  Resized(client.right, client.bottom);
+}
+
+void Win32MainWindow::Resized(int deviceWidth, int deviceHeight) {
+  if (deviceWidth <= 0 || deviceHeight <= 0) return;
   if (statusBar_ != nullptr) SendMessageA(statusBar_, WM_SIZE, 0, 0);
   LayOutStatusParts();
-  if (width == Image().Width() && height == Image().Height() && GetClientRect().Width() == width &&
-      GetClientRect().Height() == height) {
+  const int width = Logical(deviceWidth);
+  const int height = Logical(deviceHeight);
+  if (deviceWidth == Image().Width() && deviceHeight == Image().Height() &&
+      GetClientRect().Width() == width && GetClientRect().Height() == height &&
+      imageScale_ == Scale()) {
     return;
   }
-  Image().Resize(width, height);
+  Image().Resize(deviceWidth, deviceHeight);
+  Canvas().SetScale(Scale());
+  imageScale_ = Scale();
   SetClientSize(width, height);
   Deliver(WM_SIZE, SIZE_RESTORED,
           MakeLParam(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height)));

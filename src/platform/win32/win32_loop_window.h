@@ -15,6 +15,7 @@
 
 #include "platform/backed_window.h"
 #include "platform/loop_window.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/gdi_canvas.h"
 #include "platform/win32/windows_api.h"
 
@@ -45,8 +46,9 @@ class Win32LoopWindow : public BackedWindow, public LoopWindow {
   void PostQuitMessage(int exitCode) override;
 
   HWND Hwnd() const { return hwnd_; }
-  // The backing image the window procedure draws on.
+  // The backing image the window procedure draws on, in device pixels.
   GdiImage& Image() { return image_; }
+  GdiCanvas& Canvas() { return canvas_; }
 
  protected:
   Win32LoopWindow(int clientWidth, int clientHeight);
@@ -91,11 +93,15 @@ class Win32EventWindow final : public Win32LoopWindow {
 };
 
 // The main window: class "ZEDI206", menu "MAINMENU", icon "PROGRAM", the
-// status bar (control 200), dialogs and file prompts.
+// status bar (control 200), dialogs and file prompts. Its client area is
+// the size given, in pixels of 96 dots per inch: on a denser screen it has
+// more device pixels and the drawing is made at that density, and it is
+// made anew when the window moves to a screen of another density.
 class Win32MainWindow final : public Win32LoopWindow {
  public:
-  // `outerSize`: the window is 808 x 600 with frame and menu, as it has
-  // always opened; otherwise its client area is the size given.
+  // Frame and menu come on top of the client area, with the metrics of the
+  // screen's density, so the drawing gets its size on every Windows
+  // version (`outerSize` no longer changes that).
   Win32MainWindow(int clientWidth, int clientHeight, bool outerSize);
   ~Win32MainWindow() override;
 
@@ -114,12 +120,21 @@ class Win32MainWindow final : public Win32LoopWindow {
   std::optional<std::string> OnSavePicture(const std::string& path) override;
 
  private:
+  // The client area is `width` x `height` device pixels now.
   void Resized(int width, int height);
   void PaintFromImage();
+  // WM_DPICHANGED: the new density, and the size Windows suggests.
+  void DensityChanged(UINT dpi, const RECT& suggested);
+  double Scale() const { return static_cast<double>(dpi_) / kBaseDpi; }
+  int Logical(int device) const;
+  // A mouse message's point, in the drawing's pixels.
+  LPARAM LogicalPoint(LPARAM devicePoint) const;
   // The status bar in one part, or two with the note on the right.
   void LayOutStatusParts();
 
   HWND statusBar_ = nullptr;
+  UINT dpi_ = kBaseDpi;
+  double imageScale_ = 1.0;  // the density the image was last drawn at
   std::string statusNote_;
   std::unique_ptr<Win32DialogHost> dialogs_;
 };
