@@ -196,6 +196,42 @@ TEST_F(MainWindow, DrawsAtTheScreensDensity) {
   EXPECT_TRUE(d.Within(0)) << d.Text();
 }
 
+// Each footer text covers the whole of the one before: after any change of
+// link, what the timer draws on the footer's row is, pixel for pixel, what
+// a full repaint draws there.
+TEST_F(MainWindow, TheFooterRowNeverKeepsAnEarlierText) {
+  const QRect footer(0, 536 - 18, 500, 18);
+  const auto footerAfterTick = [this, &footer] {
+    main.Deliver(WM_TIMER, 1, 0);
+    return main.Image().copy(footer);
+  };
+  const auto footerRepainted = [this, &footer] {
+    main.Window().InvalidateRect(main.Window().GetClientRect(), true);
+    main.Window().UpdateWindow();
+    return main.Image().copy(footer);
+  };
+  LinkState& link = app.Link;
+  link.UdpAddress = "radio-north-mast.field.example.com";
+  link.UdpPort = "47311";
+  link.NetLinkMode = kNetLinkTcp;
+  link.Tcp.Now = TcpProgress::Phase::Connected;
+  footerAfterTick();
+  link.NetLinkMode = kNetLinkUdp;  // TCP to UDP, as the menu does it
+  QImage ticked = footerAfterTick();
+  EXPECT_EQ(ticked, footerRepainted()) << "after TCP, UDP";
+  link.NetLinkMode = kNetLinkNone;
+  ticked = footerAfterTick();
+  EXPECT_EQ(ticked, footerRepainted()) << "after UDP, no link";
+  link.CommOpen = 1;  // a serial port whose device is gone, tried again
+  link.CommPortName = "Com1";
+  link.CommReopen.Active = true;
+  footerAfterTick();
+  link.CommReopen.Active = false;
+  link.CommOpen = 0;
+  ticked = footerAfterTick();
+  EXPECT_EQ(ticked, footerRepainted()) << "after the serial port";
+}
+
 TEST_F(MainWindow, SavePictureWritesThePixelsAsShown) {
   test::TempFolder folder;
   main.Deliver(WM_KEYDOWN, '2', 0);
