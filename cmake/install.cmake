@@ -56,3 +56,5 @@ install(FILES ${_staged}/README.md.gz ${_staged}/CHANGELOG.md.gz ${_staged}/chan
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${_staged}/demo.cap.gz samples/example.RAD
         DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+# The user guide, which Help -> User Guide... opens.
+install(DIRECTORY docs/guide DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes the Windows release files in dist/ (DIST_DIR to change):
-#   ptpdiag-<version>-win64.zip    ptpdiag.exe, ptpdiag-sim.exe, README.txt,
+#   ptpdiag-<version>-win64.zip    ptpdiag.exe, ptpdiag-sim.exe, the user guide,
 #                                  the demo capture and a sample radio file
 #   ptpdiag-<version>-setup.exe    an installer of the same, per user
 # Builds the programs first (scripts/build-windows.sh) and installs what it
@@ -26,7 +26,9 @@ mkdir -p "$stage/$name" "$dist"
 # Windows line ends.
 x86_64-w64-mingw32-strip -o "$stage/$name/ptpdiag.exe" "$build/src/app/win32/ptpdiag.exe"
 x86_64-w64-mingw32-strip -o "$stage/$name/ptpdiag-sim.exe" "$build/tools/sim/ptpdiag-sim.exe"
-sed 's/$/\r/' README.md >"$stage/$name/README.txt"
+# The user guide, not the developers' README: guide\windows.html for
+# Windows users, guide\index.html for the program (Help -> User Guide...).
+cp -r docs/guide "$stage/$name/guide"
 sed 's/$/\r/' CHANGELOG.md >"$stage/$name/CHANGELOG.txt"
 sed 's/$/\r/' LICENSE >"$stage/$name/LICENSE.txt"
 cp samples/demo.cap samples/example.RAD "$stage/$name/"

@@ -294,7 +294,7 @@ std::string UsageText() {
          "                      152 Polling Interval  141-143 Screen1-3  3072 New\n"
          "                      3073 Open  3074 Close  3075 Save  3076 Exit\n"
          "                      3080 Help  3081 About  3090 Record  3091 Export CSV\n"
-         "                      3092 Save Picture  3093 Stop Recording\n"
+         "                      3092 Save Picture  3093 Stop Recording  3094 User Guide\n"
          "  --help              this text\n"
          "  --version           print the version and exit\n"
          "\n"

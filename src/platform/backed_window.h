@@ -91,6 +91,7 @@ class BackedWindow : public PlatformWindow {
   std::optional<std::string> SavePicture(const std::string& path) override {
     return OnSavePicture(path);
   }
+  std::optional<std::string> OpenUserGuide() override { return OnOpenUserGuide(); }
   // The menu item states set so far: unchecked and enabled until set.
   bool MenuItemChecked(std::uint32_t id) const;
   bool MenuItemEnabled(std::uint32_t id) const;
@@ -115,6 +116,10 @@ class BackedWindow : public PlatformWindow {
   virtual void OnMenuItemState(std::uint32_t /*id*/, bool /*enabled*/, bool /*checked*/) {}
   // Writes the shown pixels; a window without a screen image has none.
   virtual std::optional<std::string> OnSavePicture(const std::string& path);
+  // Shows the user guide; a window without a screen has nowhere to.
+  virtual std::optional<std::string> OnOpenUserGuide() {
+    return "the user guide opens with the window, not in a run without one";
+  }
 
  private:
   Procedure procedure_;

@@ -62,6 +62,9 @@ class PlatformWindow {
   // A PNG of the client area's pixels as they are now; the reason when it
   // cannot be written.
   virtual std::optional<std::string> SavePicture(const std::string& path) = 0;
+  // Opens the user guide (installed with the program) in the web browser;
+  // the reason when it cannot.
+  virtual std::optional<std::string> OpenUserGuide() = 0;
 };
 
 }  // namespace ptpdiag

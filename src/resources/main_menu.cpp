@@ -28,7 +28,9 @@ const std::vector<MenuPopup>& MainMenu() {
         {"", 0},
         {"&Locate Radio...", 151}}},
       {"&Show", {{"Screen1\t1", 141}, {"Screen2\t2", 142}, {"Screen3\t3", 143}}},
-      {"&Help", {{"&Help\tF1", 3080}, {"", 0}, {"&About", 3081}}, true},
+      {"&Help",
+       {{"&Help\tF1", 3080}, {"", 0}, {"&About", 3081}, {"", 0}, {"&User Guide...", kCmdUserGuide}},
+       true},
   };
   return menu;
 }

@@ -13,6 +13,7 @@ inline constexpr std::uint16_t kCmdRecord = 3090;
 inline constexpr std::uint16_t kCmdExportCsv = 3091;
 inline constexpr std::uint16_t kCmdSavePicture = 3092;
 inline constexpr std::uint16_t kCmdStopRecording = 3093;
+inline constexpr std::uint16_t kCmdUserGuide = 3094;
 
 struct MenuItem {
   std::string_view Text;  // a tab separates the shortcut label

@@ -6,7 +6,7 @@
 namespace ptpdiag {
 
 std::string_view LoadMenuHelp(std::uint32_t id) {
-  static constexpr std::array<std::pair<std::uint32_t, std::string_view>, 19> kTable = {{
+  static constexpr std::array<std::pair<std::uint32_t, std::string_view>, 20> kTable = {{
       {129, "Set the network address and port of the radio"},
       {130, "Connect to the radio over TCP"},
       {131, "Close the TCP or UDP link"},
@@ -26,6 +26,7 @@ std::string_view LoadMenuHelp(std::uint32_t id) {
       {3091, "Write the channel and history figures to two CSV files"},
       {3092, "Save a picture of the window as it is now (PNG)"},
       {3093, "Stop recording and close the capture file"},
+      {3094, "Open the user guide in the web browser"},
   }};
   for (const auto& [key, text] : kTable) {
     if (key == id) return text;

@@ -59,6 +59,14 @@ LRESULT Help(AppContext& app) {
   return 0;
 }
 
+LRESULT UserGuide(AppContext& app) {
+  PlatformWindow* window = app.Window.CurrentWindow;
+  if (const auto failure = window->OpenUserGuide()) {
+    window->MessageBox("Could not open the user guide.", "User Guide", *failure);
+  }
+  return 0;
+}
+
 }  // namespace
 
 void LocateRadio(AppContext& app) {
@@ -139,6 +147,8 @@ LRESULT OnCommand(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM 
     case 3081:
       ShowAbout(app);
       return 0;
+    case kCmdUserGuide:
+      return UserGuide(app);
     case kCmdRecord:
       return CommandRecord(app);
     case kCmdStopRecording:

@@ -65,6 +65,12 @@ fi
 /usr/bin/ptpdiag --headless --open "$docs/examples/example.RAD" 2>"$work/err" && [ ! -s "$work/err" ] ||
   fail "the installed example radio file: $(cat "$work/err")"
 
+# The user guide where Help -> User Guide... looks for it (beside the
+# documentation, reached from /usr/bin).
+for page in index.html screen1.html screen2.html screen3.html; do
+  [ -f "$docs/guide/$page" ] || fail "the user guide lacks $page"
+done
+
 # Desktop entry, icons, metainfo, manual pages.
 entry=/usr/share/applications/org.norvalen.ptpdiag.desktop
 desktop-file-validate "$entry" >"$work/out" 2>&1 && [ ! -s "$work/out" ] ||

@@ -6,6 +6,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QUrl>
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
@@ -114,7 +117,7 @@ TEST_F(MainWindow, MenuHoldsTheItemsWithTheirIdentifiers) {
   ASSERT_EQ(right->actions().size(), 1);
   EXPECT_EQ(right->actions()[0]->text().toStdString(), "&Help");
   EXPECT_EQ(Items(right->actions()[0]->menu()),
-            (Row{{"&Help\tF1", 3080}, {"-", 0}, {"&About", 3081}}));
+            (Row{{"&Help\tF1", 3080}, {"-", 0}, {"&About", 3081}, {"-", 0}, {"&User Guide...", 3094}}));
 }
 
 TEST_F(MainWindow, ShortcutLabelsAreOnlyLabels) {
@@ -232,6 +235,30 @@ TEST_F(MainWindow, TheFooterRowNeverKeepsAnEarlierText) {
   EXPECT_EQ(ticked, footerRepainted()) << "after the serial port";
 }
 
+// Help -> User Guide... hands the guide's first page to the web browser.
+class UrlCatcher : public QObject {
+  Q_OBJECT
+
+ public:
+  QList<QUrl> Opened;
+
+ public slots:
+  void Open(const QUrl& url) { Opened.push_back(url); }
+};
+
+TEST_F(MainWindow, UserGuideOpensItsFirstPageInTheBrowser) {
+  // (Without it the failure's message box would wait for a click.)
+  ASSERT_TRUE(QFileInfo::exists(PTPDIAG_GUIDE "/index.html"));
+  UrlCatcher catcher;
+  QDesktopServices::setUrlHandler("file", &catcher, "Open");
+  Item(main, 3094)->trigger();
+  QDesktopServices::unsetUrlHandler("file");
+  ASSERT_EQ(catcher.Opened.size(), 1);
+  EXPECT_TRUE(catcher.Opened[0].toLocalFile().endsWith("/guide/index.html"));
+  EXPECT_TRUE(QFileInfo::exists(catcher.Opened[0].toLocalFile()));
+  EXPECT_TRUE(main.Window().MessageBoxes().empty());
+}
+
 TEST_F(MainWindow, SavePictureWritesThePixelsAsShown) {
   test::TempFolder folder;
   main.Deliver(WM_KEYDOWN, '2', 0);
@@ -289,3 +316,5 @@ TEST_F(MainWindow, StatusBarStaysAlongTheBottomEdge) {
 
 }  // namespace
 }  // namespace ptpdiag
+
+#include "main_window_test.moc"

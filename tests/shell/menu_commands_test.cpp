@@ -181,6 +181,13 @@ TEST_F(MenuCommands, HelpCloseAndAboutShowTheirBoxes) {
   EXPECT_EQ(host.AboutCount(), 1);
 }
 
+TEST_F(MenuCommands, AUserGuideThatCannotOpenSaysWhy) {
+  Command(3094);  // a window with no screen
+  ASSERT_EQ(t.window.MessageBoxes().size(), 1U);
+  EXPECT_EQ(t.window.MessageBoxes()[0].Text, "Could not open the user guide.");
+  EXPECT_FALSE(t.window.MessageBoxes()[0].Detail.empty());
+}
+
 TEST_F(MenuCommands, CancelledOpenReturnsWithoutRepaintAndNewResets) {
   t.app.Radios.RadioCount = 4;
   const int paints = t.window.PaintCount();

@@ -14,9 +14,13 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 name=$(basename "$zip" -win64.zip)
-listing=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
-expected="$name/ $name/CHANGELOG.txt $name/LICENSE.txt $name/README.txt $name/demo.cap $name/example.RAD $name/ptpdiag-sim.exe $name/ptpdiag.exe "
+listing=$(unzip -Z1 "$zip" | grep -v "^$name/guide/." | sort | tr '\n' ' ')
+expected="$name/ $name/CHANGELOG.txt $name/LICENSE.txt $name/demo.cap $name/example.RAD $name/guide/ $name/ptpdiag-sim.exe $name/ptpdiag.exe "
 [ "$listing" = "$expected" ] || fail "zip holds: $listing"
+# The user guide with its Windows page, and not the developers' README.
+for page in index.html windows.html; do
+  unzip -Z1 "$zip" | grep -qx "$name/guide/$page" || fail "the zip has no guide/$page"
+done
 unzip -q "$zip" -d "$work/zip"
 wine "$work/zip/$name/ptpdiag.exe" --headless --replay "$(winepath -w "$work/zip/$name/demo.cap")" \
   --report "$(winepath -w "$work/zip.json")" || fail "the program from the zip does not run"
@@ -26,11 +30,13 @@ wine "$setup" /S || fail "the installer failed"
 wineserver -w
 user_dir=$(find "$wine_dir/drive_c/users" -mindepth 1 -maxdepth 1 -type d ! -name Public | head -1)
 installed="$user_dir/AppData/Local/Programs/ptpdiag"
-for file in ptpdiag.exe ptpdiag-sim.exe README.txt CHANGELOG.txt LICENSE.txt demo.cap example.RAD Uninstall.exe; do
+for file in ptpdiag.exe ptpdiag-sim.exe guide/index.html guide/windows.html CHANGELOG.txt LICENSE.txt \
+  demo.cap example.RAD Uninstall.exe; do
   [ -f "$installed/$file" ] || fail "not installed: $file"
 done
 menu="$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/ptpdiag"
 [ -f "$menu/Norvalen PTP Diagnostics.lnk" ] || fail "no Start menu shortcut in $menu"
+[ -f "$menu/ptpdiag User Guide.lnk" ] || fail "no Start menu shortcut to the user guide"
 wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\ptpdiag' /v DisplayVersion \
   2>/dev/null | grep -q "${name#ptpdiag-}" || fail "no uninstall entry with the version"
 

@@ -2,6 +2,9 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QUrl>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -302,6 +305,18 @@ void QtMainWindow::Backing::OnMenuItemState(std::uint32_t id, bool enabled, bool
 
 std::optional<std::string> QtMainWindow::Backing::OnSavePicture(const std::string& path) {
   return WriteImagePng(owner_.image_, path);
+}
+
+std::optional<std::string> QtMainWindow::Backing::OnOpenUserGuide() {
+  const QString installed =
+      QCoreApplication::applicationDirPath() + "/" PTPDIAG_GUIDE_FROM_BIN "/index.html";
+  const QString source = PTPDIAG_SOURCE_GUIDE "/index.html";
+  const QString guide = QFileInfo::exists(installed) ? installed : source;
+  if (!QFileInfo::exists(guide)) return "it is not installed at " + installed.toStdString();
+  if (!QDesktopServices::openUrl(QUrl::fromLocalFile(guide))) {
+    return "no web browser opened " + guide.toStdString();
+  }
+  return std::nullopt;
 }
 
 }  // namespace ptpdiag

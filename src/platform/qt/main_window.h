@@ -72,6 +72,7 @@ class QtMainWindow final : public QWidget, public LoopWindow {
     std::optional<std::string> OnAskPath(const FilePrompt& prompt, bool save) override;
     void OnMenuItemState(std::uint32_t id, bool enabled, bool checked) override;
     std::optional<std::string> OnSavePicture(const std::string& path) override;
+    std::optional<std::string> OnOpenUserGuide() override;
 
    private:
     QtMainWindow& owner_;

@@ -5,6 +5,8 @@
 #include <ostream>
 #include <utility>
 
+#include <shellapi.h>
+
 #include "platform/png_file.h"
 #include "platform/win32/file_prompts.h"
 #include "platform/win32/win32_dialog_host.h"
@@ -381,6 +383,21 @@ void Win32MainWindow::OnMenuItemState(std::uint32_t id, bool enabled, bool check
   if (menu == nullptr) return;
   ::CheckMenuItem(menu, id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
   ::EnableMenuItem(menu, id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+// guide\index.html beside the program, as the zip and the installer put it.
+std::optional<std::string> Win32MainWindow::OnOpenUserGuide() {
+  char program[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, program, MAX_PATH);
+  std::string guide(program, length);
+  guide = guide.substr(0, guide.find_last_of("\\/") + 1) + "guide\\index.html";
+  if (GetFileAttributesA(guide.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    return "it is not installed at " + guide;
+  }
+  const auto opened = reinterpret_cast<INT_PTR>(
+      ShellExecuteA(Hwnd(), "open", guide.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  if (opened <= 32) return "no web browser opened " + guide;
+  return std::nullopt;
 }
 
 std::optional<std::string> Win32MainWindow::OnSavePicture(const std::string& path) {

@@ -118,6 +118,7 @@ class Win32MainWindow final : public Win32LoopWindow {
   std::optional<std::string> OnAskPath(const FilePrompt& prompt, bool save) override;
   void OnMenuItemState(std::uint32_t id, bool enabled, bool checked) override;
   std::optional<std::string> OnSavePicture(const std::string& path) override;
+  std::optional<std::string> OnOpenUserGuide() override;
 
  private:
   // The client area is `width` x `height` device pixels now.
