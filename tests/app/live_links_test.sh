@@ -418,6 +418,12 @@ case_list_ports() {
       fail "list-ports: locked: $(cat "$listing")"
   fi
   grep -qF "Com3  $work/held-b  can open: in use" "$listing" || fail "list-ports: held: $(cat "$listing")"
+  # Opening it says what to do about it.
+  if [ ${#as[@]} -gt 0 ]; then
+    "${as[@]}" "$program" --headless --seconds 1 --serial "$work/locked-b" >/dev/null 2>"$work/locked.err"
+    [ $? -eq 3 ] && grep -qF "sudo adduser \$USER dialout" "$work/locked.err" ||
+      fail "locked: no remedy: $(cat "$work/locked.err")"
+  fi
   grep -q "^Com5  $work/none  can open: no device\$" "$listing" ||
     fail "list-ports: no device: $(cat "$listing")"
   [ "$(grep -c "" "$listing")" -ge 8 ] || fail "list-ports: fewer than eight names"
