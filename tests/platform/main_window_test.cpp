@@ -251,7 +251,8 @@ TEST_F(MainWindow, UserGuideOpensItsFirstPageInTheBrowser) {
   ASSERT_TRUE(QFileInfo::exists(PTPDIAG_GUIDE "/index.html"));
   UrlCatcher catcher;
   QDesktopServices::setUrlHandler("file", &catcher, "Open");
-  Item(main, 3094)->trigger();
+  ASSERT_NE(main.MenuAction(3094), nullptr);
+  main.MenuAction(3094)->trigger();
   QDesktopServices::unsetUrlHandler("file");
   ASSERT_EQ(catcher.Opened.size(), 1);
   EXPECT_TRUE(catcher.Opened[0].toLocalFile().endsWith("/guide/index.html"));

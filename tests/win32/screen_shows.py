@@ -12,9 +12,13 @@ screenshot (an X window dump of the root window). Exit status 0 when the
 best match is the expected reference, 1 when it is another, 2 on
 unreadable input.
 """
+import os
 import struct
 import sys
 import zlib
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from pictures import classify, read_png, read_xwd  # noqa: E402
 
 # The title row of every screen, without the clock at column 73.
 STRIP_X, STRIP_W, STRIP_H, CELL = 100, 600, 16, 10
@@ -25,46 +29,9 @@ def dark(r, g, b):
     return 299 * r + 587 * g + 114 * b < 100 * 1000
 
 
-def read_png(path):
-    data = open(path, "rb").read()
-    if data[:8] != b"\x89PNG\r\n\x1a\n":
-        raise ValueError("%s: not a PNG" % path)
-    at, width, height, idat = 8, 0, 0, b""
-    while at < len(data):
-        length, kind = struct.unpack(">I4s", data[at:at + 8])
-        body = data[at + 8:at + 8 + length]
-        if kind == b"IHDR":
-            width, height, depth, colour = struct.unpack(">IIBB", body[:10])
-            if (depth, colour) != (8, 2):
-                raise ValueError("%s: not 8-bit RGB" % path)
-        elif kind == b"IDAT":
-            idat += body
-        at += 12 + length
-    raw = zlib.decompress(idat)
-    stride = width * 3 + 1
-    rows = []
-    for y in range(height):
-        row = raw[y * stride:(y + 1) * stride]
-        if row[0] != 0:
-            raise ValueError("%s: filtered rows are not read here" % path)
-        rows.append([dark(*row[1 + 3 * x:4 + 3 * x]) for x in range(width)])
-    return rows
-
-
-def read_xwd(path, rows_wanted, columns_wanted):
-    data = open(path, "rb").read()
-    fields = struct.unpack(">25I", data[:100])
-    header_size, width, height = fields[0], fields[4], fields[5]
-    size, bytes_per_line, ncolors = fields[11] // 8, fields[12], fields[19]
-    if size not in (3, 4) or bytes_per_line < width * size:
-        raise ValueError("%s: expected 24 or 32 bits per pixel" % path)
-    start = header_size + ncolors * 12
-    rows = []
-    for y in range(min(height, rows_wanted)):
-        line = data[start + y * bytes_per_line:start + y * bytes_per_line + width * size]
-        rows.append([dark(line[size * x + 2], line[size * x + 1], line[size * x])
-                     for x in range(min(width, columns_wanted))])
-    return rows
+def read_dark(path, reader, rows_wanted=None, columns_wanted=None):
+    rows = reader(path)[2] if rows_wanted is None else reader(path, rows_wanted)[2]
+    return classify(rows, dark, columns_wanted)
 
 
 def cell_counts(rows, left, top):
@@ -82,8 +49,8 @@ def main():
         return 2
     expected = int(sys.argv[1])
     try:
-        shot = read_xwd(sys.argv[2], SEARCH_Y + STRIP_H, SEARCH_X + STRIP_X + STRIP_W)
-        references = [cell_counts(read_png(path), 0, 0) for path in sys.argv[3:]]
+        shot = read_dark(sys.argv[2], read_xwd, SEARCH_Y + STRIP_H, SEARCH_X + STRIP_X + STRIP_W)
+        references = [cell_counts(read_dark(path, read_png), 0, 0) for path in sys.argv[3:]]
     except (OSError, ValueError, struct.error, zlib.error) as error:
         print("screen_shows: %s" % error, file=sys.stderr)
         return 2

@@ -15,9 +15,13 @@ the plot's box, whose edges every system draws exactly. Exit status 0 when every
 ends where the reference's does, 1 when not (each such row is printed),
 2 on unreadable input.
 """
+import os
 import struct
 import sys
 import zlib
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from pictures import classify, read_png, read_xwd  # noqa: E402
 
 TOLERANCE = 4
 ROW = 16
@@ -37,46 +41,8 @@ def pixel(r, g, b):
     return INK
 
 
-def read_png(path):
-    data = open(path, "rb").read()
-    if data[:8] != b"\x89PNG\r\n\x1a\n":
-        raise ValueError("%s: not a PNG" % path)
-    at, width, height, idat = 8, 0, 0, b""
-    while at < len(data):
-        length, kind = struct.unpack(">I4s", data[at:at + 8])
-        body = data[at + 8:at + 8 + length]
-        if kind == b"IHDR":
-            width, height, depth, colour = struct.unpack(">IIBB", body[:10])
-            if (depth, colour) != (8, 2):
-                raise ValueError("%s: not 8-bit RGB" % path)
-        elif kind == b"IDAT":
-            idat += body
-        at += 12 + length
-    raw = zlib.decompress(idat)
-    stride = width * 3 + 1
-    rows = []
-    for y in range(height):
-        row = raw[y * stride:(y + 1) * stride]
-        if row[0] != 0:
-            raise ValueError("%s: filtered rows are not read here" % path)
-        rows.append([pixel(*row[1 + 3 * x:4 + 3 * x]) for x in range(width)])
-    return rows
-
-
-def read_xwd(path):
-    data = open(path, "rb").read()
-    fields = struct.unpack(">25I", data[:100])
-    header_size, width, height = fields[0], fields[4], fields[5]
-    size, bytes_per_line, ncolors = fields[11] // 8, fields[12], fields[19]
-    if size not in (3, 4) or bytes_per_line < width * size:
-        raise ValueError("%s: expected 24 or 32 bits per pixel" % path)
-    start = header_size + ncolors * 12
-    rows = []
-    for y in range(height):
-        line = data[start + y * bytes_per_line:start + y * bytes_per_line + width * size]
-        rows.append([pixel(line[size * x + 2], line[size * x + 1], line[size * x])
-                     for x in range(width)])
-    return rows
+def read(path, reader):
+    return classify(reader(path)[2], pixel)
 
 
 def box_corner(rows, run):
@@ -117,8 +83,8 @@ def main():
         return 2
     scale = int(sys.argv[3]) if len(sys.argv) == 4 else 1
     try:
-        shot = read_xwd(sys.argv[1])
-        reference = read_png(sys.argv[2])
+        shot = read(sys.argv[1], read_xwd)
+        reference = read(sys.argv[2], read_png)
     except (OSError, ValueError, struct.error, zlib.error) as error:
         print("text_extents: %s" % error, file=sys.stderr)
         return 2

@@ -11,19 +11,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 shots=${PTPDIAG_SCREENSHOTS:-$work}
 mkdir -p "$shots"
-display=:$((100 + RANDOM % 800))
-Xvfb "$display" -screen 0 1024x700x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-# A prefix of this test's own, whose Wine starts with this display: Wine
-# started without one keeps no window driver for the prefix's later
-# programs.
-wine_own_prefix=1
-source "$here/wine_env.sh"
+source "$here/wine_display.sh"
 cleanup() {
-  wine_cleanup
-  kill "$xvfb" 2>/dev/null
+  display_cleanup
   wait 2>/dev/null
   rm -rf "$work"
 }
