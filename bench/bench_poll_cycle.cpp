@@ -5,7 +5,7 @@
 #include <chrono>
 
 #include "bench_support.h"
-#include "link/poll_cycle.h"
+#include "link/link_events.h"
 
 namespace ptpdiag::bench {
 namespace {

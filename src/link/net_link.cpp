@@ -5,7 +5,7 @@
 #include <span>
 
 #include "link/link_words.h"
-#include "link/poll_cycle.h"
+#include "link/link_events.h"
 #include "state/app_context.h"
 
 namespace ptpdiag {
@@ -243,7 +243,7 @@ void ReportLinkThreadEvents(AppContext& app) {
       link.Tcp.LastFailure = news->Error;
       link.Tcp.Now = news->RetryInMs >= 0 ? TcpProgress::Phase::Waiting : TcpProgress::Phase::Ended;
       link.Tcp.RetryAtMs = now + std::max<std::int64_t>(news->RetryInMs, 0);
-      LinkEventLine(app, news->Error.Code, news->Error.Extended);
+      CountLinkEvent(app, news->Error.Code, news->Error.Extended);
       std::string words = LinkEventWords(app, news->Error);
       if (news->RetryInMs >= 0)
         words += "; trying again in " + std::to_string((news->RetryInMs + 999) / 1000) + " s";

@@ -5,7 +5,7 @@
 #include <span>
 
 #include "link/link_words.h"
-#include "link/poll_cycle.h"
+#include "link/link_events.h"
 #include "state/app_context.h"
 
 namespace ptpdiag {

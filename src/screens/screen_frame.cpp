@@ -1,6 +1,5 @@
 #include "screens/screen_frame.h"
 
-#include "link/poll_cycle.h"
 #include "screens/connection_line.h"
 #include "screens/format_masked.h"
 #include "screens/signal_frequency_screen.h"
@@ -19,11 +18,7 @@ void DrawHeader(WindowState& w, const DiagnosticsStore& s) {
   PrintAt(w, 2, 1, "Signal(dBm)=    Noise(dBm)=    VSWR(J)=    Current(mA)=    Rcvd Rate(%)=");
   PrintAt(w, 3, 1, "MaxMissed");
   w.ScreenDC.SetTextColor(kRepaintValueGreen);
-  PrintAt(w, 2, 13, FormatMasked(s.ShownSignal, "* #"));
-  PrintAt(w, 2, 28, FormatMasked(s.ShownNoise, "* #"));
-  PrintAt(w, 2, 40, FormatMasked(s.ShownVswr, "* #"));
-  PrintAt(w, 2, 56, FormatMasked(s.ShownCurrent, "* #"));
-  PrintAt(w, 2, 73, FormatMasked(s.ShownRcvdRate, "* #.#"));
+  DrawHeaderValues(w, s);
 }
 
 void DrawBody(AppContext& app) {
@@ -54,6 +49,33 @@ void DrawFooter(AppContext& app) {
 
 }  // namespace
 
+void DrawHeaderValues(WindowState& w, const DiagnosticsStore& s) {
+  PrintAt(w, 2, 13, FormatMasked(s.ShownSignal, "* #"));
+  PrintAt(w, 2, 28, FormatMasked(s.ShownNoise, "* #"));
+  PrintAt(w, 2, 40, FormatMasked(s.ShownVswr, "* #"));
+  PrintAt(w, 2, 56, FormatMasked(s.ShownCurrent, "* #"));
+  PrintAt(w, 2, 73, FormatMasked(s.ShownRcvdRate, "* #.#"));
+}
+
+void DrawMaxMissed(WindowState& w, const DiagnosticsStore& s) {
+  w.ScreenDC.SetTextColor(kBlack);
+  PrintAt(w, 3, 11, FormatMasked(s.ShownMaxMissed, "* ####"));
+}
+
+void DrawLinkEventLine(AppContext& app) {
+  const DiagnosticsStore& s = app.Store;
+  WindowState& w = app.Window;
+  if (!w.ScreenDC.IsValid()) return;
+  w.TextRect = w.ClientRect;
+  w.TextRect.bottom -= 24;
+  w.TextRect.left += 500;
+  if (s.LinkEventCount > 0) {
+    PrintAtCursor(w, FormatMasked(s.LinkEventCount, "Num=##### ") +
+                         FormatMasked(s.LinkEventType, "Type=### ") +
+                         FormatMasked(s.LinkEventValue, "Value=###"));
+  }
+}
+
 void PaintMainWindow(AppContext& app) {
   WindowState& w = app.Window;
   PlatformWindow* window = w.CurrentWindow;
@@ -65,7 +87,7 @@ void PaintMainWindow(AppContext& app) {
   w.ScreenDC.SelectBrush(kStockLightGreyBrush);
   w.ScreenDC.SelectPen(kStockBlackPen);
   w.TableRowsVisible = (w.ClientRect.Height() - 188) / 16;
-  LinkEventLine(app, -1, -1);
+  DrawLinkEventLine(app);
   DrawHeader(w, app.Store);
   DrawBody(app);
   DrawFooter(app);

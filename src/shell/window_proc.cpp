@@ -3,7 +3,7 @@
 #include <string>
 
 #include "link/net_link.h"
-#include "link/poll_cycle.h"
+#include "shell/poll_cycle.h"
 #include "link/reset_statistics.h"
 #include "resources/string_table.h"
 #include "screens/screen_frame.h"

@@ -13,6 +13,7 @@
 #include "platform/network.h"
 #include "platform/serial_port.h"
 #include "state/link_event_log.h"
+#include "state/link_view.h"
 #include "state/link_thread.h"
 
 namespace ptpdiag {
@@ -94,6 +95,9 @@ struct LinkState {
   std::optional<std::uint16_t> DemoPort;
   // Link events in words also go here (headless runs); by default nowhere.
   LinkEventLog EventLog;
+  // Who sees the link while a timer tick runs (not owned; null between
+  // ticks).
+  LinkView* View = nullptr;
   // Monotonic ms when a frame last passed its check, or when the link
   // opened (connected, for TCP); nothing while no link is open.
   std::optional<std::int64_t> LastFrameMs;

@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "link/capture_file.h"
-#include "link/poll_cycle.h"
+#include "link/link_events.h"
 #include "link/replay.h"
 #include "shell/startup.h"
 #include "support/temp_folder.h"

@@ -5,7 +5,7 @@
 
 #include <sstream>
 
-#include "link/poll_cycle.h"
+#include "link/link_events.h"
 #include "screens/connection_line.h"
 #include "shell/link_commands.h"
 #include "state/link_thread.h"

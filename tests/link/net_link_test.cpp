@@ -5,7 +5,7 @@
 #include <chrono>
 #include <thread>
 
-#include "link/poll_cycle.h"
+#include "link/link_events.h"
 #include "shell/link_commands.h"
 #include "support/test_app.h"
 

@@ -1,4 +1,4 @@
-#include "link/poll_cycle.h"
+#include "link/link_events.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "link/poll_cycle.h"
+#include "link/link_events.h"
 #include "link/recording.h"
 #include "screens/text_grid.h"
 #include "support/temp_folder.h"
@@ -288,7 +288,7 @@ TEST(ScreenFrame, LinkEventLineIsRedrawnInBlackWhenThereAreEvents) {
   t.Repaint();
   EXPECT_EQ(t.canvas.TextAt(536, 500), nullptr);
   // An event recorded outside a repaint or poll cycle is only counted...
-  LinkEventLine(t.app, 10061, 3);
+  CountLinkEvent(t.app, 10061, 3);
   EXPECT_EQ(t.app.Store.LinkEventCount, 1);
   // ...and the next repaint shows it.
   t.Repaint();
