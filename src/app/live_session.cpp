@@ -7,6 +7,7 @@
 #include "link/capture_recorder.h"
 #include "link/recording.h"
 #include "metrics/metrics_server.h"
+#include "platform/host_port.h"
 #include "shell/link_commands.h"
 #include "sim/live_streamer.h"
 #include "sim/udp_sink.h"
@@ -39,7 +40,7 @@ std::unique_ptr<sim::LiveStreamer> StartDemoRadio(Network& network, std::uint16_
   sim::GeneratorSettings settings;
   settings.HopsPerSecond = kDemoHopsPerSecond;
   std::unique_ptr<sim::UdpSink> sink =
-      sim::UdpSink::Open(network, {sim::HostPort{kLoopback, port}}, error);
+      sim::UdpSink::Open(network, {HostPort{kLoopback, port}}, error);
   if (!sink) {
     error = "the demo radio cannot start: " + error;
     return nullptr;
@@ -111,9 +112,9 @@ bool LiveSession::OpenLink(AppContext& app, BackedWindow& window, const Options&
     return false;
   }
   if (options.TcpTarget) {
-    const std::size_t colon = options.TcpTarget->rfind(':');
-    app.Link.UdpAddress = options.TcpTarget->substr(0, colon);
-    app.Link.UdpPort = options.TcpTarget->substr(colon + 1);
+    const SplitAddress target = *SplitHostPort(*options.TcpTarget);
+    app.Link.UdpAddress = target.Host;
+    app.Link.UdpPort = target.Port;
     command(kCmdConnectTcp);
     if (app.Link.NetLinkMode == kNetLinkTcp) return true;
     error = "the TCP link to " + *options.TcpTarget + " did not open: " + LinkEventText(app);

@@ -7,7 +7,7 @@
 #include "app/command_line.h"
 #include "files/csv_export.h"
 #include "link/capture_file.h"
-#include "sim/host_port.h"
+#include "platform/host_port.h"
 
 namespace ptpdiag {
 namespace {
@@ -59,7 +59,7 @@ std::optional<std::string> ApplyLinkOption(std::string_view name, std::string_vi
     if (value.empty()) return "--serial wants a port name (Com1 .. Com8) or a device path";
     o.SerialPort = std::string(value);
   } else if (name == "--tcp") {
-    if (value.find(':') == std::string_view::npos) {
+    if (!SplitHostPort(value)) {
       return "--tcp wants HOST:PORT, not '" + std::string(value) + "'";
     }
     o.TcpTarget = std::string(value);
@@ -111,12 +111,12 @@ std::optional<std::string> ApplyValueOption(std::string_view name, std::string_v
   } else if (name == "--report") {
     o.ReportFile = std::string(value);
   } else if (name == "--metrics") {
-    const auto address = sim::ParseListenAddress(value);
+    const auto address = ParseListenAddress(value);
     if (!address) {
       return "--metrics wants [HOST:]PORT with HOST a dotted IPv4 address, not '" +
              std::string(value) + "'";
     }
-    o.MetricsHost = sim::NumericHost(*address);
+    o.MetricsHost = NumericHost(*address);
     o.MetricsPort = address->Port;
   } else if (name == "--export-csv") {
     if (value.empty()) return "--export-csv wants a name for the two CSV files";

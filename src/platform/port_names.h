@@ -36,12 +36,9 @@ struct PortNameLess {
 // Com1=COM12).
 using PortMappings = std::map<std::string, std::string, PortNameLess>;
 
-// Whether this build names ports the Windows way (\\.\COMn).
-#ifdef _WIN32
-inline constexpr bool kWindowsPortNames = true;
-#else
-inline constexpr bool kWindowsPortNames = false;
-#endif
+// Whether this build names ports the Windows way (\\.\COMn); the build
+// says which.
+inline constexpr bool kWindowsPortNames = PTPDIAG_WINDOWS_PORT_NAMES != 0;
 
 // The number N of a port name "ComN" (any case, N >= 1, decimal digits only);
 // nothing for any other name.

@@ -8,7 +8,7 @@
 
 #include "platform/network.h"
 #include "sim/byte_sink.h"
-#include "sim/host_port.h"
+#include "platform/host_port.h"
 #include "sim/prng.h"
 
 namespace ptpdiag::sim {

@@ -4,7 +4,7 @@
 
 #include <numeric>
 
-#include "sim/host_port.h"
+#include "platform/host_port.h"
 #include "sim/tcp_client_sink.h"
 #include "sim/udp_sink.h"
 #include "support/fake_links.h"

@@ -8,7 +8,7 @@
 
 #include "platform/clock.h"
 #include "sim/frame_generator.h"
-#include "sim/host_port.h"
+#include "platform/host_port.h"
 
 namespace ptpdiag::sim {
 

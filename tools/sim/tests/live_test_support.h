@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "sim/frame_generator.h"
-#include "sim/host_port.h"
+#include "platform/host_port.h"
 #include "unique_fd.h"
 
 namespace ptpdiag::sim::test {

@@ -1,8 +1,8 @@
-#include "sim/host_port.h"
+#include "platform/host_port.h"
 
 #include <charconv>
 
-namespace ptpdiag::sim {
+namespace ptpdiag {
 namespace {
 
 constexpr std::string_view kLocalhost = "localhost";
@@ -40,16 +40,22 @@ std::optional<HostPort> Parse(std::string_view host, std::string_view port, bool
 
 }  // namespace
 
-std::optional<HostPort> ParseHostPort(std::string_view text) {
+std::optional<SplitAddress> SplitHostPort(std::string_view text) {
   const std::size_t colon = text.rfind(':');
   if (colon == std::string_view::npos) return std::nullopt;
-  return Parse(text.substr(0, colon), text.substr(colon + 1), false);
+  return SplitAddress{text.substr(0, colon), text.substr(colon + 1)};
+}
+
+std::optional<HostPort> ParseHostPort(std::string_view text) {
+  const auto split = SplitHostPort(text);
+  if (!split) return std::nullopt;
+  return Parse(split->Host, split->Port, false);
 }
 
 std::optional<HostPort> ParseListenAddress(std::string_view text) {
-  const std::size_t colon = text.rfind(':');
-  if (colon == std::string_view::npos) return Parse(kDefaultListenHost, text, true);
-  return Parse(text.substr(0, colon), text.substr(colon + 1), true);
+  const auto split = SplitHostPort(text);
+  if (!split) return Parse(kDefaultListenHost, text, true);
+  return Parse(split->Host, split->Port, true);
 }
 
 std::string HostPortText(const HostPort& address) {
@@ -60,4 +66,4 @@ std::string NumericHost(const HostPort& address) {
   return address.Host == kLocalhost ? "127.0.0.1" : address.Host;
 }
 
-}  // namespace ptpdiag::sim
+}  // namespace ptpdiag

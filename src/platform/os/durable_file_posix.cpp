@@ -1,33 +1,15 @@
-#include "platform/durable_file.h"
+// Durable files on POSIX systems: fsync, and the folder flushed after a
+// rename.
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 
-#ifdef _WIN32
-#include <io.h>
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
+#include "platform/durable_file.h"
 
 namespace ptpdiag {
-
-#ifdef _WIN32
-
-bool SyncToDisk(std::FILE* file) {
-  return _commit(_fileno(file)) == 0;
-}
-
-std::optional<std::string> ReplaceDurably(const std::string& from, const std::string& to) {
-  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return std::nullopt;
-  }
-  return std::system_category().message(static_cast<int>(GetLastError()));
-}
-
-#else
 
 bool SyncToDisk(std::FILE* file) {
   return ::fsync(::fileno(file)) == 0;
@@ -45,7 +27,5 @@ std::optional<std::string> ReplaceDurably(const std::string& from, const std::st
   }
   return std::nullopt;
 }
-
-#endif
 
 }  // namespace ptpdiag

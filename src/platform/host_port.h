@@ -1,4 +1,5 @@
-// "HOST:PORT" addresses of the simulator's network outputs.
+// "HOST:PORT" addresses, as the options and the simulator take them: one
+// set of rules for --tcp, --metrics and the simulator's outputs.
 #pragma once
 
 #include <cstdint>
@@ -6,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace ptpdiag::sim {
+namespace ptpdiag {
 
 inline constexpr std::string_view kDefaultListenHost = "127.0.0.1";
 
@@ -16,6 +17,15 @@ struct HostPort {
   std::uint16_t Port = 0;
   bool operator==(const HostPort&) const = default;
 };
+
+// "HOST:PORT" split at its last colon, the host and the port's text as
+// written, checked no further (a radio's address may be a name, its port
+// text is read as the link reads it); nothing without a colon.
+struct SplitAddress {
+  std::string_view Host;
+  std::string_view Port;
+};
+std::optional<SplitAddress> SplitHostPort(std::string_view text);
 
 // Parses "HOST:PORT" with HOST a dotted IPv4 address or "localhost" and
 // PORT 1 to 65535. Nothing when the text is not such an address.
@@ -33,4 +43,4 @@ std::string HostPortText(const HostPort& address);
 // fixed address.
 std::string NumericHost(const HostPort& address);
 
-}  // namespace ptpdiag::sim
+}  // namespace ptpdiag
