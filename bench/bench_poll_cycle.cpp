@@ -28,7 +28,7 @@ enum class Pace {
 void BM_PollCycle(benchmark::State& state) {
   const auto pace = static_cast<Pace>(state.range(0));
   RasterApp r(3);
-  r.App.Link.NetLinkMode = kNetLinkUdp;
+  r.App.Link.NetLinkMode = NetLink::Udp;
   std::vector<std::uint8_t> bytes;
   for (const DiagFrame& f : SimulatedFrames(kRingFrames))
     bytes.insert(bytes.end(), f.begin(), f.end());

@@ -81,7 +81,7 @@ bool LiveSession::Prepare(AppContext& app, const Options& options, AppBackend& b
   app.Link.Serial = serial_.get();
   app.Link.Net = network_.get();
   app.Link.Reconnect = !options.NoReconnect;
-  if (options.UdpPort) app.Link.UdpListenPort = *options.UdpPort;
+  if (options.UdpListenPort) app.Link.UdpListenPort = *options.UdpListenPort;
   if (options.RecordFile) {
     auto recorder = CaptureRecorder::Create(*options.RecordFile, error);
     if (!recorder) return false;
@@ -116,20 +116,20 @@ bool LiveSession::OpenLink(AppContext& app, BackedWindow& window, const Options&
     app.Link.UdpAddress = target.Host;
     app.Link.UdpPort = target.Port;
     command(kCmdConnectTcp);
-    if (app.Link.NetLinkMode == kNetLinkTcp) return true;
+    if (app.Link.NetLinkMode == NetLink::Tcp) return true;
     error = "the TCP link to " + *options.TcpTarget + " did not open: " + LinkEventText(app);
     return false;
   }
   if (!options.Udp && !options.Demo) return true;
   if (options.Demo) {
     app.Link.UdpListenPort =
-        DemoListenPort(*network_, app.Link.UdpListenPort, options.UdpPort.has_value());
+        DemoListenPort(*network_, app.Link.UdpListenPort, options.UdpListenPort.has_value());
     demo_ = StartDemoRadio(*network_, app.Link.UdpListenPort, error);
     if (!demo_) return false;
     app.Link.DemoPort = app.Link.UdpListenPort;
   }
   OpenUdpLink(app, false);
-  if (app.Link.NetLinkMode == kNetLinkUdp) return true;
+  if (app.Link.NetLinkMode == NetLink::Udp) return true;
   error = "the UDP link on port " + std::to_string(app.Link.UdpListenPort) +
           " did not open: " + LinkEventText(app) + " (" +
           network_->ErrorText(app.Store.LinkEventValue) + ")";

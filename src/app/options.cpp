@@ -70,7 +70,7 @@ std::optional<std::string> ApplyLinkOption(std::string_view name, std::string_vi
     if (!port || *port < 1 || *port > 65535) {
       return "--udp-port wants a port number from 1 to 65535, not '" + std::string(value) + "'";
     }
-    o.UdpPort = static_cast<std::uint16_t>(*port);
+    o.UdpListenPort = static_cast<std::uint16_t>(*port);
   } else if (name == "--seconds") {
     const auto seconds = WholeNumber(value);
     if (!seconds || *seconds < 1 || *seconds > kMaxRunSeconds) {

@@ -36,7 +36,7 @@ struct Options {
   bool Demo = false;  // the simulated radio over UDP on loopback
   // "ComN" -> device path, from --port.
   std::vector<std::pair<std::string, std::string>> PortMap;
-  std::optional<std::uint16_t> UdpPort;  // local port instead of 4131
+  std::optional<std::uint16_t> UdpListenPort;  // --udp-port: listen here instead of 4131
   std::optional<std::int64_t> RunMs;     // --seconds
   std::optional<std::string> RecordFile;
   bool TickStats = false;

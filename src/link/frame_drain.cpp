@@ -30,7 +30,7 @@ bool TakeFromNetwork(AppContext& app, std::string& received) {
     }
     return true;
   }
-  if (app.Link.NetLinkMode == kNetLinkUdp) CountLinkEvent(app, kErrUdpShortfall, wanted);
+  if (app.Link.NetLinkMode == NetLink::Udp) CountLinkEvent(app, kErrUdpShortfall, wanted);
   return false;
 }
 
@@ -52,7 +52,7 @@ void Record(AppContext& app, const std::string& received) {
 // Delivers BytesWanted bytes into `received` from the active link; a
 // network shortfall leaves it as it was. A failed read becomes a link event.
 void TakeBytes(AppContext& app, std::string& received) {
-  if (app.Link.NetLinkMode == kNetLinkTcp || app.Link.NetLinkMode == kNetLinkUdp) {
+  if (app.Link.NetLinkMode == NetLink::Tcp || app.Link.NetLinkMode == NetLink::Udp) {
     if (TakeFromNetwork(app, received)) Record(app, received);
     return;
   }
@@ -117,7 +117,7 @@ bool BringBackSerialPort(AppContext& app) {
 }
 
 std::int32_t LinkBytesAvailable(AppContext& app) {
-  if (app.Link.NetLinkMode == kNetLinkTcp || app.Link.NetLinkMode == kNetLinkUdp) {
+  if (app.Link.NetLinkMode == NetLink::Tcp || app.Link.NetLinkMode == NetLink::Udp) {
     return app.Store.LinkRingCount.load();
   }
   if (app.Link.CommOpen == 1) {

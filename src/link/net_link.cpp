@@ -53,12 +53,12 @@ std::optional<LinkError> ReceiveUntilEnd(DiagnosticsStore& s, TcpConnection& con
 void ReceiveLoop(DiagnosticsStore& s, TcpConnection& connection, LinkThreadSignal& wake,
                  LinkThreadEvents& events) {
   if (const auto ended = ReceiveUntilEnd(s, connection, wake)) events.Post(*ended);
-  while (s.LinkRingCount.load() >= 0)
+  while (!LinkThreadStopRequested(s))
     wake.Wait(kEndedWait);
 }
 
 bool Stopping(const DiagnosticsStore& s) {
-  return s.LinkRingCount.load() < 0;
+  return LinkThreadStopRequested(s);
 }
 
 // Waits `ms`, ending early only for the stop request.
@@ -120,7 +120,7 @@ void ReconnectingLoop(DiagnosticsStore& s, Network& net, TcpTargetAddress target
 
 void StopTcpLink(AppContext& app) {
   LinkState& link = app.Link;
-  app.Store.LinkRingCount.store(kStopTcpThread);
+  RequestLinkThreadStop(app.Store, kStopTcpThread);
   link.LinkThreadWake.Wake();
   if (link.TcpSocket) link.TcpSocket->Wake();
   if (link.LinkThreadHandle.joinable()) link.LinkThreadHandle.join();
@@ -171,7 +171,7 @@ void ConnectTcp(AppContext& app) {
     link.LinkThreadHandle = std::thread(ReconnectingLoop, std::ref(app.Store), std::ref(*link.Net),
                                         TcpTargetAddress{link.UdpAddress, *port},
                                         std::ref(link.LinkThreadWake), std::ref(link.ThreadEvents));
-    link.NetLinkMode = kNetLinkTcp;
+    link.NetLinkMode = NetLink::Tcp;
     link.LastFrameMs = app.SystemClock.MonotonicMs();
     return;
   }
@@ -185,7 +185,7 @@ void ConnectTcp(AppContext& app) {
   EmptyRing(app.Store);
   link.LinkThreadHandle = std::thread(ReceiveLoop, std::ref(app.Store), std::ref(*link.TcpSocket),
                                       std::ref(link.LinkThreadWake), std::ref(link.ThreadEvents));
-  link.NetLinkMode = kNetLinkTcp;
+  link.NetLinkMode = NetLink::Tcp;
   link.LastFrameMs = app.SystemClock.MonotonicMs();
 }
 
@@ -202,21 +202,21 @@ void OpenUdp(AppContext& app) {
   }
   link.UdpChannel = std::move(bound.Socket);
   app.Window.CurrentWindow->WatchSocket(link.UdpChannel->Handle(), WM_NETWORK_NOTIFY);
-  link.NetLinkMode = kNetLinkUdp;
+  link.NetLinkMode = NetLink::Udp;
   EmptyRing(app.Store);
   link.LastFrameMs = app.SystemClock.MonotonicMs();
 }
 
 void CloseNetLink(AppContext& app) {
-  if (app.Link.NetLinkMode == kNetLinkTcp) StopTcpLink(app);
-  if (app.Link.NetLinkMode == kNetLinkUdp) CloseUdpLink(app);
-  if (app.Link.NetLinkMode != kNetLinkNone) app.Link.LastFrameMs.reset();
-  app.Link.NetLinkMode = kNetLinkNone;
+  if (app.Link.NetLinkMode == NetLink::Tcp) StopTcpLink(app);
+  if (app.Link.NetLinkMode == NetLink::Udp) CloseUdpLink(app);
+  if (app.Link.NetLinkMode != NetLink::None) app.Link.LastFrameMs.reset();
+  app.Link.NetLinkMode = NetLink::None;
 }
 
 LRESULT OnDatagramArrived(AppContext& app) {
   LinkState& link = app.Link;
-  if (link.NetLinkMode != kNetLinkUdp || !link.UdpChannel) return 0;
+  if (link.NetLinkMode != NetLink::Udp || !link.UdpChannel) return 0;
   const Datagram datagram = link.UdpChannel->Receive();
   if (datagram.Error) {
     ReportLinkError(app, *datagram.Error);
@@ -236,7 +236,7 @@ LRESULT OnDatagramArrived(AppContext& app) {
 
 void ReportLinkThreadEvents(AppContext& app) {
   LinkState& link = app.Link;
-  if (link.NetLinkMode != kNetLinkTcp) return;
+  if (link.NetLinkMode != NetLink::Tcp) return;
   while (const std::optional<LinkNews> news = link.ThreadEvents.Take()) {
     const std::int64_t now = app.SystemClock.MonotonicMs();
     if (news->What == LinkNews::Kind::Failure) {

@@ -58,7 +58,7 @@ void TakePort(AppContext& app, std::unique_ptr<SerialPort> port) {
 // the close failed.
 bool ReleasePort(AppContext& app) {
   LinkState& link = app.Link;
-  app.Store.LinkRingCount.store(kStopSerialThread);
+  RequestLinkThreadStop(app.Store, kStopSerialThread);
   link.LinkThreadWake.Wake();
   if (link.LinkThreadHandle.joinable()) link.LinkThreadHandle.join();
   const bool closed = link.CommHandle == nullptr || link.CommHandle->Close();

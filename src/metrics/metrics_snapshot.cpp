@@ -11,10 +11,10 @@ void DescribeLink(const AppContext& app, MetricsSnapshot& m) {
   if (link.CommOpen == 1) {
     m.LinkKind = "serial";
     m.LinkPort = link.CommPortName;
-  } else if (link.NetLinkMode == kNetLinkTcp) {
+  } else if (link.NetLinkMode == NetLink::Tcp) {
     m.LinkKind = "tcp";
     m.LinkPort = TcpTarget(app);
-  } else if (link.NetLinkMode == kNetLinkUdp) {
+  } else if (link.NetLinkMode == NetLink::Udp) {
     m.LinkKind = "udp";
     const std::uint16_t bound = link.UdpChannel ? link.UdpChannel->LocalPort() : 0;
     m.LinkPort = std::to_string(bound != 0 ? bound : link.UdpListenPort);

@@ -90,8 +90,8 @@ std::string SerialState(const LinkState& link) {
 // Frames can come: the only state in which a quiet link is news.
 bool BytesCanCome(const LinkState& link) {
   if (link.CommOpen == 1) return link.CommHandle != nullptr && !link.CommDeviceGone;
-  if (link.NetLinkMode == kNetLinkTcp) return link.Tcp.Now == TcpProgress::Phase::Connected;
-  return link.NetLinkMode == kNetLinkUdp;
+  if (link.NetLinkMode == NetLink::Tcp) return link.Tcp.Now == TcpProgress::Phase::Connected;
+  return link.NetLinkMode == NetLink::Udp;
 }
 
 }  // namespace
@@ -111,7 +111,7 @@ ConnectionLine DescribeConnection(const AppContext& app) {
   const std::size_t room = kConnectionStateColumns - line.Stale.size();
   if (link.CommOpen == 1) {
     line.State = SerialState(link);
-  } else if (link.NetLinkMode == kNetLinkUdp) {
+  } else if (link.NetLinkMode == NetLink::Udp) {
     line.State = UdpState(app);
   } else {
     const std::string phase = TcpPhaseText(app);

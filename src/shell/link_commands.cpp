@@ -42,8 +42,8 @@ LRESULT CommandOpenComm(AppContext& app) {
 
 LRESULT CommandConnectTcp(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
   CloseSerialIfOpen(app);
-  if (app.Link.NetLinkMode == kNetLinkUdp) CloseNetLink(app);
-  if (app.Link.NetLinkMode == kNetLinkNone) ConnectTcp(app);
+  if (app.Link.NetLinkMode == NetLink::Udp) CloseNetLink(app);
+  if (app.Link.NetLinkMode == NetLink::None) ConnectTcp(app);
   Repaint(app);
   return Default(app, message, wParam, lParam);
 }
@@ -61,8 +61,8 @@ LRESULT CommandOpenUdp(AppContext& app, std::uint32_t message, WPARAM wParam, LP
 
 void OpenUdpLink(AppContext& app, bool askPassword) {
   CloseSerialIfOpen(app);
-  if (app.Link.NetLinkMode == kNetLinkTcp) CloseNetLink(app);
-  if (app.Link.NetLinkMode == kNetLinkNone) {
+  if (app.Link.NetLinkMode == NetLink::Tcp) CloseNetLink(app);
+  if (app.Link.NetLinkMode == NetLink::None) {
     // Asked for and kept, though the link does not use it; the socket
     // opens whether the dialog was accepted or not.
     const auto password =

@@ -111,7 +111,7 @@ void UpdateMenuStates(AppContext& app) {
   PlatformWindow* window = app.Window.CurrentWindow;
   window->CheckMenuItem(kCmdRecord, IsRecording(app));
   window->EnableMenuItem(kCmdStopRecording, IsRecording(app));
-  window->EnableMenuItem(kCmdCloseNetwork, app.Link.NetLinkMode != kNetLinkNone);
+  window->EnableMenuItem(kCmdCloseNetwork, app.Link.NetLinkMode != NetLink::None);
 }
 
 }  // namespace ptpdiag

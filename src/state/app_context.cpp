@@ -9,7 +9,7 @@ AppContext::~AppContext() {
 void AbandonLink(AppContext& app) {
   LinkState& link = app.Link;
   if (link.LinkThreadHandle.joinable()) {
-    app.Store.LinkRingCount.store(-1);
+    RequestLinkThreadStop(app.Store, -1);
     link.LinkThreadWake.Wake();
     if (link.TcpSocket) link.TcpSocket->Wake();
     link.LinkThreadHandle.join();
@@ -21,7 +21,7 @@ void AbandonLink(AppContext& app) {
   link.TcpSocket.reset();
   link.UdpChannel.reset();
   link.CommOpen = 0;
-  link.NetLinkMode = kNetLinkNone;
+  link.NetLinkMode = NetLink::None;
 }
 
 }  // namespace ptpdiag

@@ -162,6 +162,10 @@ int TakeFromRing(DiagnosticsStore& s) {
   return byte;
 }
 
+void RequestLinkThreadStop(DiagnosticsStore& s, std::int32_t code) {
+  s.LinkRingCount.store(code < 0 ? code : -1);
+}
+
 void EmptyRing(DiagnosticsStore& s) {
   s.LinkRingCount.store(0);
   s.LinkRingUiPos = 0;

@@ -116,4 +116,12 @@ int TakeFromRing(DiagnosticsStore& store);
 // Empties the queue (count and both positions).
 void EmptyRing(DiagnosticsStore& store);
 
+// A link thread is asked to stop by a negative queue count (`code`, below
+// 0: which thread asked, as the report shows it), and stops when it sees
+// one; the window thread then joins it.
+void RequestLinkThreadStop(DiagnosticsStore& store, std::int32_t code);
+inline bool LinkThreadStopRequested(const DiagnosticsStore& store) {
+  return store.LinkRingCount.load() < 0;
+}
+
 }  // namespace ptpdiag

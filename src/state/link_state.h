@@ -20,9 +20,8 @@ namespace ptpdiag {
 
 class CaptureRecorder;
 
-inline constexpr int kNetLinkNone = 0;
-inline constexpr int kNetLinkTcp = 1;
-inline constexpr int kNetLinkUdp = 2;
+// Which network link is open; the numbers are the program's own (0, 1, 2).
+enum class NetLink : std::int32_t { None = 0, Tcp = 1, Udp = 2 };
 
 // Running totals for monitoring, since the program started (never reset).
 struct LinkTally {
@@ -60,7 +59,7 @@ struct TcpProgress {
 struct LinkState {
   std::int32_t CommOpen = 0;
   std::string CommPortName;
-  std::int32_t NetLinkMode = kNetLinkNone;
+  NetLink NetLinkMode = NetLink::None;
   std::int32_t TimerBusy = 0;
   std::string UdpPassword;
   std::string UdpAddress;
@@ -115,7 +114,7 @@ struct LinkState {
 
 // The serial port or a network link is open.
 inline bool LinkIsOpen(const LinkState& link) {
-  return link.CommOpen == 1 || link.NetLinkMode != kNetLinkNone;
+  return link.CommOpen == 1 || link.NetLinkMode != NetLink::None;
 }
 
 }  // namespace ptpdiag

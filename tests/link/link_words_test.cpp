@@ -135,7 +135,7 @@ TEST(TcpProgressShown, FollowsTheThreadsNews) {
   TestApp t;
   std::ostringstream log;
   t.app.Link.EventLog.SetStream(&log);
-  t.app.Link.NetLinkMode = kNetLinkTcp;  // as ConnectTcp leaves it, without the thread
+  t.app.Link.NetLinkMode = NetLink::Tcp;  // as ConnectTcp leaves it, without the thread
   t.app.Link.UdpAddress = "10.0.0.7";
   t.app.Link.UdpPort = "4000";
   const auto footerAfter = [&t](std::int64_t ms) {
@@ -157,7 +157,7 @@ TEST(TcpProgressShown, FollowsTheThreadsNews) {
             "ptpdiag: TCP: 10.0.0.7:4000 refused the connection; trying again in 8 s\n"
             "ptpdiag: Reconnected to 10.0.0.7:4000 after 9 s\n"
             "ptpdiag: TCP: 10.0.0.7:4000 closed the connection; trying again in 1 s\n");
-  t.app.Link.NetLinkMode = kNetLinkNone;
+  t.app.Link.NetLinkMode = NetLink::None;
 }
 
 // A gone device without reconnect repeats its event every tick; the log

@@ -68,7 +68,7 @@ TEST_P(TcpBadTarget, RecordsOneEventAndStartsNothing) {
   EXPECT_EQ(t.app.Store.LinkEventCount, 1);
   EXPECT_EQ(t.app.Store.LinkEventType, kErrTcpNoAddress);
   EXPECT_TRUE(t.network.Connects.empty());
-  EXPECT_EQ(t.app.Link.NetLinkMode, kNetLinkNone);
+  EXPECT_EQ(t.app.Link.NetLinkMode, NetLink::None);
   EXPECT_FALSE(t.app.Link.LinkThreadHandle.joinable());
 }
 
@@ -83,14 +83,14 @@ TEST_F(TcpLink, RefusedConnectGoesOnTheEventLine) {
   EXPECT_EQ(t.network.Connects, (std::vector<std::string>{"10.0.0.9:4000"}));
   EXPECT_EQ(t.app.Store.LinkEventType, kErrTcpConnect);
   EXPECT_EQ(t.app.Store.LinkEventValue, 111);
-  EXPECT_EQ(t.app.Link.NetLinkMode, kNetLinkNone);
+  EXPECT_EQ(t.app.Link.NetLinkMode, NetLink::None);
   // The command repaints, so the footer shows the event at once.
   EXPECT_NE(t.canvas.FindText("Num=1 Type=43 Value=111"), nullptr);
 }
 
 TEST_F(TcpLink, StreamIsReadByThePollCycle) {
   Connect();
-  ASSERT_EQ(t.app.Link.NetLinkMode, kNetLinkTcp);
+  ASSERT_EQ(t.app.Link.NetLinkMode, NetLink::Tcp);
   for (int i = 0; i < 20; ++i) {
     t.network.LastConnection->Push(Bytes(MakeFrame(76 + i, 105, 70, 1, 2, 3, 4)));
   }
@@ -124,9 +124,9 @@ TEST_F(TcpLink, PeerClosingIsReportedOnceAndTheLinkStaysUntilClosed) {
     t.Tick();
   EXPECT_EQ(t.app.Store.LinkEventCount, 1);
   EXPECT_EQ(t.app.Store.LinkEventType, kErrTcpPeerClosed);
-  EXPECT_EQ(t.app.Link.NetLinkMode, kNetLinkTcp);
+  EXPECT_EQ(t.app.Link.NetLinkMode, NetLink::Tcp);
   t.window.Send(WM_COMMAND, kCmdCloseNetwork, 0);
-  EXPECT_EQ(t.app.Link.NetLinkMode, kNetLinkNone);
+  EXPECT_EQ(t.app.Link.NetLinkMode, NetLink::None);
 }
 
 TEST_F(TcpLink, CloseJoinsTheThreadBeforeClosingTheSocket) {
@@ -146,7 +146,7 @@ class UdpLink : public testing::Test {
  protected:
   void Open() {
     t.window.Send(WM_COMMAND, kCmdOpenUdp, 0);
-    ASSERT_EQ(t.app.Link.NetLinkMode, kNetLinkUdp);
+    ASSERT_EQ(t.app.Link.NetLinkMode, NetLink::Udp);
     socket = t.network.LastSocket;
   }
   void Arrive(const std::vector<std::uint8_t>& bytes) {
@@ -166,7 +166,7 @@ TEST_F(UdpLink, ListensOnItsPortAndAsksForMessage961) {
 TEST_F(UdpLink, PortInUseGoesOnTheEventLineAndNothingListens) {
   t.network.BindError = LinkError{kErrUdpBind, 98};
   t.window.Send(WM_COMMAND, kCmdOpenUdp, 0);
-  EXPECT_EQ(t.app.Link.NetLinkMode, kNetLinkNone);
+  EXPECT_EQ(t.app.Link.NetLinkMode, NetLink::None);
   EXPECT_EQ(t.window.WatchedCount(), 0U);
   EXPECT_EQ(t.app.Store.LinkEventType, kErrUdpBind);
   EXPECT_EQ(t.app.Store.LinkEventValue, 98);

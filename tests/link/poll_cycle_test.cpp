@@ -263,7 +263,7 @@ TEST_F(PollCycle, FailedReadIsALinkEventDrawnInTheCurrentColour) {
 
 TEST_F(PollCycle, NetworkLinksReadTheRing) {
   t.app.Link.CommOpen = 0;
-  t.app.Link.NetLinkMode = kNetLinkTcp;
+  t.app.Link.NetLinkMode = NetLink::Tcp;
   for (int i = 0; i < 3; ++i)
     AppendToRing(t.app.Store, Bytes(MakeFrame(80, 105, 70, 0, 0, 0, 0)));
   t.Tick();
@@ -274,7 +274,7 @@ TEST_F(PollCycle, NetworkLinksReadTheRing) {
 
 TEST_F(PollCycle, UdpShortfallIsLinkEvent30) {
   t.app.Link.CommOpen = 0;
-  t.app.Link.NetLinkMode = kNetLinkUdp;
+  t.app.Link.NetLinkMode = NetLink::Udp;
   t.app.Store.BytesWanted = 20;
   AppendToRing(t.app.Store, Bytes(MakeFrame(80, 105, 70, 0, 0, 0, 0)));
   t.Tick();

@@ -154,7 +154,7 @@ TEST_F(MainWindow, OpeningAPopUpChecksRecordAndGreysStopRecordingAndCloseNetwork
   EXPECT_FALSE(Item(main, 131)->isEnabled());
   main.Window().FileAnswers.push_back(folder.File("r.cap"));
   Item(main, 3090)->trigger();
-  app.Link.NetLinkMode = kNetLinkUdp;
+  app.Link.NetLinkMode = NetLink::Udp;
   emit file->aboutToShow();
   EXPECT_TRUE(Item(main, 3090)->isChecked());
   EXPECT_TRUE(Item(main, 3093)->isEnabled());
@@ -165,7 +165,7 @@ TEST_F(MainWindow, OpeningAPopUpChecksRecordAndGreysStopRecordingAndCloseNetwork
   EXPECT_EQ(note->text().toStdString(), "REC r.cap");
   EXPECT_FALSE(note->isHidden());
   Item(main, 3093)->trigger();  // Stop Recording
-  app.Link.NetLinkMode = kNetLinkNone;
+  app.Link.NetLinkMode = NetLink::None;
   emit file->aboutToShow();
   EXPECT_FALSE(Item(main, 3090)->isChecked());
   EXPECT_FALSE(Item(main, 3093)->isEnabled());
@@ -216,13 +216,13 @@ TEST_F(MainWindow, TheFooterRowNeverKeepsAnEarlierText) {
   LinkState& link = app.Link;
   link.UdpAddress = "radio-north-mast.field.example.com";
   link.UdpPort = "47311";
-  link.NetLinkMode = kNetLinkTcp;
+  link.NetLinkMode = NetLink::Tcp;
   link.Tcp.Now = TcpProgress::Phase::Connected;
   footerAfterTick();
-  link.NetLinkMode = kNetLinkUdp;  // TCP to UDP, as the menu does it
+  link.NetLinkMode = NetLink::Udp;  // TCP to UDP, as the menu does it
   QImage ticked = footerAfterTick();
   EXPECT_EQ(ticked, footerRepainted()) << "after TCP, UDP";
-  link.NetLinkMode = kNetLinkNone;
+  link.NetLinkMode = NetLink::None;
   ticked = footerAfterTick();
   EXPECT_EQ(ticked, footerRepainted()) << "after UDP, no link";
   link.CommOpen = 1;  // a serial port whose device is gone, tried again

@@ -104,13 +104,13 @@ void OpenFooterLink(TestApp& t, const FooterCase& c) {
       link.CommReopen.Active = true;
       break;
     case FooterLink::Tcp:
-      link.NetLinkMode = kNetLinkTcp;
+      link.NetLinkMode = NetLink::Tcp;
       link.Tcp = c.Tcp;
       link.Tcp.RetryAtMs += t.clock.Monotonic;
       break;
     case FooterLink::Udp:
     case FooterLink::UdpDemo:
-      link.NetLinkMode = kNetLinkUdp;
+      link.NetLinkMode = NetLink::Udp;
       link.UdpChannel = t.network.BindUdp(4242).Socket;
       if (c.Link == FooterLink::UdpDemo) link.DemoPort = 4242;
       break;
@@ -215,7 +215,7 @@ INSTANTIATE_TEST_SUITE_P(
 // stops; the link's text never reaches it.
 TEST(Footer, MarksARecording) {
   TestApp t;
-  t.app.Link.NetLinkMode = kNetLinkTcp;
+  t.app.Link.NetLinkMode = NetLink::Tcp;
   t.app.Link.UdpAddress = "radio-north-mast.field.example.com";
   t.app.Link.UdpPort = "4000";
   t.app.Link.Tcp = kRefusedRetryIn8s;

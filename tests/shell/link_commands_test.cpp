@@ -35,8 +35,8 @@ std::string Name(Open open) {
 Open OpenLink(const TestApp& t) {
   const LinkState& link = t.app.Link;
   const bool serial = link.CommOpen == 1;
-  const bool tcp = link.NetLinkMode == kNetLinkTcp;
-  const bool udp = link.NetLinkMode == kNetLinkUdp;
+  const bool tcp = link.NetLinkMode == NetLink::Tcp;
+  const bool udp = link.NetLinkMode == NetLink::Udp;
   EXPECT_LE(int(serial) + int(tcp) + int(udp), 1);
   EXPECT_EQ(serial, link.CommHandle != nullptr);
   EXPECT_EQ(tcp, link.TcpSocket != nullptr);

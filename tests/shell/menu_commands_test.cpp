@@ -99,7 +99,7 @@ TEST_F(MenuCommands, UdpPasswordDialogShowsTheDefaultAndTheSocketOpensEvenOnCanc
   ASSERT_EQ(host.Count(), 1U);
   EXPECT_EQ(host.At(1).Caption, "UDP PassWord");
   EXPECT_EQ(host.At(1).Controls[0].Text, "NRVL");
-  EXPECT_EQ(t.app.Link.NetLinkMode, 2);
+  EXPECT_EQ(t.app.Link.NetLinkMode, NetLink::Udp);
 }
 
 TEST_F(MenuCommands, PollingIntervalShowsItsMaskAndTakesTheNumber) {

@@ -215,7 +215,7 @@ TEST(SavePictureCommand, AWindowWithoutPixelsSaysSo) {
 
 struct MenuStateCase {
   bool recording;
-  int netLinkMode;
+  NetLink netLinkMode;
   bool recordChecked;  // and Stop Recording enabled
   bool closeNetworkEnabled;
 };
@@ -233,15 +233,15 @@ TEST_P(MenuStates, AreSetAsAPopUpOpens) {
   EXPECT_EQ(t.window.MenuItemChecked(kCmdRecord), GetParam().recordChecked);
   EXPECT_EQ(t.window.MenuItemEnabled(kCmdStopRecording), GetParam().recordChecked);
   EXPECT_EQ(t.window.MenuItemEnabled(kCmdCloseNetwork), GetParam().closeNetworkEnabled);
-  t.app.Link.NetLinkMode = kNetLinkNone;
+  t.app.Link.NetLinkMode = NetLink::None;
   StopRecording(t.app);
 }
 
 INSTANTIATE_TEST_SUITE_P(States, MenuStates,
-                         testing::Values(MenuStateCase{false, kNetLinkNone, false, false},
-                                         MenuStateCase{true, kNetLinkNone, true, false},
-                                         MenuStateCase{false, kNetLinkTcp, false, true},
-                                         MenuStateCase{true, kNetLinkUdp, true, true}));
+                         testing::Values(MenuStateCase{false, NetLink::None, false, false},
+                                         MenuStateCase{true, NetLink::None, true, false},
+                                         MenuStateCase{false, NetLink::Tcp, false, true},
+                                         MenuStateCase{true, NetLink::Udp, true, true}));
 
 }  // namespace
 }  // namespace ptpdiag

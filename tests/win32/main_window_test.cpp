@@ -159,11 +159,11 @@ TEST_F(Win32MainWindowTest, OpeningAPopUpChecksRecordAndGreysCloseNetwork) {
   test::TempFolder folder;
   main.FileAnswers.push_back(folder.File("r.cap"));
   SendMessageA(Hwnd(), WM_COMMAND, 3090, 0);
-  app.Link.NetLinkMode = kNetLinkTcp;
+  app.Link.NetLinkMode = NetLink::Tcp;
   SendMessageA(Hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(GetSubMenu(menu, 0)), 0);
   EXPECT_NE(GetMenuState(menu, 3090, MF_BYCOMMAND) & MF_CHECKED, 0U);
   EXPECT_EQ(GetMenuState(menu, 131, MF_BYCOMMAND) & MF_GRAYED, 0U);
-  app.Link.NetLinkMode = kNetLinkNone;
+  app.Link.NetLinkMode = NetLink::None;
   SendMessageA(Hwnd(), WM_COMMAND, 3090, 0);  // ends the recording
 }
 
