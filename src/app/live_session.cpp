@@ -106,7 +106,7 @@ bool LiveSession::OpenLink(AppContext& app, BackedWindow& window, const Options&
   const auto command = [&window](std::uint16_t id) { window.Send(WM_COMMAND, id, 0); };
   if (options.SerialPort) {
     ChangeCommPort(app, CommPortName(*options.SerialPort).value_or("Com1"));
-    command(kCmdOpenComm);
+    command(IDM_OPEN_COMM);
     if (app.Link.CommOpen == 1) return true;
     error = "the serial link on " + app.Link.CommPortName + " did not open";
     return false;
@@ -115,7 +115,7 @@ bool LiveSession::OpenLink(AppContext& app, BackedWindow& window, const Options&
     const SplitAddress target = *SplitHostPort(*options.TcpTarget);
     app.Link.UdpAddress = target.Host;
     app.Link.UdpPort = target.Port;
-    command(kCmdConnectTcp);
+    command(IDM_CONNECT_TCP);
     if (app.Link.NetLinkMode == NetLink::Tcp) return true;
     error = "the TCP link to " + *options.TcpTarget + " did not open: " + LinkEventText(app);
     return false;

@@ -6,14 +6,10 @@
 #include <string_view>
 #include <vector>
 
+#include "resources/command_ids.h"
+
 namespace ptpdiag {
 
-// Commands of our own, beyond the program's command table.
-inline constexpr std::uint16_t kCmdRecord = 3090;
-inline constexpr std::uint16_t kCmdExportCsv = 3091;
-inline constexpr std::uint16_t kCmdSavePicture = 3092;
-inline constexpr std::uint16_t kCmdStopRecording = 3093;
-inline constexpr std::uint16_t kCmdUserGuide = 3094;
 
 struct MenuItem {
   std::string_view Text;  // a tab separates the shortcut label

@@ -24,8 +24,8 @@ ProgramIconDrawing ProgramIconAt(int size) {
   const IconPoint right{s * 0.7, s * 0.94};
   const IconPoint midLeft{(top.X + left.X) / 2, (top.Y + left.Y) / 2};
   const IconPoint midRight{(top.X + right.X) / 2, (top.Y + right.Y) / 2};
-  d.Mast = {{top, left},         {top, right},         {left, right},
-            {midLeft, midRight}, {midLeft, right},     {midRight, left}};
+  d.Mast = {{top, left},         {top, right},     {left, right},
+            {midLeft, midRight}, {midLeft, right}, {midRight, left}};
 
   d.Light = {s / 2, s * 0.24};
   const int waves = large ? 2 : 1;

@@ -5,17 +5,12 @@
 #include <string>
 
 #include "platform/messages.h"
+#include "resources/command_ids.h"
 
 namespace ptpdiag {
 
 struct AppContext;
 
-inline constexpr std::uint16_t kCmdChgCommPort = 119;
-inline constexpr std::uint16_t kCmdCloseComm = 120;
-inline constexpr std::uint16_t kCmdOpenComm = 121;
-inline constexpr std::uint16_t kCmdConnectTcp = 130;
-inline constexpr std::uint16_t kCmdCloseNetwork = 131;
-inline constexpr std::uint16_t kCmdOpenUdp = 150;
 
 // The port chosen in "Chg Comm port": an open port is closed first; the new
 // one is not opened.

@@ -43,7 +43,7 @@ void EnterPollInterval(AppContext& app) {
 
 // 140 and 141 show screen 1, 142 screen 2, 143 and 144 screen 3.
 LRESULT SelectScreen(AppContext& app, std::uint32_t id) {
-  const std::uint32_t screen = id - 140;
+  const std::uint32_t screen = id - IDM_SCREEN0;
   app.Window.ScreenNumber = static_cast<std::uint8_t>(screen == 0 ? 1 : screen == 4 ? 3 : screen);
   return RepaintThenZero(app);
 }
@@ -94,70 +94,70 @@ LRESULT OnCommand(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM 
   const auto defaultResult = [&] { return window->DefWindowProc(message, wParam, lParam); };
   const std::uint32_t id = LowWord(wParam);
   switch (id) {
-    case kCmdChgCommPort:
+    case IDM_CHG_COMM_PORT:
       ChooseCommPort(app);
       return 0;
-    case kCmdCloseComm:
+    case IDM_CLOSE_COMM:
       return CommandCloseComm(app);
-    case kCmdOpenComm:
+    case IDM_OPEN_COMM:
       return CommandOpenComm(app);
-    case 122:
+    case IDM_NOTHING_122:
       return 0;
-    case 124:
-    case 125:
-    case 132:
-    case 133:
+    case IDM_REPAINT_124:
+    case IDM_REPAINT_125:
+    case IDM_REPAINT_132:
+    case IDM_REPAINT_133:
       return RepaintThenZero(app);
-    case 129:
+    case IDM_NETWORK_ADDRESS:
       EnterNetworkAddress(app);
       return defaultResult();
-    case kCmdConnectTcp:
+    case IDM_CONNECT_TCP:
       return CommandConnectTcp(app, message, wParam, lParam);
-    case kCmdCloseNetwork:
+    case IDM_CLOSE_NETWORK:
       return CommandCloseNetwork(app, message, wParam, lParam);
-    case 140:
-    case 141:
-    case 142:
-    case 143:
-    case 144:
+    case IDM_SCREEN0:
+    case IDM_SCREEN1:
+    case IDM_SCREEN2:
+    case IDM_SCREEN3:
+    case IDM_SCREEN4:
       return SelectScreen(app, id);
-    case kCmdOpenUdp:
+    case IDM_OPEN_UDP:
       return CommandOpenUdp(app, message, wParam, lParam);
-    case 151:
+    case IDM_LOCATE_RADIO:
       LocateRadio(app);
       return defaultResult();
-    case 152:
+    case IDM_POLLING_INTERVAL:
       EnterPollInterval(app);
       return defaultResult();
-    case 3072:
+    case IDM_FILE_NEW:
       FileNew(app);
       return defaultResult();
-    case 3073:
+    case IDM_FILE_OPEN:
       return FileOpen(app) ? defaultResult() : 0;
-    case 3074:
+    case IDM_FILE_CLOSE:
       FileClose(app);
       return 0;
-    case 3075:
+    case IDM_FILE_SAVE:
       FileSave(app);
       return 0;
-    case 3076:
+    case IDM_EXIT:
       return Exit(app, wParam, lParam);
-    case 3080:
+    case IDM_HELP:
       return Help(app);
-    case 3081:
+    case IDM_ABOUT:
       ShowAbout(app);
       return 0;
-    case kCmdUserGuide:
+    case IDM_USER_GUIDE:
       return UserGuide(app);
-    case kCmdRecord:
+    case IDM_RECORD:
       return CommandRecord(app);
-    case kCmdStopRecording:
+    case IDM_STOP_RECORDING:
       return CommandStopRecording(app);
-    case kCmdExportCsv:
+    case IDM_EXPORT_CSV:
       return CommandExportCsv(app);
-    case kCmdSavePicture:
+    case IDM_SAVE_PICTURE:
       return CommandSavePicture(app);
-    default:  // 123, 128, 3077-3079 and every unknown identifier
+    default:  // IDM_NOTHING_123, IDM_NOTHING_128, the clipboard ones, every unknown one
       return defaultResult();
   }
 }

@@ -109,9 +109,9 @@ LRESULT CommandSavePicture(AppContext& app) {
 
 void UpdateMenuStates(AppContext& app) {
   PlatformWindow* window = app.Window.CurrentWindow;
-  window->CheckMenuItem(kCmdRecord, IsRecording(app));
-  window->EnableMenuItem(kCmdStopRecording, IsRecording(app));
-  window->EnableMenuItem(kCmdCloseNetwork, app.Link.NetLinkMode != NetLink::None);
+  window->CheckMenuItem(IDM_RECORD, IsRecording(app));
+  window->EnableMenuItem(IDM_STOP_RECORDING, IsRecording(app));
+  window->EnableMenuItem(IDM_CLOSE_NETWORK, app.Link.NetLinkMode != NetLink::None);
 }
 
 }  // namespace ptpdiag

@@ -83,25 +83,25 @@ TEST_F(LiveSwitching, EveryLinkDeliversAndTheOneBeforeItEnds) {
   udpRadio.Start();
   tcpRadio.Start();
 
-  t.window.Send(WM_COMMAND, kCmdOpenUdp, 0);
+  t.window.Send(WM_COMMAND, IDM_OPEN_UDP, 0);
   ASSERT_EQ(t.app.Link.NetLinkMode, NetLink::Udp);
   EXPECT_TRUE(Run(1500)) << "no frames over UDP";
 
   t.app.Link.UdpAddress = "127.0.0.1";
   t.app.Link.UdpPort = std::to_string(listening.Listener->LocalPort());
-  t.window.Send(WM_COMMAND, kCmdConnectTcp, 0);
+  t.window.Send(WM_COMMAND, IDM_CONNECT_TCP, 0);
   ASSERT_EQ(t.app.Link.NetLinkMode, NetLink::Tcp) << t.app.Store.LinkEventType;
   EXPECT_EQ(t.window.WatchedCount(), 0U);
   EXPECT_FALSE(t.app.Link.UdpChannel);
   EXPECT_TRUE(Run(1500)) << "no frames over TCP";
 
-  t.window.Send(WM_COMMAND, kCmdOpenUdp, 0);
+  t.window.Send(WM_COMMAND, IDM_OPEN_UDP, 0);
   ASSERT_EQ(t.app.Link.NetLinkMode, NetLink::Udp);
   EXPECT_FALSE(t.app.Link.LinkThreadHandle.joinable());
   EXPECT_FALSE(t.app.Link.TcpSocket);
   EXPECT_TRUE(Run(1500)) << "no frames over UDP after TCP";
 
-  t.window.Send(WM_COMMAND, kCmdCloseNetwork, 0);
+  t.window.Send(WM_COMMAND, IDM_CLOSE_NETWORK, 0);
   EXPECT_EQ(t.app.Link.NetLinkMode, NetLink::None);
   EXPECT_FALSE(Run(600)) << "frames with no link open";
   EXPECT_EQ(t.app.Store.LinkEventCount, 0);

@@ -81,7 +81,7 @@ TEST(RetryDelay, DoublesFromOneSecondToSixteenThenStaysAtThirty) {
 TEST(SerialReopen, TriesOnTheScheduleAndComesBack) {
   TestApp t;
   t.app.Link.Reconnect = true;
-  t.window.Send(WM_COMMAND, kCmdOpenComm, 0);
+  t.window.Send(WM_COMMAND, IDM_OPEN_COMM, 0);
   ASSERT_EQ(t.app.Link.CommOpen, 1);
   const auto tick = [&t](int ms) {
     t.clock.Monotonic += ms;
@@ -113,13 +113,13 @@ TEST(SerialReopen, TriesOnTheScheduleAndComesBack) {
   EXPECT_EQ(t.app.Store.LinkEventCount, 2);
   tick(250);
   EXPECT_NE(t.app.Store.FreqSignal[4], 0);  // the frame on channel 4 arrived
-  t.window.Send(WM_COMMAND, kCmdCloseComm, 0);
+  t.window.Send(WM_COMMAND, IDM_CLOSE_COMM, 0);
   EXPECT_EQ(t.app.Link.CommOpen, 0);
 }
 
 TEST(SerialReopen, WithoutReconnectEveryTickIsAnEvent) {
   TestApp t;
-  t.window.Send(WM_COMMAND, kCmdOpenComm, 0);
+  t.window.Send(WM_COMMAND, IDM_OPEN_COMM, 0);
   t.source.QueueError = LinkError{kErrSerialGone, 0};
   for (int i = 0; i < 4; ++i)
     t.Tick();
@@ -166,7 +166,7 @@ TEST(LinkEventLogLines, RepeatsAtMostOncePerTenSeconds) {
   TestApp t;
   std::ostringstream log;
   t.app.Link.EventLog.SetStream(&log);
-  t.window.Send(WM_COMMAND, kCmdOpenComm, 0);
+  t.window.Send(WM_COMMAND, IDM_OPEN_COMM, 0);
   t.source.QueueError = LinkError{kErrSerialGone, 0};
   for (int i = 0; i < 48; ++i) {  // 12 s of ticks
     t.clock.Monotonic += 250;

@@ -51,7 +51,7 @@ class TcpLink : public testing::Test {
   void Connect(const std::string& address = "10.0.0.9", const std::string& port = "4000") {
     t.app.Link.UdpAddress = address;
     t.app.Link.UdpPort = port;
-    t.window.Send(WM_COMMAND, kCmdConnectTcp, 0);
+    t.window.Send(WM_COMMAND, IDM_CONNECT_TCP, 0);
   }
   TestApp t;
 };
@@ -125,7 +125,7 @@ TEST_F(TcpLink, PeerClosingIsReportedOnceAndTheLinkStaysUntilClosed) {
   EXPECT_EQ(t.app.Store.LinkEventCount, 1);
   EXPECT_EQ(t.app.Store.LinkEventType, kErrTcpPeerClosed);
   EXPECT_EQ(t.app.Link.NetLinkMode, NetLink::Tcp);
-  t.window.Send(WM_COMMAND, kCmdCloseNetwork, 0);
+  t.window.Send(WM_COMMAND, IDM_CLOSE_NETWORK, 0);
   EXPECT_EQ(t.app.Link.NetLinkMode, NetLink::None);
 }
 
@@ -134,7 +134,7 @@ TEST_F(TcpLink, CloseJoinsTheThreadBeforeClosingTheSocket) {
   test::FakeTcpConnection* connection = t.network.LastConnection;
   connection->CloseError = LinkError{kErrTcpClose, 9};
   const auto start = std::chrono::steady_clock::now();
-  t.window.Send(WM_COMMAND, kCmdCloseNetwork, 0);
+  t.window.Send(WM_COMMAND, IDM_CLOSE_NETWORK, 0);
   // Woken rather than waiting out its one-second receive.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
   EXPECT_FALSE(t.app.Link.LinkThreadHandle.joinable());
@@ -145,7 +145,7 @@ TEST_F(TcpLink, CloseJoinsTheThreadBeforeClosingTheSocket) {
 class UdpLink : public testing::Test {
  protected:
   void Open() {
-    t.window.Send(WM_COMMAND, kCmdOpenUdp, 0);
+    t.window.Send(WM_COMMAND, IDM_OPEN_UDP, 0);
     ASSERT_EQ(t.app.Link.NetLinkMode, NetLink::Udp);
     socket = t.network.LastSocket;
   }
@@ -165,7 +165,7 @@ TEST_F(UdpLink, ListensOnItsPortAndAsksForMessage961) {
 
 TEST_F(UdpLink, PortInUseGoesOnTheEventLineAndNothingListens) {
   t.network.BindError = LinkError{kErrUdpBind, 98};
-  t.window.Send(WM_COMMAND, kCmdOpenUdp, 0);
+  t.window.Send(WM_COMMAND, IDM_OPEN_UDP, 0);
   EXPECT_EQ(t.app.Link.NetLinkMode, NetLink::None);
   EXPECT_EQ(t.window.WatchedCount(), 0U);
   EXPECT_EQ(t.app.Store.LinkEventType, kErrUdpBind);
@@ -238,7 +238,7 @@ TEST_F(UdpLink, ReceiveErrorIsALinkEvent) {
 
 TEST_F(UdpLink, CloseEndsTheWatchAndTheSocket) {
   Open();
-  t.window.Send(WM_COMMAND, kCmdCloseNetwork, 0);
+  t.window.Send(WM_COMMAND, IDM_CLOSE_NETWORK, 0);
   EXPECT_EQ(t.window.WatchedCount(), 0U);
   EXPECT_EQ(t.network.UdpCloses, 1);
   // A late notification for the closed socket is harmless.

@@ -56,9 +56,9 @@ void Command(TestApp& t, std::uint16_t id) {
 void Reach(TestApp& t, Open open) {
   t.app.Link.UdpAddress = "radio.example";
   t.app.Link.UdpPort = "4000";
-  if (open == Open::Serial) Command(t, kCmdOpenComm);
-  if (open == Open::Tcp) Command(t, kCmdConnectTcp);
-  if (open == Open::Udp) Command(t, kCmdOpenUdp);
+  if (open == Open::Serial) Command(t, IDM_OPEN_COMM);
+  if (open == Open::Tcp) Command(t, IDM_CONNECT_TCP);
+  if (open == Open::Udp) Command(t, IDM_OPEN_UDP);
   ASSERT_EQ(OpenLink(t), open);
 }
 
@@ -74,7 +74,7 @@ TEST_P(LinkStateTable, CommandLeavesTheTabledLink) {
   const TableRow& row = GetParam();
   TestApp t;
   Reach(t, row.from);
-  if (row.command == kCmdChgCommPort) {
+  if (row.command == IDM_CHG_COMM_PORT) {
     ChangeCommPort(t.app, "Com2");
     EXPECT_EQ(t.app.Link.CommPortName, "Com2");
   } else {
@@ -104,7 +104,7 @@ TEST(LinkCommands, ReopeningAnOpenLinkOnlyRepaints) {
     const int paints = t.window.PaintCount();
     const std::size_t connects = t.network.Connects.size() + t.network.Binds.size();
     const std::size_t opens = t.serial.Opened.size();
-    Command(t, open == S ? kCmdOpenComm : open == T ? kCmdConnectTcp : kCmdOpenUdp);
+    Command(t, open == S ? IDM_OPEN_COMM : open == T ? IDM_CONNECT_TCP : IDM_OPEN_UDP);
     EXPECT_EQ(t.window.PaintCount(), paints + 1) << Name(open);
     EXPECT_EQ(t.network.Connects.size() + t.network.Binds.size(), connects) << Name(open);
     EXPECT_EQ(t.serial.Opened.size(), opens) << Name(open);
@@ -113,11 +113,11 @@ TEST(LinkCommands, ReopeningAnOpenLinkOnlyRepaints) {
 
 TEST(LinkCommands, ResultsFollowTheCommandTable) {
   TestApp t;
-  EXPECT_EQ(t.window.Send(WM_COMMAND, kCmdCloseComm, 0), 0);
-  EXPECT_EQ(t.window.Send(WM_COMMAND, kCmdOpenComm, 0), 0);
-  EXPECT_EQ(t.window.Send(WM_COMMAND, kCmdConnectTcp, 0), 0);
-  EXPECT_EQ(t.window.Send(WM_COMMAND, kCmdOpenUdp, 0), 0);
-  EXPECT_EQ(t.window.Send(WM_COMMAND, kCmdCloseNetwork, 0), 0);
+  EXPECT_EQ(t.window.Send(WM_COMMAND, IDM_CLOSE_COMM, 0), 0);
+  EXPECT_EQ(t.window.Send(WM_COMMAND, IDM_OPEN_COMM, 0), 0);
+  EXPECT_EQ(t.window.Send(WM_COMMAND, IDM_CONNECT_TCP, 0), 0);
+  EXPECT_EQ(t.window.Send(WM_COMMAND, IDM_OPEN_UDP, 0), 0);
+  EXPECT_EQ(t.window.Send(WM_COMMAND, IDM_CLOSE_NETWORK, 0), 0);
 }
 
 TEST(LinkCommands, OpenCommOpensThePortNamedAndEmptiesTheRing) {
@@ -125,7 +125,7 @@ TEST(LinkCommands, OpenCommOpensThePortNamedAndEmptiesTheRing) {
   t.app.Store.LinkRingCount = 7;
   t.app.Store.LinkRingUiPos = 3;
   ChangeCommPort(t.app, "Com5");
-  Command(t, kCmdOpenComm);
+  Command(t, IDM_OPEN_COMM);
   ASSERT_EQ(t.serial.Opened, (std::vector<std::string>{"Com5"}));
   EXPECT_EQ(t.app.Store.LinkRingCount.load(), 0);
   EXPECT_EQ(t.app.Store.LinkRingUiPos, 0);
@@ -137,7 +137,7 @@ TEST(LinkCommands, ChangingThePortWhileOpenClosesItAndDoesNotReopen) {
   ChangeCommPort(t.app, "Com3");
   EXPECT_EQ(t.source.Closes, 1);
   EXPECT_EQ(t.serial.Opened.size(), 1U);
-  Command(t, kCmdOpenComm);
+  Command(t, IDM_OPEN_COMM);
   EXPECT_EQ(t.serial.Opened.back(), "Com3");
 }
 
@@ -153,7 +153,7 @@ TEST_P(SerialOpenFailureTest, ShowsTheErrorOnceWithPlainAdvice) {
   const OpenFailureCase& c = GetParam();
   TestApp t;
   t.serial.FailWith = SerialOpenError{c.failure, c.device, "system words"};
-  Command(t, kCmdOpenComm);
+  Command(t, IDM_OPEN_COMM);
   EXPECT_EQ(OpenLink(t), N);
   ASSERT_EQ(t.window.MessageBoxes().size(), 1U);
   const MessageBoxRecord& box = t.window.MessageBoxes()[0];
@@ -174,7 +174,7 @@ TEST(LinkCommands, FailedCloseIsShownAndTheLinkCountsAsClosed) {
   TestApp t;
   Reach(t, S);
   t.source.CloseFails = true;
-  Command(t, kCmdCloseComm);
+  Command(t, IDM_CLOSE_COMM);
   EXPECT_EQ(OpenLink(t), N);
   ASSERT_EQ(t.window.MessageBoxes().size(), 1U);
   EXPECT_EQ(t.window.MessageBoxes()[0].Text, "Could not close comm port!");

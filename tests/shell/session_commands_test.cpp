@@ -29,14 +29,14 @@ TEST(RecordCommand, StartsIntoTheChosenFileAndEndsWhenChosenAgain) {
   TestApp t;
   t.OpenFakeSerial();
   t.window.FileAnswers.push_back(folder.File("menu.cap"));
-  Command(t, kCmdRecord);
+  Command(t, IDM_RECORD);
   ASSERT_TRUE(IsRecording(t.app));
   EXPECT_EQ(t.window.StatusText(), "Recording to " + folder.File("menu.cap"));
   EXPECT_EQ(t.window.Prompts().back().DefaultExtension, "cap");
   t.source.Push(test::Bytes(test::MakeFrame(80, 100, 70, 1, 2, 3, 4)));
   t.clock.Monotonic += 250;
   t.Tick();
-  Command(t, kCmdRecord);  // no prompt: ends the recording
+  Command(t, IDM_RECORD);  // no prompt: ends the recording
   EXPECT_FALSE(IsRecording(t.app));
   EXPECT_EQ(t.window.Prompts().size(), 1U);
   EXPECT_EQ(t.window.StatusText(), "Recorded to " + folder.File("menu.cap"));
@@ -103,7 +103,7 @@ TEST_P(SavePolicy, AsksBeforeReplacing) {
 INSTANTIATE_TEST_SUITE_P(
     Saves, SavePolicy,
     testing::Values(ReplaceCase{"record, a new name",
-                                kCmdRecord,
+                                IDM_RECORD,
                                 {},
                                 {"new.cap"},
                                 {},
@@ -112,7 +112,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 {},
                                 "new.cap"},
                     ReplaceCase{"record, replace",
-                                kCmdRecord,
+                                IDM_RECORD,
                                 {"old.cap"},
                                 {"old.cap"},
                                 {true},
@@ -121,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 {},
                                 "old.cap"},
                     ReplaceCase{"record, no, then another name",
-                                kCmdRecord,
+                                IDM_RECORD,
                                 {"old.cap"},
                                 {"old.cap", "other.cap"},
                                 {false},
@@ -130,7 +130,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 {"old.cap"},
                                 "other.cap"},
                     ReplaceCase{"CSV, one of the two exists, no, cancel",
-                                kCmdExportCsv,
+                                IDM_EXPORT_CSV,
                                 {"link-history.csv"},
                                 {"link.csv"},
                                 {false},
@@ -140,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 ""},
                     ReplaceCase{
                         "CSV, both exist, replace",
-                        kCmdExportCsv,
+                        IDM_EXPORT_CSV,
                         {"link-channels.csv", "link-history.csv"},
                         {"link.csv"},
                         {true},
@@ -149,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
                         {},
                         "link-channels.csv"},
                     ReplaceCase{"picture, no, cancel",
-                                kCmdSavePicture,
+                                IDM_SAVE_PICTURE,
                                 {"p.png"},
                                 {"p.png"},
                                 {false},
@@ -164,21 +164,21 @@ TEST(RecordCommand, TheNoteNamesTheFileUntilStopped) {
   TempFolder folder;
   TestApp t;
   t.window.FileAnswers.push_back(folder.File("mast.cap"));
-  Command(t, kCmdRecord);
+  Command(t, IDM_RECORD);
   EXPECT_EQ(t.window.StatusNote(), "REC mast.cap");
   t.window.Send(WM_MENUSELECT, 3076, 0);  // a menu item's help
   EXPECT_EQ(t.window.StatusNote(), "REC mast.cap");
-  Command(t, kCmdStopRecording);
+  Command(t, IDM_STOP_RECORDING);
   EXPECT_FALSE(IsRecording(t.app));
   EXPECT_EQ(t.window.StatusNote(), "");
   EXPECT_EQ(t.window.StatusText(), "Recorded to " + folder.File("mast.cap"));
-  Command(t, kCmdStopRecording);  // nothing to stop: nothing happens
+  Command(t, IDM_STOP_RECORDING);  // nothing to stop: nothing happens
   EXPECT_TRUE(t.window.MessageBoxes().empty());
 }
 
 TEST(RecordCommand, CancellingThePromptStartsNothing) {
   TestApp t;
-  Command(t, kCmdRecord);
+  Command(t, IDM_RECORD);
   EXPECT_FALSE(IsRecording(t.app));
   EXPECT_TRUE(t.window.MessageBoxes().empty());
 }
@@ -187,7 +187,7 @@ TEST(ExportCsvCommand, WritesBothFilesBesideTheNameGiven) {
   TempFolder folder;
   TestApp t;
   t.window.FileAnswers.push_back(folder.File("Link.CSV"));
-  Command(t, kCmdExportCsv);
+  Command(t, IDM_EXPORT_CSV);
   EXPECT_EQ(folder.Names(), (std::vector<std::string>{"Link-channels.csv", "Link-history.csv"}));
   EXPECT_EQ(test::Contents(folder.File("Link-history.csv")).rfind("time_local,", 0), 0U);
   EXPECT_TRUE(t.window.MessageBoxes().empty());
@@ -197,7 +197,7 @@ TEST(ExportCsvCommand, AFolderThatIsNotThereIsReported) {
   TempFolder folder;
   TestApp t;
   t.window.FileAnswers.push_back(folder.File("none/link.csv"));
-  Command(t, kCmdExportCsv);
+  Command(t, IDM_EXPORT_CSV);
   ASSERT_EQ(t.window.MessageBoxes().size(), 1U);
   EXPECT_EQ(t.window.MessageBoxes()[0].Text, "Could not export the figures.");
   EXPECT_NE(t.window.MessageBoxes()[0].Detail.find("link-channels.csv"), std::string::npos);
@@ -207,7 +207,7 @@ TEST(SavePictureCommand, AWindowWithoutPixelsSaysSo) {
   TempFolder folder;
   TestApp t;
   t.window.FileAnswers.push_back(folder.File("p.png"));
-  Command(t, kCmdSavePicture);
+  Command(t, IDM_SAVE_PICTURE);
   ASSERT_EQ(t.window.MessageBoxes().size(), 1U);
   EXPECT_EQ(t.window.MessageBoxes()[0].Text, "Could not save the picture.");
   EXPECT_TRUE(folder.Names().empty());
@@ -230,9 +230,9 @@ TEST_P(MenuStates, AreSetAsAPopUpOpens) {
   }
   t.app.Link.NetLinkMode = GetParam().netLinkMode;
   t.window.Send(WM_INITMENUPOPUP, 0, 0);
-  EXPECT_EQ(t.window.MenuItemChecked(kCmdRecord), GetParam().recordChecked);
-  EXPECT_EQ(t.window.MenuItemEnabled(kCmdStopRecording), GetParam().recordChecked);
-  EXPECT_EQ(t.window.MenuItemEnabled(kCmdCloseNetwork), GetParam().closeNetworkEnabled);
+  EXPECT_EQ(t.window.MenuItemChecked(IDM_RECORD), GetParam().recordChecked);
+  EXPECT_EQ(t.window.MenuItemEnabled(IDM_STOP_RECORDING), GetParam().recordChecked);
+  EXPECT_EQ(t.window.MenuItemEnabled(IDM_CLOSE_NETWORK), GetParam().closeNetworkEnabled);
   t.app.Link.NetLinkMode = NetLink::None;
   StopRecording(t.app);
 }
