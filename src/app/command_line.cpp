@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include <algorithm>
+
 namespace ptpdiag {
 
 std::optional<std::string> WalkOptions(std::span<const std::string_view> args,
@@ -31,6 +33,36 @@ std::string UnknownOption(std::string_view argument) {
   error += argument;
   error += "' (try --help)";
   return error;
+}
+
+}  // namespace ptpdiag
+
+namespace ptpdiag {
+
+void AppendOptionHelp(std::string& out, std::string_view name, std::string_view value,
+                      std::string_view help, std::size_t column) {
+  std::string head = "  ";
+  head += name;
+  if (!value.empty()) {
+    head += ' ';
+    head += value;
+  }
+  const std::string indent(column, ' ');
+  if (head.size() >= column) {
+    out += head;
+    out += '\n';
+    head = indent;
+  } else {
+    head.resize(column, ' ');
+  }
+  for (std::size_t start = 0; start <= help.size();) {
+    const std::size_t end = std::min(help.find('\n', start), help.size());
+    out += head;
+    out += help.substr(start, end - start);
+    out += '\n';
+    head = indent;
+    start = end + 1;
+  }
 }
 
 }  // namespace ptpdiag

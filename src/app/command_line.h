@@ -1,4 +1,6 @@
-// Walking GNU-style command lines: "--name value", "--name=value", "--flag".
+// Command lines as a table: each option one entry (its name, the name of
+// its value, its help, what it does), from which both the parsing and the
+// --help text come. GNU style: "--name value", "--name=value", "--flag".
 #pragma once
 
 #include <functional>
@@ -6,8 +8,21 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ptpdiag {
+
+// One option of a program. `Value` names its value ("FILE"); empty for a
+// switch. `Help` is printed beside the name, a line per '\n'. `Heading`,
+// when not empty, starts a group of options in --help.
+template <typename Parsed>
+struct OptionSpec {
+  std::string_view Name;
+  std::string_view Value;
+  std::string_view Help;
+  std::optional<std::string> (*Apply)(std::string_view value, Parsed& parsed);
+  std::string_view Heading = {};
+};
 
 // Handles one option; returns an error line, or nothing when it is fine.
 // `value` is set for options that take one, and for "--flag=x" spellings.
@@ -23,5 +38,55 @@ std::optional<std::string> WalkOptions(std::span<const std::string_view> args,
 
 // "unknown option 'X' (try --help)".
 std::string UnknownOption(std::string_view argument);
+
+// "  --name VALUE" padded to `column`, the help beside it (under it when the
+// name is longer), its further lines indented to `column`.
+void AppendOptionHelp(std::string& out, std::string_view name, std::string_view value,
+                      std::string_view help, std::size_t column);
+
+// Applies `args` to `parsed` by `table` ("-h" is "--help"); the first
+// error line, if any. `seen`, when given, gets each option's name in order.
+template <typename Parsed>
+std::optional<std::string> ParseByTable(std::span<const OptionSpec<Parsed>> table,
+                                        std::span<const std::string_view> args, Parsed& parsed,
+                                        std::vector<std::string_view>* seen = nullptr) {
+  const auto find = [table](std::string_view name) -> const OptionSpec<Parsed>* {
+    if (name == "-h") name = "--help";
+    for (const OptionSpec<Parsed>& spec : table) {
+      if (spec.Name == name) return &spec;
+    }
+    return nullptr;
+  };
+  const auto takesValue = [&find](std::string_view name) {
+    const OptionSpec<Parsed>* spec = find(name);
+    return spec != nullptr && !spec->Value.empty();
+  };
+  return WalkOptions(args, takesValue,
+                     [&](std::string_view name,
+                         std::optional<std::string_view> value) -> std::optional<std::string> {
+                       const OptionSpec<Parsed>* spec = find(name);
+                       if (spec == nullptr || (spec->Value.empty() && value)) {
+                         return UnknownOption(value ? std::string(name) + "=" + std::string(*value)
+                                                    : std::string(name));
+                       }
+                       if (seen != nullptr) seen->push_back(spec->Name);
+                       return spec->Apply(value.value_or(""), parsed);
+                     });
+}
+
+// The option lines of --help, group by group.
+template <typename Parsed>
+std::string OptionsHelp(std::span<const OptionSpec<Parsed>> table, std::size_t column) {
+  std::string out;
+  for (const OptionSpec<Parsed>& spec : table) {
+    if (!spec.Heading.empty()) {
+      out += "\n";
+      out += spec.Heading;
+      out += "\n";
+    }
+    AppendOptionHelp(out, spec.Name, spec.Value, spec.Help, column);
+  }
+  return out;
+}
 
 }  // namespace ptpdiag

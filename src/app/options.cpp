@@ -53,112 +53,219 @@ std::optional<std::string> ParsePortMap(std::string_view text, Options& o) {
   return std::nullopt;
 }
 
-std::optional<std::string> ApplyLinkOption(std::string_view name, std::string_view value,
-                                           Options& o) {
-  if (name == "--serial") {
-    if (value.empty()) return "--serial wants a port name (Com1 .. Com8) or a device path";
-    o.SerialPort = std::string(value);
-  } else if (name == "--tcp") {
-    if (!SplitHostPort(value)) {
-      return "--tcp wants HOST:PORT, not '" + std::string(value) + "'";
-    }
-    o.TcpTarget = std::string(value);
-  } else if (name == "--port") {
-    return ParsePortMap(value, o);
-  } else if (name == "--udp-port") {
-    const auto port = WholeNumber(value);
-    if (!port || *port < 1 || *port > 65535) {
-      return "--udp-port wants a port number from 1 to 65535, not '" + std::string(value) + "'";
-    }
-    o.UdpListenPort = static_cast<std::uint16_t>(*port);
-  } else if (name == "--seconds") {
-    const auto seconds = WholeNumber(value);
-    if (!seconds || *seconds < 1 || *seconds > kMaxRunSeconds) {
-      return "--seconds wants whole seconds from 1 to " + std::to_string(kMaxRunSeconds) +
-             ", not '" + std::string(value) + "'";
-    }
-    o.RunMs = *seconds * 1000;
-  } else if (name == "--record") {
-    o.RecordFile = std::string(value);
-  }
+using Apply = std::optional<std::string> (*)(std::string_view, Options&);
+using Spec = OptionSpec<Options>;
+
+std::string Quoted(std::string_view value) {
+  std::string text = "'";
+  text += value;
+  text += '\'';
+  return text;
+}
+
+std::optional<std::string> SetFlag(bool& flag) {
+  flag = true;
   return std::nullopt;
 }
 
-std::optional<std::string> ApplyCommandOption(std::string_view name, std::string_view value,
-                                              Options& o) {
-  if (name == "--open") {
-    if (value.empty()) return "--open wants a radio file";
-    o.OpenFile = std::string(value);
-    return std::nullopt;
+std::optional<std::string> Metrics(std::string_view value, Options& o) {
+  const auto address = ParseListenAddress(value);
+  if (!address) {
+    return "--metrics wants [HOST:]PORT with HOST a dotted IPv4 address, not " + Quoted(value);
   }
+  o.MetricsHost = NumericHost(*address);
+  o.MetricsPort = address->Port;
+  return std::nullopt;
+}
+
+std::optional<std::string> Snapshot(std::string_view value, Options& o) {
+  if (!IsPngPath(value) && !EndsWithNoCase(value, ".svg")) {
+    return "--snapshot wants a file name ending in .svg or .png, not " + Quoted(value);
+  }
+  o.SnapshotFile = std::string(value);
+  return std::nullopt;
+}
+
+std::optional<std::string> Screen(std::string_view value, Options& o) {
+  if (value != "1" && value != "2" && value != "3") {
+    return "--screen wants 1, 2 or 3, not " + Quoted(value);
+  }
+  o.Screen = value[0] - '0';
+  return std::nullopt;
+}
+
+std::optional<std::string> Scale(std::string_view value, Options& o) {
+  const auto scale = WholeNumber(value);
+  if (!scale || *scale < 1 || *scale > kMaxScale) {
+    return "--scale wants a whole number from 1 to " + std::to_string(kMaxScale) + ", not " +
+           Quoted(value);
+  }
+  o.Scale = static_cast<int>(*scale);
+  return std::nullopt;
+}
+
+std::optional<std::string> Until(std::string_view value, Options& o) {
+  const auto ms = WholeNumber(value);
+  if (!ms || *ms > kMaxCaptureMs) {
+    return "--until wants milliseconds from 0 to " + std::to_string(kMaxCaptureMs) + ", not " +
+           Quoted(value);
+  }
+  o.UntilMs = *ms;
+  return std::nullopt;
+}
+
+std::optional<std::string> Serial(std::string_view value, Options& o) {
+  if (value.empty()) return "--serial wants a port name (Com1 .. Com8) or a device path";
+  o.SerialPort = std::string(value);
+  return std::nullopt;
+}
+
+std::optional<std::string> Tcp(std::string_view value, Options& o) {
+  if (!SplitHostPort(value)) return "--tcp wants HOST:PORT, not " + Quoted(value);
+  o.TcpTarget = std::string(value);
+  return std::nullopt;
+}
+
+std::optional<std::string> UdpPort(std::string_view value, Options& o) {
+  const auto port = WholeNumber(value);
+  if (!port || *port < 1 || *port > 65535) {
+    return "--udp-port wants a port number from 1 to 65535, not " + Quoted(value);
+  }
+  o.UdpListenPort = static_cast<std::uint16_t>(*port);
+  return std::nullopt;
+}
+
+std::optional<std::string> Seconds(std::string_view value, Options& o) {
+  const auto seconds = WholeNumber(value);
+  if (!seconds || *seconds < 1 || *seconds > kMaxRunSeconds) {
+    return "--seconds wants whole seconds from 1 to " + std::to_string(kMaxRunSeconds) + ", not " +
+           Quoted(value);
+  }
+  o.RunMs = *seconds * 1000;
+  return std::nullopt;
+}
+
+std::optional<std::string> OpenFile(std::string_view value, Options& o) {
+  if (value.empty()) return "--open wants a radio file";
+  o.OpenFile = std::string(value);
+  return std::nullopt;
+}
+
+std::optional<std::string> Command(std::string_view value, Options& o) {
   const auto id = WholeNumber(value);
   if (!id || *id > 65535) {
-    return "--command wants a command identifier from 0 to 65535, not '" + std::string(value) + "'";
+    return "--command wants a command identifier from 0 to 65535, not " + Quoted(value);
   }
   o.Commands.push_back(static_cast<std::uint16_t>(*id));
   return std::nullopt;
 }
 
-std::optional<std::string> ApplyValueOption(std::string_view name, std::string_view value,
-                                            Options& o) {
-  if (name == "--serial" || name == "--tcp" || name == "--port" || name == "--udp-port" ||
-      name == "--seconds" || name == "--record") {
-    return ApplyLinkOption(name, value, o);
-  }
-  if (name == "--open" || name == "--command") return ApplyCommandOption(name, value, o);
-  if (name == "--replay") {
-    o.ReplayFile = std::string(value);
-  } else if (name == "--report") {
-    o.ReportFile = std::string(value);
-  } else if (name == "--metrics") {
-    const auto address = ParseListenAddress(value);
-    if (!address) {
-      return "--metrics wants [HOST:]PORT with HOST a dotted IPv4 address, not '" +
-             std::string(value) + "'";
-    }
-    o.MetricsHost = NumericHost(*address);
-    o.MetricsPort = address->Port;
-  } else if (name == "--export-csv") {
-    if (value.empty()) return "--export-csv wants a name for the two CSV files";
-    o.ExportCsvName = CsvBaseName(std::string(value));
-  } else if (name == "--snapshot") {
-    if (!IsPngPath(value) && !EndsWithNoCase(value, ".svg")) {
-      return "--snapshot wants a file name ending in .svg or .png, not '" + std::string(value) +
-             "'";
-    }
-    o.SnapshotFile = std::string(value);
-  } else if (name == "--screen") {
-    if (value != "1" && value != "2" && value != "3") {
-      return "--screen wants 1, 2 or 3, not '" + std::string(value) + "'";
-    }
-    o.Screen = value[0] - '0';
-  } else if (name == "--size") {
-    return ParseSize(value, o);
-  } else if (name == "--scale") {
-    const auto scale = WholeNumber(value);
-    if (!scale || *scale < 1 || *scale > kMaxScale) {
-      return "--scale wants a whole number from 1 to " + std::to_string(kMaxScale) + ", not '" +
-             std::string(value) + "'";
-    }
-    o.Scale = static_cast<int>(*scale);
-  } else if (name == "--until") {
-    const auto ms = WholeNumber(value);
-    if (!ms || *ms > kMaxCaptureMs) {
-      return "--until wants milliseconds from 0 to " + std::to_string(kMaxCaptureMs) + ", not '" +
-             std::string(value) + "'";
-    }
-    o.UntilMs = *ms;
-  }
+std::optional<std::string> ExportCsv(std::string_view value, Options& o) {
+  if (value.empty()) return "--export-csv wants a name for the two CSV files";
+  o.ExportCsvName = CsvBaseName(std::string(value));
   return std::nullopt;
 }
 
-bool TakesValue(std::string_view name) {
-  return name == "--replay" || name == "--report" || name == "--export-csv" ||
-         name == "--metrics" || name == "--snapshot" || name == "--screen" || name == "--size" ||
-         name == "--until" || name == "--serial" || name == "--tcp" || name == "--port" ||
-         name == "--udp-port" || name == "--seconds" || name == "--record" || name == "--open" ||
-         name == "--command" || name == "--scale";
-}
+// Every option: parsing and --help both come from here. A new option is
+// one entry (and its line in the manual page, which a test compares).
+constexpr Spec kOptionTable[] = {
+    {"--headless", "", "no window; the program exits by itself when done",
+     [](std::string_view, Options& o) { return SetFlag(o.Headless); }},
+    {"--replay", "FILE",
+     "feed the poll cycle from a capture file (text lines\n"
+     "'<ms> <hex bytes>', optional 'start YYYY-MM-DD HH:MM:SS';\n"
+     "FILE.gz is read compressed); headless it runs as fast\n"
+     "as it can, else in real time",
+     [](std::string_view v, Options& o) -> std::optional<std::string> {
+       o.ReplayFile = std::string(v);
+       return std::nullopt;
+     }},
+    {"--until", "MS", "replay: time of the last timer tick", Until},
+    {"--screen", "N",
+     "screen at start: 1 transmitter, 2 signal vs frequency,\n"
+     "3 signal vs time (default)",
+     Screen},
+    {"--report", "FILE.json", "at exit, write the diagnostics store as JSON",
+     [](std::string_view v, Options& o) -> std::optional<std::string> {
+       o.ReportFile = std::string(v);
+       return std::nullopt;
+     }},
+    {"--snapshot", "FILE", "at exit, repaint the screen into FILE.svg or FILE.png", Snapshot},
+    {"--export-csv", "NAME",
+     "at exit, write the figures to NAME-channels.csv and\n"
+     "NAME-history.csv",
+     ExportCsv},
+    {"--size", "WxH", "client area size when headless (default 800x560)", ParseSize},
+    {"--scale", "N",
+     "a PNG snapshot at N times the pixels (1 to 4), text and\n"
+     "lines drawn at that density, as on a high-density\n"
+     "screen (default 1)",
+     Scale},
+    {"--serial", "PORT",
+     "open the serial link: Com1 .. Com8, or a device (then\n"
+     "known as Com1). Windows: ComN is COMn, and a device is\n"
+     "a port name such as COM12 or \\\\.\\COM12. Linux: ComN is\n"
+     "the N-th serial port found, USB adapters first, and a\n"
+     "device is a path such as /dev/ttyUSB0",
+     Serial, "Live links (one at a time; headless runs need --seconds):"},
+    {"--port", "ComN=DEVICE", "let ComN reach DEVICE (repeatable)", ParsePortMap},
+    {"--list-ports", "",
+     "list the serial ports: the name ptpdiag uses, the device,\n"
+     "the adapter's chip, and whether it can be opened now\n"
+     "(or who holds it); then exit",
+     [](std::string_view, Options& o) { return SetFlag(o.ListPorts); }},
+    {"--tcp", "HOST:PORT", "connect to the radio over TCP", Tcp},
+    {"--udp", "", "listen for the radio's datagrams on UDP port 4131",
+     [](std::string_view, Options& o) { return SetFlag(o.Udp); }},
+    {"--udp-port", "N", "listen on port N instead of 4131", UdpPort},
+    {"--demo", "",
+     "start a simulated radio in the program, streaming\n"
+     "over UDP on this machine, and listen to it",
+     [](std::string_view, Options& o) { return SetFlag(o.Demo); }},
+    {"--seconds", "N",
+     "close the link and exit after N seconds (headless\n"
+     "with no link: run idle that long)",
+     Seconds},
+    {"--record", "FILE",
+     "write every byte received, stamped with the timer tick\n"
+     "that took it, to a new capture file that --replay can\n"
+     "play (FILE.gz: compressed)",
+     [](std::string_view v, Options& o) -> std::optional<std::string> {
+       o.RecordFile = std::string(v);
+       return std::nullopt;
+     }},
+    {"--tick-stats", "", "at exit, print how late the 250 ms timer ran",
+     [](std::string_view, Options& o) { return SetFlag(o.TickStats); }},
+    {"--metrics", "[HOST:]PORT",
+     "serve the link's figures for Prometheus at\n"
+     "http://HOST:PORT/metrics (HOST 127.0.0.1 unless given;\n"
+     "0.0.0.0 serves every interface)",
+     Metrics},
+    {"--no-reconnect", "",
+     "a TCP link that drops and a serial port whose device\n"
+     "goes away stay down until opened again (by default\n"
+     "they are tried again after 1, 2, 4, 8, 16, then\n"
+     "every 30 s)",
+     [](std::string_view, Options& o) { return SetFlag(o.NoReconnect); }},
+    {"--open", "FILE.RAD", "load a radio file (the Open command without its prompt)", OpenFile,
+     "Commands (run after start-up, after any link option):"},
+    {"--command", "ID",
+     "send command ID to the window, as its menu item would\n"
+     "(repeatable, run in order). Some identifiers:\n"
+     "119 Chg Comm port  120 Close Comm  121 Open Comm\n"
+     "129 network address and port  130 connect TCP\n"
+     "131 close network link  150 open UDP  151 Locate Radio\n"
+     "152 Polling Interval  141-143 Screen1-3  3072 New\n"
+     "3073 Open  3074 Close  3075 Save  3076 Exit\n"
+     "3080 Help  3081 About  3090 Record  3091 Export CSV\n"
+     "3092 Save Picture  3093 Stop Recording  3094 User Guide",
+     Command},
+    {"--help", "", "this text", [](std::string_view, Options& o) { return SetFlag(o.Help); }},
+    {"--version", "", "print the version and exit",
+     [](std::string_view, Options& o) { return SetFlag(o.Version); }},
+};
+
+constexpr std::size_t kHelpColumn = 22;
 
 // Why the options cannot go together, if they cannot.
 std::optional<std::string> CheckCombination(const Options& o) {
@@ -200,35 +307,8 @@ bool IsPngPath(std::string_view path) {
 
 OptionsResult ParseOptions(std::span<const std::string_view> args) {
   OptionsResult result;
-  Options& o = result.Parsed;
-  result.Error =
-      WalkOptions(args, TakesValue,
-                  [&o](std::string_view name,
-                       std::optional<std::string_view> value) -> std::optional<std::string> {
-                    if (TakesValue(name)) return ApplyValueOption(name, *value, o);
-                    if (value) return UnknownOption(std::string(name) + "=" + std::string(*value));
-                    if (name == "--help" || name == "-h") {
-                      o.Help = true;
-                    } else if (name == "--version") {
-                      o.Version = true;
-                    } else if (name == "--headless") {
-                      o.Headless = true;
-                    } else if (name == "--list-ports") {
-                      o.ListPorts = true;
-                    } else if (name == "--udp") {
-                      o.Udp = true;
-                    } else if (name == "--demo") {
-                      o.Demo = true;
-                    } else if (name == "--tick-stats") {
-                      o.TickStats = true;
-                    } else if (name == "--no-reconnect") {
-                      o.NoReconnect = true;
-                    } else {
-                      return UnknownOption(name);
-                    }
-                    return std::nullopt;
-                  });
-  if (!result.Error) result.Error = CheckCombination(o);
+  result.Error = ParseByTable<Options>(kOptionTable, args, result.Parsed);
+  if (!result.Error) result.Error = CheckCombination(result.Parsed);
   return result;
 }
 
@@ -236,67 +316,8 @@ std::string UsageText() {
   return "Usage: ptpdiag [options]\n"
          "Norvalen PTP Diagnostics: shows the diagnostic frames of a radio link.\n"
          "With no option the window opens with no link.\n"
-         "\n"
-         "  --headless          no window; the program exits by itself when done\n"
-         "  --replay FILE       feed the poll cycle from a capture file (text lines\n"
-         "                      '<ms> <hex bytes>', optional 'start YYYY-MM-DD HH:MM:SS';\n"
-         "                      FILE.gz is read compressed); headless it runs as fast\n"
-         "                      as it can, else in real time\n"
-         "  --until MS          replay: time of the last timer tick\n"
-         "  --screen N          screen at start: 1 transmitter, 2 signal vs frequency,\n"
-         "                      3 signal vs time (default)\n"
-         "  --report FILE.json  at exit, write the diagnostics store as JSON\n"
-         "  --snapshot FILE     at exit, repaint the screen into FILE.svg or FILE.png\n"
-         "  --export-csv NAME   at exit, write the figures to NAME-channels.csv and\n"
-         "                      NAME-history.csv\n"
-         "  --size WxH          client area size when headless (default 800x560)\n"
-         "  --scale N           a PNG snapshot at N times the pixels (1 to 4), text and\n"
-         "                      lines drawn at that density, as on a high-density\n"
-         "                      screen (default 1)\n"
-         "\n"
-         "Live links (one at a time; headless runs need --seconds):\n"
-         "  --serial PORT       open the serial link: Com1 .. Com8, or a device (then\n"
-         "                      known as Com1). Windows: ComN is COMn, and a device is\n"
-         "                      a port name such as COM12 or \\\\.\\COM12. Linux: ComN is\n"
-         "                      the N-th serial port found, USB adapters first, and a\n"
-         "                      device is a path such as /dev/ttyUSB0\n"
-         "  --port ComN=DEVICE  let ComN reach DEVICE (repeatable)\n"
-         "  --list-ports        list the serial ports: the name ptpdiag uses, the device,\n"
-         "                      the adapter's chip, and whether it can be opened now\n"
-         "                      (or who holds it); then exit\n"
-         "  --tcp HOST:PORT     connect to the radio over TCP\n"
-         "  --udp               listen for the radio's datagrams on UDP port 4131\n"
-         "  --udp-port N        listen on port N instead of 4131\n"
-         "  --demo              start a simulated radio in the program, streaming\n"
-         "                      over UDP on this machine, and listen to it\n"
-         "  --seconds N         close the link and exit after N seconds (headless\n"
-         "                      with no link: run idle that long)\n"
-         "  --record FILE       write every byte received, stamped with the timer tick\n"
-         "                      that took it, to a new capture file that --replay can\n"
-         "                      play (FILE.gz: compressed)\n"
-         "  --tick-stats        at exit, print how late the 250 ms timer ran\n"
-         "  --metrics [HOST:]PORT\n"
-         "                      serve the link's figures for Prometheus at\n"
-         "                      http://HOST:PORT/metrics (HOST 127.0.0.1 unless given;\n"
-         "                      0.0.0.0 serves every interface)\n"
-         "  --no-reconnect      a TCP link that drops and a serial port whose device\n"
-         "                      goes away stay down until opened again (by default\n"
-         "                      they are tried again after 1, 2, 4, 8, 16, then\n"
-         "                      every 30 s)\n"
-         "\n"
-         "Commands (run after start-up, after any link option):\n"
-         "  --open FILE.RAD     load a radio file (the Open command without its prompt)\n"
-         "  --command ID        send command ID to the window, as its menu item would\n"
-         "                      (repeatable, run in order). Some identifiers:\n"
-         "                      119 Chg Comm port  120 Close Comm  121 Open Comm\n"
-         "                      129 network address and port  130 connect TCP\n"
-         "                      131 close network link  150 open UDP  151 Locate Radio\n"
-         "                      152 Polling Interval  141-143 Screen1-3  3072 New\n"
-         "                      3073 Open  3074 Close  3075 Save  3076 Exit\n"
-         "                      3080 Help  3081 About  3090 Record  3091 Export CSV\n"
-         "                      3092 Save Picture  3093 Stop Recording  3094 User Guide\n"
-         "  --help              this text\n"
-         "  --version           print the version and exit\n"
+         "\n" +
+         OptionsHelp<Options>(kOptionTable, kHelpColumn) +
          "\n"
          "Exit codes: 0 done (also after Ctrl+C or SIGTERM); 1 a report, snapshot or\n"
          "recording could not be written at the end; 2 bad options, an output file\n"

@@ -43,91 +43,146 @@ std::optional<std::string> Fraction(std::string_view name, std::string_view valu
   return std::nullopt;
 }
 
-std::optional<std::string> ApplyLiveValue(std::string_view name, std::string_view value,
-                                          SimOptions& o) {
-  if (name == "--listen") {
-    o.Listen = ParseListenAddress(value);
-    if (!o.Listen)
-      return "--listen wants [HOST:]PORT (HOST an IPv4 address or localhost), not " + Quoted(value);
-  } else if (name == "--to") {
-    o.To = ParseHostPort(value);
-    if (!o.To)
-      return "--to wants HOST:PORT (HOST an IPv4 address or localhost), not " + Quoted(value);
-  } else if (name == "--frames-per-datagram") {
-    const auto n = WholeNumber<int>(value);
-    if (!n || *n < 1 || *n > kMaxFramesPerDatagram) {
-      return "--frames-per-datagram wants a whole number from 1 to " +
-             std::to_string(kMaxFramesPerDatagram) + ", not " + Quoted(value);
-    }
-    o.FramesPerDatagram = *n;
-  }
+using Spec = OptionSpec<SimOptions>;
+
+std::optional<std::string> SetFlag(bool& flag) {
+  flag = true;
   return std::nullopt;
 }
 
-std::optional<std::string> ApplyValue(std::string_view name, std::string_view value,
-                                      SimOptions& o) {
-  GeneratorSettings& g = o.Generator;
-  if (name == "--out") {
-    if (value != "capture" && value != "pty" && value != "tcp" && value != "udp")
-      return "--out wants capture, pty, tcp or udp, not " + Quoted(value);
-    o.Out = std::string(value);
-  } else if (name == "--file") {
-    if (value.empty()) return "--file wants a path";
-    o.File = std::string(value);
-  } else if (name == "--rate") {
-    const auto x = Number(value);
-    if (!x || !(*x > 0.0 && *x <= 10000.0))
-      return "--rate wants hops per second above 0 and at most 10000, not " + Quoted(value);
-    g.HopsPerSecond = *x;
-  } else if (name == "--seconds") {
-    const auto x = Number(value);
-    if (!x || !(*x >= 0.0 && *x <= kMaxSimSeconds)) {
-      return "--seconds wants a duration from 0 (live outputs: until stopped) to " +
-             std::to_string(static_cast<long>(kMaxSimSeconds)) + ", not " + Quoted(value);
-    }
-    o.Seconds = *x;
-  } else if (name == "--seed") {
-    const auto seed = WholeNumber<std::uint64_t>(value);
-    if (!seed)
-      return "--seed wants a whole number from 0 to 18446744073709551615, not " + Quoted(value);
-    g.Seed = *seed;
-  } else if (name == "--start") {
-    const auto when = ParseDateTime(std::string(value));
-    if (!when) return "--start wants a valid \"YYYY-MM-DD HH:MM:SS\", not " + Quoted(value);
-    o.Start = *when;
-  } else if (name == "--bad-check") {
-    return Fraction(name, value, g.BadCheckFraction);
-  } else if (name == "--garbage") {
-    return Fraction(name, value, g.GarbageFraction);
-  } else if (name == "--low-channel") {
-    return Fraction(name, value, g.LowChannelFraction);
-  } else if (name == "--miss") {
-    const auto x = Number(value);
-    if (!x || !(*x >= 0.0 && *x <= 0.9))
-      return "--miss wants a fraction from 0 to 0.9, not " + Quoted(value);
-    g.MissFraction = *x;
-  } else if (name == "--frames-per-line") {
-    const auto n = WholeNumber<int>(value);
-    if (!n || *n < 1 || *n > kMaxFramesPerLine) {
-      return "--frames-per-line wants a whole number from 1 to " +
-             std::to_string(kMaxFramesPerLine) + ", not " + Quoted(value);
-    }
-    o.FramesPerLine = *n;
-  } else {
-    return ApplyLiveValue(name, value, o);
-  }
+std::optional<std::string> Out(std::string_view value, SimOptions& o) {
+  if (value != "capture" && value != "pty" && value != "tcp" && value != "udp")
+    return "--out wants capture, pty, tcp or udp, not " + Quoted(value);
+  o.Out = std::string(value);
   return std::nullopt;
 }
 
-bool TakesValue(std::string_view name) {
-  for (std::string_view known :
-       {"--out", "--file", "--rate", "--seconds", "--seed", "--start", "--bad-check", "--garbage",
-        "--low-channel", "--miss", "--frames-per-line", "--listen", "--to",
-        "--frames-per-datagram"}) {
-    if (name == known) return true;
-  }
-  return false;
+std::optional<std::string> File(std::string_view value, SimOptions& o) {
+  if (value.empty()) return "--file wants a path";
+  o.File = std::string(value);
+  return std::nullopt;
 }
+
+std::optional<std::string> Listen(std::string_view value, SimOptions& o) {
+  o.Listen = ParseListenAddress(value);
+  if (!o.Listen)
+    return "--listen wants [HOST:]PORT (HOST an IPv4 address or localhost), not " + Quoted(value);
+  return std::nullopt;
+}
+
+std::optional<std::string> To(std::string_view value, SimOptions& o) {
+  o.To = ParseHostPort(value);
+  if (!o.To)
+    return "--to wants HOST:PORT (HOST an IPv4 address or localhost), not " + Quoted(value);
+  return std::nullopt;
+}
+
+std::optional<std::string> WholeCount(std::string_view name, std::string_view value, int most,
+                                      int& out) {
+  const auto n = WholeNumber<int>(value);
+  if (!n || *n < 1 || *n > most) {
+    return std::string(name) + " wants a whole number from 1 to " + std::to_string(most) +
+           ", not " + Quoted(value);
+  }
+  out = *n;
+  return std::nullopt;
+}
+
+std::optional<std::string> Rate(std::string_view value, SimOptions& o) {
+  const auto x = Number(value);
+  if (!x || !(*x > 0.0 && *x <= 10000.0))
+    return "--rate wants hops per second above 0 and at most 10000, not " + Quoted(value);
+  o.Generator.HopsPerSecond = *x;
+  return std::nullopt;
+}
+
+std::optional<std::string> Seconds(std::string_view value, SimOptions& o) {
+  const auto x = Number(value);
+  if (!x || !(*x >= 0.0 && *x <= kMaxSimSeconds)) {
+    return "--seconds wants a duration from 0 (live outputs: until stopped) to " +
+           std::to_string(static_cast<long>(kMaxSimSeconds)) + ", not " + Quoted(value);
+  }
+  o.Seconds = *x;
+  return std::nullopt;
+}
+
+std::optional<std::string> Seed(std::string_view value, SimOptions& o) {
+  const auto seed = WholeNumber<std::uint64_t>(value);
+  if (!seed)
+    return "--seed wants a whole number from 0 to 18446744073709551615, not " + Quoted(value);
+  o.Generator.Seed = *seed;
+  return std::nullopt;
+}
+
+std::optional<std::string> Start(std::string_view value, SimOptions& o) {
+  const auto when = ParseDateTime(std::string(value));
+  if (!when) return "--start wants a valid \"YYYY-MM-DD HH:MM:SS\", not " + Quoted(value);
+  o.Start = *when;
+  return std::nullopt;
+}
+
+std::optional<std::string> Miss(std::string_view value, SimOptions& o) {
+  const auto x = Number(value);
+  if (!x || !(*x >= 0.0 && *x <= 0.9))
+    return "--miss wants a fraction from 0 to 0.9, not " + Quoted(value);
+  o.Generator.MissFraction = *x;
+  return std::nullopt;
+}
+
+// Every option: parsing and --help both come from here.
+constexpr Spec kSimOptionTable[] = {
+    {"--out", "MODE",
+     "capture (default): a capture file\n"
+     "pty: a pseudo-terminal, its slave named on stdout\n"
+     "(Linux only)\n"
+     "tcp: one TCP client at a time (needs --listen)\n"
+     "udp: datagrams (needs --to)",
+     Out},
+    {"--file", "PATH", "capture: write to PATH instead of standard output", File},
+    {"--listen", "[HOST:]PORT",
+     "tcp: address to listen on (HOST default 127.0.0.1,\n"
+     "PORT 0 picks a free port)",
+     Listen},
+    {"--to", "HOST:PORT", "udp: where to send, e.g. 127.0.0.1:4131", To},
+    {"--frames-per-datagram", "N", "udp: hops per datagram (default 1)",
+     [](std::string_view v, SimOptions& o) {
+       return WholeCount("--frames-per-datagram", v, kMaxFramesPerDatagram, o.FramesPerDatagram);
+     }},
+    {"--split", "", "udp: cut every datagram in two at a random point",
+     [](std::string_view, SimOptions& o) { return SetFlag(o.Split); }},
+    {"--rate", "HOPS", "hops per second (default 50)", Rate},
+    {"--seconds", "N",
+     "duration in seconds (default 60); live outputs:\n"
+     "0 runs until SIGINT or SIGTERM",
+     Seconds},
+    {"--seed", "N", "seed; the same seed gives the same stream (default 1)", Seed},
+    {"--start", "\"YYYY-MM-DD HH:MM:SS\"",
+     "capture: local time at t = 0 (default 2026-01-05 09:00:00)", Start},
+    {"--frames-per-line", "N",
+     "capture: frames per data line, stamped with the time\n"
+     "of the last one (default 1)",
+     [](std::string_view v, SimOptions& o) {
+       return WholeCount("--frames-per-line", v, kMaxFramesPerLine, o.FramesPerLine);
+     }},
+    {"--miss", "FRACTION", "share of hops with no packet received (default 0.03)", Miss},
+    {"--bad-check", "FRACTION", "share of frames sent with a wrong check byte",
+     [](std::string_view v, SimOptions& o) {
+       return Fraction("--bad-check", v, o.Generator.BadCheckFraction);
+     }},
+    {"--low-channel", "FRACTION", "share of frames with a channel byte below 76",
+     [](std::string_view v, SimOptions& o) {
+       return Fraction("--low-channel", v, o.Generator.LowChannelFraction);
+     }},
+    {"--garbage", "FRACTION", "share of frames preceded by 1 to 4 garbage bytes",
+     [](std::string_view v, SimOptions& o) {
+       return Fraction("--garbage", v, o.Generator.GarbageFraction);
+     }},
+    {"--help", "", "this text", [](std::string_view, SimOptions& o) { return SetFlag(o.Help); }},
+    {"--version", "", "print the version and exit",
+     [](std::string_view, SimOptions& o) { return SetFlag(o.Version); }},
+};
+
+constexpr std::size_t kHelpColumn = 25;
 
 // Options that only make sense with one output.
 std::optional<std::string> CheckOutputOptions(const SimOptions& o,
@@ -160,27 +215,7 @@ SimOptionsResult ParseSimOptions(std::span<const std::string_view> args) {
   SimOptionsResult result;
   SimOptions& o = result.Parsed;
   std::vector<std::string_view> given;
-  result.Error = WalkOptions(
-      args, TakesValue,
-      [&o, &given](std::string_view name,
-                   std::optional<std::string_view> value) -> std::optional<std::string> {
-        given.push_back(name);
-        if (TakesValue(name)) return ApplyValue(name, *value, o);
-        if ((name == "--help" || name == "-h") && !value) {
-          o.Help = true;
-          return std::nullopt;
-        }
-        if (name == "--version" && !value) {
-          o.Version = true;
-          return std::nullopt;
-        }
-        if (name == "--split" && !value) {
-          o.Split = true;
-          return std::nullopt;
-        }
-        return UnknownOption(value ? std::string(name) + "=" + std::string(*value)
-                                   : std::string(name));
-      });
+  result.Error = ParseByTable<SimOptions>(kSimOptionTable, args, o, &given);
   if (result.Error) return result;
   if (auto error = CheckOutputOptions(o, given)) {
     result.Error = std::move(error);
@@ -195,33 +230,8 @@ std::string SimUsageText() {
          "Simulates a frequency-hopping radio's diagnostic stream, one nine-byte frame\n"
          "per hop, and writes it as a capture file for 'ptpdiag --replay' or sends it\n"
          "live, in real time, the way a radio would.\n"
-         "\n"
-         "  --out MODE             capture (default): a capture file\n"
-         "                         pty: a pseudo-terminal, its slave named on stdout\n"
-         "                         (Linux only)\n"
-         "                         tcp: one TCP client at a time (needs --listen)\n"
-         "                         udp: datagrams (needs --to)\n"
-         "  --file PATH            capture: write to PATH instead of standard output\n"
-         "  --listen [HOST:]PORT   tcp: address to listen on (HOST default 127.0.0.1,\n"
-         "                         PORT 0 picks a free port)\n"
-         "  --to HOST:PORT         udp: where to send, e.g. 127.0.0.1:4131\n"
-         "  --frames-per-datagram N\n"
-         "                         udp: hops per datagram (default 1)\n"
-         "  --split                udp: cut every datagram in two at a random point\n"
-         "  --rate HOPS            hops per second (default 50)\n"
-         "  --seconds N            duration in seconds (default 60); live outputs:\n"
-         "                         0 runs until SIGINT or SIGTERM\n"
-         "  --seed N               seed; the same seed gives the same stream (default 1)\n"
-         "  --start \"YYYY-MM-DD HH:MM:SS\"\n"
-         "                         capture: local time at t = 0 (default 2026-01-05 09:00:00)\n"
-         "  --frames-per-line N    capture: frames per data line, stamped with the time\n"
-         "                         of the last one (default 1)\n"
-         "  --miss FRACTION        share of hops with no packet received (default 0.03)\n"
-         "  --bad-check FRACTION   share of frames sent with a wrong check byte\n"
-         "  --low-channel FRACTION share of frames with a channel byte below 76\n"
-         "  --garbage FRACTION     share of frames preceded by 1 to 4 garbage bytes\n"
-         "  --help                 this text\n"
-         "  --version              print the version and exit\n"
+         "\n" +
+         OptionsHelp<SimOptions>(kSimOptionTable, kHelpColumn) +
          "\n"
          "Live outputs print where to connect on standard output, never wait for a\n"
          "reader (what cannot be sent is dropped) and end with a summary on standard\n"
