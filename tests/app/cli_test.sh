@@ -6,7 +6,7 @@ program=$1
 data=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
+source "$(dirname "$0")/../support/test_helpers.sh"
 
 # expect CODE STDERR_PART -- ARGS...
 expect() {
@@ -113,8 +113,4 @@ expect 0 "" -- --headless --replay "$data/one_miss.cap" --snapshot "$work/s2.png
 [ "$(od -An -tx1 -j16 -N8 "$work/s2.png" | tr -d ' \n')" = "0000064000000460" ] ||
   { echo "FAIL: --scale 2 is not 1600 x 1120"; failures=$((failures + 1)); }
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failure(s)"
-  exit 1
-fi
-echo "all command-line checks passed"
+finish "all command-line checks passed"

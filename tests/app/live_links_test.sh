@@ -17,28 +17,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-# A loopback port unlikely to be taken by a parallel test.
-free_port() { echo $((20000 + (RANDOM * 7 + $$) % 40000)); }
-
-# Starts the simulator in the background; waits for the line that names
-# where it streams and prints it.
-start_sim() {
-  local out=$work/sim$RANDOM
-  "$sim" "$@" >"$out" 2>"$out.err" &
-  pids+=($!)
-  for _ in $(seq 100); do
-    if [ -s "$out" ]; then head -1 "$out"; return 0; fi
-    sleep 0.05
-  done
-  echo "simulator did not start: $(cat "$out.err")" >&2
-  return 1
-}
-
-# json_number FILE KEY
-json_number() { sed -n "s/^  \"$2\": \\(-\\{0,1\\}[0-9]*\\),\$/\\1/p" "$1"; }
+source "$(dirname "$0")/../support/test_helpers.sh"
 
 # The channel tables of two reports, and that frames came at all.
 same_tables() {
@@ -440,8 +419,4 @@ for c in "${cases[@]}"; do
   if [ -z "$only" ] || [ "$only" = "$c" ]; then "case_$c"; fi
 done
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failure(s)"
-  exit 1
-fi
-echo "all live-link checks passed"
+finish "all live-link checks passed"

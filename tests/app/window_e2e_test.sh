@@ -20,11 +20,8 @@ cleanup() {
 trap cleanup EXIT
 export DISPLAY=$display
 export QT_QPA_PLATFORM=xcb
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+source "$(dirname "$0")/../support/test_helpers.sh"
 for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-
-json_number() { sed -n "s/^  \"$2\": \\(-\\{0,1\\}[0-9]*\\),\$/\\1/p" "$1"; }
 
 # Starts the program with the demo radio on a port of its own and waits for
 # its window.
@@ -101,8 +98,4 @@ xdotool key Up Return  # up from the first item wraps to Exit
 ended menu
 [ "$(screen_of menu)" = 2 ] || fail "menu: screen $(screen_of menu), expected 2"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failure(s); screenshots in $shots"
-  exit 1
-fi
-echo "all window checks passed"
+finish "all window checks passed" "screenshots in $shots"

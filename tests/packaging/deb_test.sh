@@ -12,8 +12,7 @@ work=$(mktemp -d)
 chmod 755 "$work"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+source "$(dirname "$0")/../support/test_helpers.sh"
 remove() { $sudo env DEBIAN_FRONTEND=noninteractive apt-get purge -y -q ptpdiag >/dev/null 2>&1; }
 trap 'remove; rm -rf "$work"' EXIT
 

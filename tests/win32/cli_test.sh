@@ -10,8 +10,7 @@ shift 3
 source "$(dirname "$0")/wine_env.sh"
 work=$(mktemp -d)
 trap 'wine_cleanup; rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+source "$(dirname "$0")/../support/test_helpers.sh"
 
 # expect CODE STDERR_PART -- ARGS...
 expect() {
@@ -66,8 +65,4 @@ header=$(head -c 24 "$work/s.png" | od -An -tx1 | tr -d ' \n')
 [ "${header:0:16}" = "89504e470d0a1a0a" ] || fail "the snapshot is not a PNG"
 [ "${header:32:16}" = "00000280000001e0" ] || fail "the PNG is not 640 x 480: ${header:32:16}"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failure(s)"
-  exit 1
-fi
-echo "all command-line checks passed"
+finish "all command-line checks passed"

@@ -21,8 +21,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+source "$(dirname "$0")/../support/test_helpers.sh"
 
 for screen in 1 2 3; do
   "$linux" --headless --screen "$screen" --snapshot "$work/ref$screen.png" ||
@@ -60,8 +59,4 @@ for dpi in 96 192; do
   done
 done
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failure(s); screenshots in $shots"
-  exit 1
-fi
-echo "all density checks passed"
+finish "all density checks passed" "screenshots in $shots"

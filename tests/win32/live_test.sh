@@ -23,24 +23,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-free_port() { echo $((20000 + (RANDOM * 7 + $$) % 40000)); }
-json_number() { sed -n "s/^  \"$2\": \\(-\\{0,1\\}[0-9]*\\),\$/\\1/p" "$1"; }
-
-# Starts the Linux simulator; prints the line that says where it streams.
-start_sim() {
-  local out=$work/sim$RANDOM
-  "$sim" "$@" >"$out" 2>"$out.err" &
-  pids+=($!)
-  for _ in $(seq 100); do
-    if [ -s "$out" ]; then head -1 "$out"; return 0; fi
-    sleep 0.05
-  done
-  echo "simulator did not start: $(cat "$out.err")" >&2
-  return 1
-}
+source "$(dirname "$0")/../support/test_helpers.sh"
 
 same_tables() {
   local name=$1 live=$2 replay=$3
@@ -244,8 +227,4 @@ case_metrics() {
 }
 
 "case_$only"
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failure(s)"
-  exit 1
-fi
-echo "$only: passed"
+finish "$only: passed"

@@ -10,8 +10,7 @@ wine_own_prefix=1
 source "$(dirname "$0")/wine_env.sh"
 work=$(mktemp -d)
 trap 'wine_cleanup; rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+source "$(dirname "$0")/../support/test_helpers.sh"
 
 name=$(basename "$zip" -win64.zip)
 listing=$(unzip -Z1 "$zip" | grep -v "^$name/guide/." | sort | tr '\n' ' ')
@@ -50,8 +49,4 @@ for _ in $(seq 50); do [ -e "$installed/ptpdiag.exe" ] || break; sleep 0.1; done
 [ -e "$installed" ] && fail "left behind: $(ls "$installed")"
 [ -e "$menu" ] && fail "the Start menu folder is left behind"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failure(s)"
-  exit 1
-fi
-echo "the zip and the installer work"
+finish "the zip and the installer work"

@@ -18,10 +18,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-json_number() { sed -n "s/^  \"$2\": \\(-\\{0,1\\}[0-9]*\\),\$/\\1/p" "$1"; }
+source "$(dirname "$0")/../support/test_helpers.sh"
 
 # Each screen's own picture, to find its title in the screenshots.
 for screen in 1 2 3; do
@@ -120,8 +117,4 @@ if start exit --screen 2; then
   ended exit
 fi
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failure(s); screenshots in $shots"
-  exit 1
-fi
-echo "all window checks passed"
+finish "all window checks passed" "screenshots in $shots"
