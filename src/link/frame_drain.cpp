@@ -14,6 +14,12 @@
 namespace ptpdiag {
 namespace {
 
+// The serial port takes in what waits once per tick, so a tick handles at
+// most what had arrived when it began.
+void CollectSerialBytes(AppContext& app) {
+  if (app.Link.CommOpen == 1 && app.Link.CommHandle != nullptr) app.Link.CommHandle->Collect();
+}
+
 void RefreshBytesAvailable(AppContext& app) {
   app.Store.BytesAvailable = LinkBytesAvailable(app);
 }
@@ -135,6 +141,7 @@ std::int32_t LinkBytesAvailable(AppContext& app) {
 }
 
 void DrainFrames(AppContext& app) {
+  CollectSerialBytes(app);
   RefreshBytesAvailable(app);
   std::string received;
   while (app.Store.BytesAvailable > 8) {

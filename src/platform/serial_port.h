@@ -15,12 +15,12 @@
 
 namespace ptpdiag {
 
-struct ReadResult {
+struct [[nodiscard]] ReadResult {
   std::string Bytes;  // what arrived, at most the number asked for
   std::optional<LinkError> Error;
 };
 
-struct QueueStatus {
+struct [[nodiscard]] QueueStatus {
   std::int32_t Count = 0;  // bytes in the driver's receive queue
   // A failed query or a device that went away; Count is then 0.
   std::optional<LinkError> Error;
@@ -29,6 +29,10 @@ struct QueueStatus {
 class SerialPort {
  public:
   virtual ~SerialPort() = default;
+  // Takes in what the device holds now; Queued and Read then serve that.
+  // Called once per tick. A port that asks its device on every call has
+  // nothing to do here.
+  virtual void Collect() {}
   virtual QueueStatus Queued() = 0;
   // Up to `count` bytes that have already arrived; never waits.
   virtual ReadResult Read(std::int32_t count) = 0;
@@ -36,7 +40,7 @@ class SerialPort {
   // Called from the transmit thread while the window thread reads.
   virtual std::int32_t Write(std::span<const std::uint8_t> bytes) = 0;
   // Releases the port; false when the system reported an error.
-  virtual bool Close() = 0;
+  [[nodiscard]] virtual bool Close() = 0;
   // How the driver finds this port again after its device went away and
   // came back (a re-plugged adapter); empty: by its port name.
   virtual std::string Identity() const { return {}; }
@@ -44,7 +48,7 @@ class SerialPort {
 
 enum class SerialOpenFailure { NoSuchDevice, InUse, PermissionDenied, NotASerialPort, Other };
 
-struct SerialOpenError {
+struct [[nodiscard]] SerialOpenError {
   SerialOpenError() = default;
   SerialOpenError(SerialOpenFailure failure, std::string device, std::string detail)
       : Failure(failure), Device(std::move(device)), Detail(std::move(detail)) {}
@@ -72,7 +76,7 @@ struct SerialPortListing {
   std::string Holder;  // InUse: who holds it, where visible
 };
 
-struct SerialOpenResult {
+struct [[nodiscard]] SerialOpenResult {
   std::unique_ptr<SerialPort> Port;
   std::optional<SerialOpenError> Error;
 };

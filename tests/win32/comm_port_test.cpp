@@ -261,15 +261,21 @@ TEST(Win32Serial, QueueCountsReadsAndLineErrors) {
   auto port = driver.Open("Com1").Port;
   ASSERT_TRUE(port);
   comm.Waiting = "\xF0\x01\x02";
+  port->Collect();
+  EXPECT_EQ(comm.Waiting, "");  // all of it in one read
   EXPECT_EQ(port->Queued().Count, 3);
+  comm.Waiting = "\x03";  // after the collect: waits for the next
   EXPECT_EQ(port->Read(2).Bytes, "\xF0\x01");
-  // A line error makes that one query 0; the next sees the queue again.
-  comm.LineErrors = CE_OVERRUN;
-  const QueueStatus afterError = port->Queued();
-  EXPECT_EQ(afterError.Count, 0);
-  EXPECT_FALSE(afterError.Error);
   EXPECT_EQ(port->Queued().Count, 1);
-  EXPECT_EQ(port->Read(5).Bytes, "\x02");
+  // A line error takes nothing in at that collect; the next sees the queue again.
+  comm.LineErrors = CE_OVERRUN;
+  port->Collect();
+  const QueueStatus afterError = port->Queued();
+  EXPECT_EQ(afterError.Count, 1);
+  EXPECT_FALSE(afterError.Error);
+  port->Collect();
+  EXPECT_EQ(port->Queued().Count, 2);
+  EXPECT_EQ(port->Read(5).Bytes, "\x02\x03");
   EXPECT_EQ(port->Read(1).Bytes, "");
 }
 
@@ -279,6 +285,7 @@ TEST(Win32Serial, AnAdapterPulledOutIsADeviceGoneEventPerQuery) {
   auto port = driver.Open("Com1").Port;
   comm.QueryFails = true;
   for (int i = 0; i < 2; ++i) {
+    port->Collect();
     const QueueStatus status = port->Queued();
     EXPECT_EQ(status.Count, 0);
     ASSERT_TRUE(status.Error);

@@ -19,6 +19,7 @@
 
 #include "platform/os/port_holders.h"
 #include "platform/port_listing.h"
+#include "platform/queued_serial_port.h"
 
 namespace ptpdiag {
 namespace {
@@ -108,7 +109,7 @@ void ConfigureLibSerialPort(sp_port* port) {
 
 // One open port. `port_` is null for a device opened with plain POSIX calls;
 // then the same operations run on `fd_` directly.
-class OsSerialPort final : public SerialPort {
+class OsSerialPort final : public QueuedSerialPort {
  public:
   OsSerialPort(sp_port* port, int fd, std::string identity)
       : port_(port), fd_(fd), identity_(std::move(identity)) {}
@@ -116,7 +117,34 @@ class OsSerialPort final : public SerialPort {
   OsSerialPort(const OsSerialPort&) = delete;
   OsSerialPort& operator=(const OsSerialPort&) = delete;
 
-  QueueStatus Queued() override {
+  std::int32_t Write(std::span<const std::uint8_t> bytes) override {
+    if (bytes.empty()) return 0;
+    if (port_ != nullptr) {
+      const int written = sp_blocking_write(port_, bytes.data(), bytes.size(), kWriteTimeoutMs);
+      return written < 0 ? -1 : written;
+    }
+    return WritePosix(bytes);
+  }
+
+  std::string Identity() const override { return identity_; }
+
+  bool Close() override {
+    if (fd_ < 0) return true;
+    ForgetQueue(LinkError{kErrSerialRead, EBADF});
+    bool ok = flock(fd_, LOCK_UN) == 0;
+    if (port_ != nullptr) {
+      ok = sp_close(port_) == SP_OK && ok;
+      sp_free_port(port_);
+      port_ = nullptr;
+    } else {
+      ok = close(fd_) == 0 && ok;
+    }
+    fd_ = -1;
+    return ok;
+  }
+
+ protected:
+  QueueStatus DeviceQueued() override {
     QueueStatus status;
     pollfd entry{fd_, POLLIN, 0};
     if (poll(&entry, 1, 0) < 0) {
@@ -144,7 +172,7 @@ class OsSerialPort final : public SerialPort {
     return status;
   }
 
-  ReadResult Read(std::int32_t count) override {
+  ReadResult DeviceRead(std::int32_t count) override {
     ReadResult result;
     if (count <= 0) return result;
     result.Bytes.resize(static_cast<std::size_t>(count));
@@ -162,31 +190,6 @@ class OsSerialPort final : public SerialPort {
     }
     result.Bytes.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
     return result;
-  }
-
-  std::int32_t Write(std::span<const std::uint8_t> bytes) override {
-    if (bytes.empty()) return 0;
-    if (port_ != nullptr) {
-      const int written = sp_blocking_write(port_, bytes.data(), bytes.size(), kWriteTimeoutMs);
-      return written < 0 ? -1 : written;
-    }
-    return WritePosix(bytes);
-  }
-
-  std::string Identity() const override { return identity_; }
-
-  bool Close() override {
-    if (fd_ < 0) return true;
-    bool ok = flock(fd_, LOCK_UN) == 0;
-    if (port_ != nullptr) {
-      ok = sp_close(port_) == SP_OK && ok;
-      sp_free_port(port_);
-      port_ = nullptr;
-    } else {
-      ok = close(fd_) == 0 && ok;
-    }
-    fd_ = -1;
-    return ok;
   }
 
  private:

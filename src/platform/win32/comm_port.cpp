@@ -14,6 +14,7 @@
 #include <span>
 
 #include "platform/port_listing.h"
+#include "platform/queued_serial_port.h"
 
 namespace ptpdiag {
 namespace {
@@ -138,39 +139,13 @@ std::int32_t Code(DWORD error) {
   return static_cast<std::int32_t>(error);
 }
 
-class Win32SerialPort final : public SerialPort {
+class Win32SerialPort final : public QueuedSerialPort {
  public:
   Win32SerialPort(CommSystem& comm, HANDLE port, std::string device)
       : comm_(comm), port_(port), device_(std::move(device)) {}
   ~Win32SerialPort() override { Close(); }
   Win32SerialPort(const Win32SerialPort&) = delete;
   Win32SerialPort& operator=(const Win32SerialPort&) = delete;
-
-  // A line error makes this query 0 (the query clears it); a failing query
-  // means the device went away (an adapter pulled out).
-  QueueStatus Queued() override {
-    DWORD errors = 0;
-    COMSTAT status{};
-    if (!comm_.ClearError(port_, errors, status)) {
-      return {0, LinkError{kErrSerialGone, Code(comm_.LastError())}};
-    }
-    if (errors != 0) return {0, std::nullopt};
-    return {static_cast<std::int32_t>(status.cbInQue), std::nullopt};
-  }
-
-  ReadResult Read(std::int32_t count) override {
-    ReadResult result;
-    if (count <= 0) return result;
-    result.Bytes.resize(static_cast<std::size_t>(count));
-    DWORD got = 0;
-    if (!comm_.Read(port_, result.Bytes.data(), static_cast<DWORD>(count), got)) {
-      result.Bytes.clear();
-      result.Error = LinkError{kErrSerialRead, Code(comm_.LastError())};
-      return result;
-    }
-    result.Bytes.resize(got);
-    return result;
-  }
 
   // Called from the transmit thread; the write timeout bounds the wait.
   std::int32_t Write(std::span<const std::uint8_t> bytes) override {
@@ -186,9 +161,38 @@ class Win32SerialPort final : public SerialPort {
   bool Close() override {
     const std::lock_guard lock(mutex_);
     if (port_ == INVALID_HANDLE_VALUE) return true;
+    ForgetQueue(LinkError{kErrSerialRead, Code(ERROR_INVALID_HANDLE)});
     const bool closed = comm_.Close(port_);
     port_ = INVALID_HANDLE_VALUE;
     return closed;
+  }
+
+ protected:
+  // A line error makes this query 0 (the query clears it), so nothing is
+  // taken in until the next; a failing query
+  // means the device went away (an adapter pulled out).
+  QueueStatus DeviceQueued() override {
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!comm_.ClearError(port_, errors, status)) {
+      return {0, LinkError{kErrSerialGone, Code(comm_.LastError())}};
+    }
+    if (errors != 0) return {0, std::nullopt};
+    return {static_cast<std::int32_t>(status.cbInQue), std::nullopt};
+  }
+
+  ReadResult DeviceRead(std::int32_t count) override {
+    ReadResult result;
+    if (count <= 0) return result;
+    result.Bytes.resize(static_cast<std::size_t>(count));
+    DWORD got = 0;
+    if (!comm_.Read(port_, result.Bytes.data(), static_cast<DWORD>(count), got)) {
+      result.Bytes.clear();
+      result.Error = LinkError{kErrSerialRead, Code(comm_.LastError())};
+      return result;
+    }
+    result.Bytes.resize(got);
+    return result;
   }
 
  private:

@@ -51,9 +51,11 @@ class PtyPair {
 // port offers no handle to wait on, so this polls Queued with a deadline.
 QueueStatus WaitQueued(SerialPort& port, std::int32_t atLeast) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  port.Collect();
   QueueStatus status = port.Queued();
   while (!status.Error && status.Count < atLeast && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    port.Collect();
     status = port.Queued();
   }
   return status;
@@ -94,6 +96,19 @@ TEST_F(SerialPtyTest, CountsAndReadsBytesInOrder) {
   EXPECT_EQ(port->Queued().Count, 0);
   EXPECT_TRUE(port->Read(10).Bytes.empty());
   EXPECT_TRUE(port->Close());
+}
+
+TEST_F(SerialPtyTest, BytesArrivingAfterACollectWaitForTheNext) {
+  auto port = OpenSlave();
+  ASSERT_NE(port, nullptr);
+  pty_.Send("first");
+  ASSERT_EQ(WaitQueued(*port, 5).Count, 5);
+  pty_.Send("later");
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(port->Queued().Count, 5);
+  EXPECT_EQ(port->Read(100).Bytes, "first");
+  EXPECT_EQ(WaitQueued(*port, 5).Count, 5);
+  EXPECT_EQ(port->Read(100).Bytes, "later");
 }
 
 TEST_F(SerialPtyTest, WritesReachTheOtherEnd) {
