@@ -54,7 +54,7 @@ class AppBackend {
   // One full repaint of `window`'s selected screen, as pixels, into the PNG
   // file `path`, `scale` device pixels to the logical pixel (text and
   // lines drawn at that density); an error line on failure.
-  virtual std::optional<std::string> WritePng(BackedWindow& window, const std::string& path,
+  [[nodiscard]] virtual std::optional<std::string> WritePng(BackedWindow& window, const std::string& path,
                                               int scale) = 0;
 };
 

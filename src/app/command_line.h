@@ -47,7 +47,7 @@ void AppendOptionHelp(std::string& out, std::string_view name, std::string_view 
 // Applies `args` to `parsed` by `table` ("-h" is "--help"); the first
 // error line, if any. `seen`, when given, gets each option's name in order.
 template <typename Parsed>
-std::optional<std::string> ParseByTable(std::span<const OptionSpec<Parsed>> table,
+[[nodiscard]] std::optional<std::string> ParseByTable(std::span<const OptionSpec<Parsed>> table,
                                         std::span<const std::string_view> args, Parsed& parsed,
                                         std::vector<std::string_view>* seen = nullptr) {
   const auto find = [table](std::string_view name) -> const OptionSpec<Parsed>* {

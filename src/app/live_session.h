@@ -34,11 +34,11 @@ class LiveSession {
   // Gives the application the backend's serial driver and sockets, the
   // recorder and the metrics endpoint. False, with `error` set, when the
   // recording cannot be made or the endpoint cannot listen.
-  bool Prepare(AppContext& app, const Options& options, AppBackend& backend, std::string& error);
+  [[nodiscard]] bool Prepare(AppContext& app, const Options& options, AppBackend& backend, std::string& error);
 
   // Starts the demo radio if asked for and sends the link command. False,
   // with `error` set, when the link asked for is not open afterwards.
-  bool OpenLink(AppContext& app, BackedWindow& window, const Options& options, std::string& error);
+  [[nodiscard]] bool OpenLink(AppContext& app, BackedWindow& window, const Options& options, std::string& error);
 
   // The metrics endpoint's snapshot of `app`, each timer tick.
   void PublishMetrics(const AppContext& app);
@@ -50,7 +50,7 @@ class LiveSession {
   // After the window has closed the link: stops the demo radio and writes
   // out the recording (also one started from the menu). False, said on
   // `err`, when the recording stopped on a write error.
-  bool End(AppContext& app, std::ostream& err);
+  [[nodiscard]] bool End(AppContext& app, std::ostream& err);
 
  private:
   std::unique_ptr<SerialDriver> serial_;

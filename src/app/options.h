@@ -58,7 +58,7 @@ struct Options {
 inline constexpr double kDemoHopsPerSecond = 50.0;
 inline constexpr std::int64_t kMaxRunSeconds = 366LL * 24 * 3600;
 
-struct OptionsResult {
+struct [[nodiscard]] OptionsResult {
   Options Parsed;
   std::optional<std::string> Error;  // one line saying what is wrong
 };

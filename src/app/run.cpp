@@ -240,7 +240,12 @@ int RunWindowed(const Options& options, AppBackend& backend) {
   // Opened from inside the event loop: a failure's message box is modal,
   // and the timers (the clock, --seconds) go on underneath it.
   main->RunSoon([&] {
-    if (options.LiveLink()) session.OpenLink(app, main->Window(), options, error);
+    // The window shows a link that did not open; the words go to the
+    // console too, for what the window cannot show (a demo radio that
+    // could not start).
+    if (options.LiveLink() && !session.OpenLink(app, main->Window(), options, error)) {
+      std::cerr << "ptpdiag: " << error << "\n";
+    }
     inputsRead = RunStartupCommands(app, main->Window(), options);
   });
   const auto stop = backend.HandleStopRequests([&main] { main->Close(); });

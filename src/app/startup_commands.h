@@ -12,6 +12,6 @@ struct AppContext;
 
 // False when the radio file --open names could not be loaded (its message
 // box says why).
-bool RunStartupCommands(const AppContext& app, BackedWindow& window, const Options& options);
+[[nodiscard]] bool RunStartupCommands(const AppContext& app, BackedWindow& window, const Options& options);
 
 }  // namespace ptpdiag

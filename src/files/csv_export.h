@@ -30,6 +30,6 @@ std::string CsvBaseName(const std::string& path);
 
 // Writes NAME-channels.csv and NAME-history.csv; the reason, naming the
 // file, when one cannot be written.
-std::optional<std::string> ExportCsv(const AppContext& app, const std::string& name);
+[[nodiscard]] std::optional<std::string> ExportCsv(const AppContext& app, const std::string& name);
 
 }  // namespace ptpdiag

@@ -64,7 +64,7 @@ std::variant<std::string, RadioFileRefusal> FormatRadioFile(std::string_view add
 // Largest file Open reads; a radio file of 2047 records is about 45 KB.
 inline constexpr std::size_t kRadioFileReadLimit = 16 * 1024 * 1024;
 
-struct FileReadResult {
+struct [[nodiscard]] FileReadResult {
   std::string Bytes;
   std::string Error;  // empty when the whole file was read
 };
@@ -78,6 +78,6 @@ FileReadResult ReadWholeFile(const std::string& path, std::size_t limit = kRadio
 // the path and the reason, leaves the old file as it was and removes the
 // new one; a process killed before the rename leaves the old file as well.
 // The old file's permissions carry over.
-std::optional<std::string> WriteFileReplacing(const std::string& path, std::string_view bytes);
+[[nodiscard]] std::optional<std::string> WriteFileReplacing(const std::string& path, std::string_view bytes);
 
 }  // namespace ptpdiag

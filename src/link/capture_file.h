@@ -28,7 +28,7 @@ namespace ptpdiag {
 // Later times are refused so that elapsed seconds stay in 32 bits.
 inline constexpr std::int64_t kMaxCaptureMs = 1'000'000'000'000;
 
-struct CaptureError {
+struct [[nodiscard]] CaptureError {
   std::string File;
   int Line = 0;  // 0 when the problem is not on a line (unreadable file)
   std::string Message;
@@ -53,7 +53,7 @@ class CaptureText {
   virtual ~CaptureText() = default;
   // The next line without its line end; `ended` tells whether it had one.
   // False at the end of the text.
-  virtual bool NextLine(std::string& line, bool& ended) = 0;
+  [[nodiscard]] virtual bool NextLine(std::string& line, bool& ended) = 0;
   // The reason the text could not be read further; empty when it ended.
   virtual std::string Failure() const { return {}; }
 };
@@ -84,12 +84,12 @@ class CaptureReader {
  private:
   enum class LineResult { Skip, Data, Stop };
   LineResult Line(std::string_view raw, CaptureLine& out);
-  LineResult StartLine(std::string_view rest);
+  [[nodiscard]] LineResult StartLine(std::string_view rest);
   LineResult TimingLine(std::string_view rest);
   LineResult EndLine(std::string_view rest);
   LineResult TickLine(std::string_view rest, CaptureLine& out);
   LineResult DataLine(std::string_view text, CaptureLine& out);
-  bool HexBytes(std::string_view hex, std::vector<std::uint8_t>& bytes);
+  [[nodiscard]] bool HexBytes(std::string_view hex, std::vector<std::uint8_t>& bytes);
   // The readable part of a last line that was cut short.
   std::optional<CaptureLine> Salvage(std::string_view text);
   LineResult Fail(std::string message);
@@ -125,7 +125,7 @@ struct Capture {
   bool CutShort = false;
 };
 
-struct CaptureResult {
+struct [[nodiscard]] CaptureResult {
   Capture Data;
   std::optional<CaptureError> Error;
 };
@@ -137,7 +137,7 @@ CaptureResult ReadCaptureFile(const std::string& path);
 std::function<std::optional<CaptureLine>()> LinesOf(const Capture& capture);
 
 // Parses "YYYY-MM-DD HH:MM:SS" into a valid date and time.
-std::optional<LocalDateTime> ParseDateTime(const std::string& text);
+[[nodiscard]] std::optional<LocalDateTime> ParseDateTime(const std::string& text);
 
 // True when `path` ends in ".gz" (any case).
 bool IsGzipPath(const std::string& path);

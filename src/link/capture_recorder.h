@@ -22,7 +22,7 @@ class CaptureRecorder {
   static constexpr std::size_t kLineBytes = 32;
 
   // Creates `path`; an existing non-empty regular file is never overwritten.
-  static std::optional<CaptureRecorder> Create(const std::string& path, std::string& error);
+  [[nodiscard]] static std::optional<CaptureRecorder> Create(const std::string& path, std::string& error);
   CaptureRecorder(CaptureRecorder&& other) noexcept;
   CaptureRecorder& operator=(CaptureRecorder&&) = delete;
   CaptureRecorder(const CaptureRecorder&) = delete;
@@ -43,7 +43,7 @@ class CaptureRecorder {
 
   // The first write failure, once: the caller reports it. Recording stops
   // there; nothing else changes.
-  std::optional<LinkError> TakeFailure();
+  [[nodiscard]] std::optional<LinkError> TakeFailure();
   // The system's words for the failure that stopped recording; empty while
   // recording goes on.
   const std::string& FailureText() const { return failureText_; }

@@ -18,7 +18,7 @@ inline constexpr int kChannelByteOffset = 76;
 using DiagFrame = std::array<std::uint8_t, kFrameSize>;
 
 // True when byte 8 equals the XOR of bytes 1 to 7.
-bool CheckFrame(const DiagFrame& frame);
+[[nodiscard]] bool CheckFrame(const DiagFrame& frame);
 
 // Applies an accepted frame to the period accumulators and the per-channel
 // tables. A frame whose channel byte is below 76 names no channel and is

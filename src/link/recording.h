@@ -20,13 +20,13 @@ void BeginRecording(AppContext& app);
 // A new capture file at `path`, recorded from now on; the reason when it
 // cannot be made. An existing file is overwritten only when
 // `replaceExisting` (the user said so).
-std::optional<std::string> StartRecording(AppContext& app, const std::string& path,
+[[nodiscard]] std::optional<std::string> StartRecording(AppContext& app, const std::string& path,
                                           bool replaceExisting = false);
 
 bool IsRecording(const AppContext& app);
 
 // Finishes the session's recording, if any. The reason, naming the file,
 // when the recording stopped on a write error or could not be completed.
-std::optional<std::string> StopRecording(AppContext& app);
+[[nodiscard]] std::optional<std::string> StopRecording(AppContext& app);
 
 }  // namespace ptpdiag

@@ -11,11 +11,11 @@ namespace ptpdiag {
 
 // Forces what was written to `file` onto the disk; false, with errno set,
 // when the system could not.
-bool SyncToDisk(std::FILE* file);
+[[nodiscard]] bool SyncToDisk(std::FILE* file);
 
 // Renames `from` over `to`, durably: the folder is flushed after the
 // rename (POSIX), the move is written through (Windows). The system's
 // words when it failed.
-std::optional<std::string> ReplaceDurably(const std::string& from, const std::string& to);
+[[nodiscard]] std::optional<std::string> ReplaceDurably(const std::string& from, const std::string& to);
 
 }  // namespace ptpdiag

@@ -29,11 +29,11 @@ std::optional<SplitAddress> SplitHostPort(std::string_view text);
 
 // Parses "HOST:PORT" with HOST a dotted IPv4 address or "localhost" and
 // PORT 1 to 65535. Nothing when the text is not such an address.
-std::optional<HostPort> ParseHostPort(std::string_view text);
+[[nodiscard]] std::optional<HostPort> ParseHostPort(std::string_view text);
 
 // Parses "[HOST:]PORT" for listening: HOST defaults to 127.0.0.1 and PORT
 // may be 0 (the system picks a free one).
-std::optional<HostPort> ParseListenAddress(std::string_view text);
+[[nodiscard]] std::optional<HostPort> ParseListenAddress(std::string_view text);
 
 // "HOST:PORT".
 std::string HostPortText(const HostPort& address);

@@ -11,7 +11,7 @@ namespace ptpdiag {
 // the backends say it, so the messages in words need no system's numbers.
 enum class LinkReason { Other, InUse, Refused };
 
-struct LinkError {
+struct [[nodiscard]] LinkError {
   std::int32_t Code = 0;
   std::int32_t Extended = 0;
   LinkReason Reason = LinkReason::Other;

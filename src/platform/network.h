@@ -39,7 +39,7 @@ class TcpConnection {
   // Makes a ReceiveByte that is waiting return at once, from any thread.
   virtual void Wake() = 0;
   // Closes the socket; an error when the system reported one.
-  virtual std::optional<LinkError> Close() = 0;
+  [[nodiscard]] virtual std::optional<LinkError> Close() = 0;
 };
 
 struct Datagram {
@@ -66,7 +66,7 @@ class UdpSender {
   virtual ~UdpSender() = default;
   // Sends one datagram without waiting; false when the system refused it
   // (nobody listening, full buffer).
-  virtual bool Send(std::span<const std::uint8_t> datagram) = 0;
+  [[nodiscard]] virtual bool Send(std::span<const std::uint8_t> datagram) = 0;
 };
 
 // One accepted connection of a TcpListener.
@@ -94,22 +94,22 @@ class TcpListener {
   virtual std::uint16_t LocalPort() const = 0;
 };
 
-struct TcpConnectResult {
+struct [[nodiscard]] TcpConnectResult {
   std::unique_ptr<TcpConnection> Connection;
   std::optional<LinkError> Error;
 };
 
-struct UdpBindResult {
+struct [[nodiscard]] UdpBindResult {
   std::unique_ptr<UdpSocket> Socket;
   std::optional<LinkError> Error;
 };
 
-struct UdpSenderResult {
+struct [[nodiscard]] UdpSenderResult {
   std::unique_ptr<UdpSender> Sender;
   std::string Error;  // the system's words when Sender is null
 };
 
-struct TcpListenResult {
+struct [[nodiscard]] TcpListenResult {
   std::unique_ptr<TcpListener> Listener;
   std::string Error;  // the system's words when Listener is null
 };

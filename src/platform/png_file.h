@@ -14,7 +14,7 @@ namespace ptpdiag {
 std::string EncodePng(int width, int height, std::span<const std::uint8_t> rgb);
 
 // Writes EncodePng's bytes to `path`; an error line on failure.
-std::optional<std::string> WritePngFile(const std::string& path, int width, int height,
+[[nodiscard]] std::optional<std::string> WritePngFile(const std::string& path, int width, int height,
                                         std::span<const std::uint8_t> rgb);
 
 }  // namespace ptpdiag

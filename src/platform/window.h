@@ -51,8 +51,8 @@ class PlatformWindow {
   virtual void WatchSocket(std::intptr_t socket, std::uint32_t message) = 0;
   virtual void UnwatchSocket(std::intptr_t socket) = 0;
   // The full path of a file the user chose; nothing when cancelled.
-  virtual std::optional<std::string> AskOpenPath(const FilePrompt& prompt) = 0;
-  virtual std::optional<std::string> AskSavePath(const FilePrompt& prompt) = 0;
+  [[nodiscard]] virtual std::optional<std::string> AskOpenPath(const FilePrompt& prompt) = 0;
+  [[nodiscard]] virtual std::optional<std::string> AskSavePath(const FilePrompt& prompt) = 0;
   // Where run-time dialogs are built; null where there are none (every
   // dialog then counts as cancelled).
   virtual DialogHost* Dialogs() = 0;
@@ -61,10 +61,10 @@ class PlatformWindow {
   virtual void EnableMenuItem(std::uint32_t id, bool enabled) = 0;
   // A PNG of the client area's pixels as they are now; the reason when it
   // cannot be written.
-  virtual std::optional<std::string> SavePicture(const std::string& path) = 0;
+  [[nodiscard]] virtual std::optional<std::string> SavePicture(const std::string& path) = 0;
   // Opens the user guide (installed with the program) in the web browser;
   // the reason when it cannot.
-  virtual std::optional<std::string> OpenUserGuide() = 0;
+  [[nodiscard]] virtual std::optional<std::string> OpenUserGuide() = 0;
 };
 
 }  // namespace ptpdiag

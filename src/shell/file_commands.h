@@ -16,7 +16,7 @@ void FileNew(AppContext& app);
 // changed and nothing repainted when the prompt is cancelled, and likewise
 // after a message box when the file cannot be read. A file with more radios
 // than the list holds loads the first ones and says so in a message box.
-bool FileOpen(AppContext& app);
+[[nodiscard]] bool FileOpen(AppContext& app);
 
 // Shows the message "CLOSE selected"; nothing else changes.
 void FileClose(AppContext& app);

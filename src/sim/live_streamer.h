@@ -40,7 +40,7 @@ class LiveStreamer {
   // called any number of times, but from one thread at a time.
   void Stop();
   // Waits up to `timeout` for the duration to run out; true once it has.
-  bool WaitUntilDone(std::chrono::milliseconds timeout);
+  [[nodiscard]] bool WaitUntilDone(std::chrono::milliseconds timeout);
 
   // Hops whose time came and that were handed to the output.
   std::int64_t HopsSent() const { return hopsSent_.load(); }
@@ -54,7 +54,7 @@ class LiveStreamer {
 
   void Run();
   // Sends every hop due by `elapsedMs`; true once the duration is used up.
-  bool SendDueHops(std::int64_t elapsedMs);
+  [[nodiscard]] bool SendDueHops(std::int64_t elapsedMs);
   void Count(WriteCounts counts);
 
   std::optional<std::string> setupError_;
