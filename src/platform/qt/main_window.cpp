@@ -210,7 +210,7 @@ void QtMainWindow::RunAfter(std::int64_t ms, std::function<void()> work) {
 void QtMainWindow::Deliver(std::uint32_t message, WPARAM wParam, LPARAM lParam) {
   if (window_.QuitPosted()) return;
   window_.Send(message, wParam, lParam);
-  client_->update();
+  ShowDrawn();
   if (window_.QuitPosted()) {
     timer_.stop();
     QCoreApplication::exit(window_.ExitCode());
@@ -247,7 +247,12 @@ void QtMainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void QtMainWindow::Backing::OnRepainted() {
-  owner_.client_->update();
+  owner_.ShowDrawn();
+}
+
+void QtMainWindow::ShowDrawn() {
+  const QRegion drawn = canvas_.TakeDrawn();
+  if (!drawn.isEmpty()) client_->update(drawn);
 }
 
 void QtMainWindow::Backing::OnMessageBox(const MessageBoxRecord& box) {

@@ -49,6 +49,8 @@ class QtMainWindow final : public QWidget, public LoopWindow {
   // Sends a message to the window procedure; ends the event loop once the
   // quit was posted.
   void Deliver(std::uint32_t message, WPARAM wParam, LPARAM lParam);
+  // Asks Qt to show anew the part of the image the last message drew on.
+  void ShowDrawn();
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -5,6 +5,7 @@
 #include <QPen>
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 namespace ptpdiag {
 namespace {
@@ -57,18 +58,32 @@ void RasterCanvas::Flush() {
   painter_.reset();
 }
 
+QRegion RasterCanvas::TakeDrawn() {
+  return std::exchange(drawn_, QRegion());
+}
+
+void RasterCanvas::Drawn(const QRect& area) {
+  // Past a few dozen pieces (a whole screen drawn) one rectangle is cheaper.
+  constexpr int kMostPieces = 32;
+  drawn_ += area;
+  if (drawn_.rectCount() > kMostPieces) drawn_ = drawn_.boundingRect();
+}
+
 void RasterCanvas::FillRect(const Rect& rect, Rgb colour) {
   if (rect.IsEmpty()) return;
   Painter().fillRect(ToQRect(rect), ToQColor(colour));
+  Drawn(ToQRect(rect));
 }
 
 void RasterCanvas::Text(const Rect& clip, std::string_view text, Rgb colour, Rgb background) {
   if (text.empty() || clip.IsEmpty()) return;
   QPainter& p = Painter();
+  const int width = kCellWidth * static_cast<int>(text.size());
+  const QRect cells(clip.left, clip.bottom - kCellHeight, width, kCellHeight);
+  Drawn(cells & ToQRect(clip));
   p.save();
   p.setClipRect(ToQRect(clip));
-  const int width = kCellWidth * static_cast<int>(text.size());
-  p.fillRect(QRect(clip.left, clip.bottom - kCellHeight, width, kCellHeight), ToQColor(background));
+  p.fillRect(cells, ToQColor(background));
   p.setFont(font_);
   p.setPen(ToQColor(colour));
   const int baseline = clip.bottom - baselineFromBottom_;
@@ -84,6 +99,8 @@ bool RasterCanvas::Scaled() const {
 void RasterCanvas::Line(Point from, Point to, Rgb colour) {
   if (from == to) return;  // the end point is excluded, so nothing is drawn
   QPainter& p = Painter();
+  Drawn(QRect(QPoint(std::min(from.x, to.x), std::min(from.y, to.y)),
+              QPoint(std::max(from.x, to.x), std::max(from.y, to.y))));
   if (Scaled()) {
     ScaledLine(p, from, to, ToQColor(colour));
     return;
@@ -112,6 +129,7 @@ void RasterCanvas::ScaledLine(QPainter& p, Point from, Point to, const QColor& c
 void RasterCanvas::Rectangle(const Rect& rect, Rgb pen, Rgb brush) {
   if (rect.IsEmpty()) return;
   QPainter& p = Painter();
+  Drawn(ToQRect(rect));
   p.fillRect(ToQRect(rect), ToQColor(brush));
   if (Scaled()) {
     const int w = rect.right - rect.left, h = rect.bottom - rect.top;

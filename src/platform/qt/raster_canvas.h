@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QImage>
 #include <QPainter>
+#include <QRegion>
 #include <memory>
 
 #include "platform/canvas.h"
@@ -29,7 +30,13 @@ class RasterCanvas final : public Canvas {
   void Rectangle(const Rect& rect, Rgb pen, Rgb brush) override;
   void Flush() override;
 
+  // The part of the image drawn on since the last call, in logical pixels;
+  // empty when nothing was. The window shows only that much anew.
+  QRegion TakeDrawn();
+
  private:
+  void Drawn(const QRect& area);
+
   QPainter& Painter();
   bool Scaled() const;
   static void ScaledLine(QPainter& p, Point from, Point to, const QColor& colour);
@@ -38,6 +45,7 @@ class RasterCanvas final : public Canvas {
   QFont font_;
   int baselineFromBottom_;
   std::unique_ptr<QPainter> painter_;
+  QRegion drawn_;
 };
 
 }  // namespace ptpdiag
