@@ -227,14 +227,14 @@ class UdpTest : public ::testing::Test {
     UdpBindResult result = network_.BindUdp(0);
     ASSERT_FALSE(result.Error.has_value());
     socket_ = std::move(result.Socket);
-    posix_ = dynamic_cast<PosixUdpSocket*>(socket_.get());
+    posix_ = dynamic_cast<SystemUdpSocket*>(socket_.get());
     ASSERT_NE(posix_, nullptr);
     ASSERT_NE(posix_->LocalPort(), 0);
   }
 
   PosixNetwork network_;
   std::unique_ptr<UdpSocket> socket_;
-  PosixUdpSocket* posix_ = nullptr;
+  SystemUdpSocket* posix_ = nullptr;
 };
 
 TEST_F(UdpTest, NothingWaitingIsNotReceived) {
