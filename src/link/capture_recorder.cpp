@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "link/capture_file.h"
+#include "link/capture_lines.h"
 
 namespace ptpdiag {
 namespace {
@@ -19,10 +20,7 @@ bool IsNonEmptyFile(const std::string& path) {
 }
 
 std::string StartLines(const LocalDateTime& t) {
-  char text[64];
-  std::snprintf(text, sizeof text, "start %04d-%02d-%02d %02d:%02d:%02d\n", t.Year, t.Month, t.Day,
-                t.Hour, t.Minute, t.Second);
-  return std::string(text) + "timing ticks\n";
+  return CaptureStartLine(t) + std::string(kCaptureTimingLine);
 }
 
 gzFile File(void* file) {
@@ -45,7 +43,7 @@ std::optional<CaptureRecorder> CaptureRecorder::Create(const std::string& path,
     return std::nullopt;
   }
   CaptureRecorder recorder(file, path);
-  recorder.Write("# recorded by ptpdiag\n");
+  recorder.Write(CaptureCommentLine("recorded by ptpdiag"));
   recorder.Flush();
   return recorder;
 }
@@ -60,7 +58,7 @@ CaptureRecorder::CaptureRecorder(CaptureRecorder&& other) noexcept
       begun_(other.begun_),
       tickMs_(other.tickMs_),
       line_(std::move(other.line_)),
-      lineBytes_(other.lineBytes_),
+      data_(std::move(other.data_)),
       failed_(other.failed_),
       failureText_(std::move(other.failureText_)),
       failure_(other.failure_) {}
@@ -79,33 +77,27 @@ void CaptureRecorder::Begin(std::int64_t originMs, const LocalDateTime& originLo
 
 void CaptureRecorder::StartTick(std::int64_t nowMs) {
   if (!begun_) return;
-  if (lineBytes_ > 0) EndLine();
+  if (data_.Bytes() > 0) EndLine();
   tickMs_ = std::max(tickMs_, nowMs - originMs_);
   tickTook_ = false;
 }
 
 void CaptureRecorder::Append(std::uint8_t byte) {
   if (failed_ || !begun_) return;
-  if (lineBytes_ == kLineBytes) EndLine();
-  if (lineBytes_ == 0) line_ += std::to_string(tickMs_);
+  if (data_.Bytes() == kLineBytes) EndLine();
   tickTook_ = true;
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  line_ += ' ';
-  line_ += kHex[byte >> 4];
-  line_ += kHex[byte & 15];
-  ++lineBytes_;
+  data_.Add(byte);
 }
 
 void CaptureRecorder::EndLine() {
-  line_ += '\n';
-  lineBytes_ = 0;
+  data_.EndInto(tickMs_, line_);
 }
 
 void CaptureRecorder::EndTick() {
   if (failed_ || file_ == nullptr || !begun_) return;
-  if (lineBytes_ > 0) EndLine();
+  if (data_.Bytes() > 0) EndLine();
   // A tick without bytes still closes periods: the replay must tick then too.
-  if (!tickTook_) line_ += "tick " + std::to_string(tickMs_) + "\n";
+  if (!tickTook_) line_ += CaptureTickLine(tickMs_);
   tickTook_ = true;
   if (line_.empty()) return;
   Write(line_);
@@ -116,7 +108,7 @@ void CaptureRecorder::EndTick() {
 void CaptureRecorder::Finish() {
   if (file_ == nullptr) return;
   EndTick();
-  if (begun_) Write("end " + std::to_string(tickMs_) + "\n");
+  if (begun_) Write(CaptureEndLine(tickMs_));
   if (gzclose(File(file_)) != Z_OK && !failed_) {
     failed_ = true;
     failureText_ = std::strerror(errno != 0 ? errno : EIO);

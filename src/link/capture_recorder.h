@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "link/capture_lines.h"
 #include "platform/clock.h"
 #include "platform/link_error.h"
 
@@ -63,8 +64,8 @@ class CaptureRecorder {
   bool begun_ = false;
   std::int64_t tickMs_ = 0;
   bool tickTook_ = true;  // no tick line until a tick has started
-  std::string line_;
-  std::size_t lineBytes_ = 0;
+  std::string line_;  // the tick's lines not yet written
+  CaptureDataLine data_;
   bool failed_ = false;
   std::string failureText_;
   std::optional<LinkError> failure_;

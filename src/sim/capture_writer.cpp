@@ -1,15 +1,8 @@
 #include "sim/capture_writer.h"
 
-#include <cstdio>
+#include <string>
 
 namespace ptpdiag::sim {
-
-std::string DateTimeText(const LocalDateTime& t) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.Year, t.Month, t.Day, t.Hour,
-                t.Minute, t.Second);
-  return text;
-}
 
 CaptureWriter::CaptureWriter(std::ostream& out, int framesPerLine)
     : out_(out), framesPerLine_(framesPerLine < 1 ? 1 : framesPerLine) {}
@@ -21,30 +14,24 @@ CaptureWriter::~CaptureWriter() {
 void CaptureWriter::WriteHeader(const std::vector<std::string>& comments,
                                 const LocalDateTime& start) {
   for (const std::string& line : comments)
-    out_ << "# " << line << '\n';
-  out_ << "start " << DateTimeText(start) << '\n';
-}
-
-void CaptureWriter::AppendByte(std::uint8_t byte) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  bytes_.push_back(' ');
-  bytes_.push_back(kHex[byte >> 4]);
-  bytes_.push_back(kHex[byte & 15]);
+    out_ << CaptureCommentLine(line);
+  out_ << CaptureStartLine(start);
 }
 
 void CaptureWriter::Add(const GeneratedHop& hop) {
   for (int i = 0; i < hop.GarbageCount; ++i)
-    AppendByte(hop.Garbage[static_cast<std::size_t>(i)]);
+    line_.Add(hop.Garbage[static_cast<std::size_t>(i)]);
   for (std::uint8_t byte : hop.Frame)
-    AppendByte(byte);
+    line_.Add(byte);
   lineTimeMs_ = hop.TimeMs;
   if (++framesInLine_ >= framesPerLine_) Finish();
 }
 
 void CaptureWriter::Finish() {
   if (framesInLine_ == 0) return;
-  out_ << lineTimeMs_ << bytes_ << '\n';
-  bytes_.clear();
+  std::string text;
+  line_.EndInto(lineTimeMs_, text);
+  out_ << text;
   framesInLine_ = 0;
 }
 

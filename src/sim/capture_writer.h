@@ -7,13 +7,11 @@
 #include <string_view>
 #include <vector>
 
+#include "link/capture_lines.h"
 #include "platform/clock.h"
 #include "sim/frame_generator.h"
 
 namespace ptpdiag::sim {
-
-// "YYYY-MM-DD HH:MM:SS".
-std::string DateTimeText(const LocalDateTime& t);
 
 class CaptureWriter {
  public:
@@ -32,13 +30,11 @@ class CaptureWriter {
   void Finish();
 
  private:
-  void AppendByte(std::uint8_t byte);
-
   std::ostream& out_;
   int framesPerLine_;
   int framesInLine_ = 0;
   std::int64_t lineTimeMs_ = 0;
-  std::string bytes_;  // hex of the line being built, each byte with a blank before it
+  CaptureDataLine line_;
 };
 
 }  // namespace ptpdiag::sim

@@ -81,7 +81,7 @@ TEST(CaptureWriterTest, ParsesBackToTheSameBytesAndTimes) {
 }
 
 TEST(CaptureWriterTest, DateTimeTextPadsEveryField) {
-  EXPECT_EQ(DateTimeText(LocalDateTime{987, 3, 4, 5, 6, 7, 0}), "0987-03-04 05:06:07");
+  EXPECT_EQ(CaptureDateTimeText(LocalDateTime{987, 3, 4, 5, 6, 7, 0}), "0987-03-04 05:06:07");
 }
 
 }  // namespace
