@@ -6,10 +6,10 @@
 #include <memory>
 #include <thread>
 
+#include "platform/stop_requests.h"
 #include "sim/live_streamer.h"
 #include "sim/tcp_client_sink.h"
 #include "sim/udp_sink.h"
-#include "stop_request.h"
 #ifndef _WIN32
 #include "fd_sink.h"
 #include "pty_master.h"
@@ -24,14 +24,15 @@ std::int64_t LiveDurationMs(const SimOptions& options) {
 }
 
 int Stream(const SimOptions& options, std::unique_ptr<ByteSink> sink, std::ostream& err) {
-  StopRequest stop;  // before the streamer's thread exists, so it inherits the mask
+  // Ctrl+C ends the run, which then prints its summary.
+  InstallStopRequests();
   LiveStreamer streamer(options.Generator, std::move(sink), LiveDurationMs(options));
   if (streamer.SetupError()) {
     err << "ptpdiag-sim: " << *streamer.SetupError() << "\n";
     return 1;
   }
   streamer.Start();
-  while (!streamer.WaitUntilDone(std::chrono::milliseconds(50)) && !stop.Arrived()) {
+  while (!streamer.WaitUntilDone(std::chrono::milliseconds(50)) && !StopRequested()) {
   }
   streamer.Stop();
   err << "ptpdiag-sim: " << streamer.HopsSent() << " hops sent, " << streamer.BytesSent()

@@ -6,6 +6,7 @@
 #include "app/qt/stop_signals.h"
 #include "platform/os/libserialport_driver.h"
 #include "platform/os/posix_network.h"
+#include "platform/os/stop_signals.h"
 #include "platform/qt/event_window.h"
 #include "platform/qt/image_png.h"
 #include "platform/qt/main_window.h"
@@ -69,11 +70,11 @@ class ScreenWindow final : public LoopWindow {
 }  // namespace
 
 QtBackend::QtBackend() {
-  InstallStopSignals();
+  InstallStopRequests();
 }
 
 bool QtBackend::StopRequested() const {
-  return StopSignalArrived();
+  return ptpdiag::StopRequested();
 }
 
 std::unique_ptr<SerialDriver> QtBackend::MakeSerialDriver(const PortMappings& mappings) {

@@ -1,8 +1,8 @@
 // Ctrl+C and SIGTERM end a run the way closing the window does, so the
-// link is closed and the recording and outputs are written. The handlers
-// are the process's from the start of the run, so a signal is never lost:
-// before the event loop runs it is kept, and a replay looks for it between
-// ticks.
+// link is closed and the recording and outputs are written. The requests
+// are taken over from the start of the run (platform/os/stop_signals.h),
+// so one is never lost: before the event loop runs it is kept, and a
+// replay looks for it between ticks.
 #pragma once
 
 #include <QSocketNotifier>
@@ -13,12 +13,7 @@
 
 namespace ptpdiag {
 
-// Installs the handlers of SIGINT and SIGTERM (once per process).
-void InstallStopSignals();
-// True once either signal arrived.
-bool StopSignalArrived();
-
-// While alive, a signal runs `stop` on the event loop's thread; one that
+// While alive, a request runs `stop` on the event loop's thread; one that
 // arrived before runs it as soon as the loop runs.
 class StopSignals final : public StopRequests {
  public:

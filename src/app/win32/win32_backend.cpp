@@ -15,7 +15,7 @@ class ConsoleStops final : public StopRequests {
  public:
   ConsoleStops(Win32LoopWindow& window, std::function<void()> stop) {
     SetConsoleStopHandler([&window, stop] { window.RunSoon(stop); });
-    if (ConsoleStopRequested()) window.RunSoon(stop);
+    if (ptpdiag::StopRequested()) window.RunSoon(stop);
   }
   ~ConsoleStops() override { ClearConsoleStopHandler(); }
   ConsoleStops(const ConsoleStops&) = delete;
@@ -55,7 +55,7 @@ std::unique_ptr<StopRequests> Win32Backend::HandleStopRequests(std::function<voi
 }
 
 bool Win32Backend::StopRequested() const {
-  return ConsoleStopRequested();
+  return ptpdiag::StopRequested();
 }
 
 std::optional<std::string> Win32Backend::WritePng(BackedWindow& window, const std::string& path,

@@ -50,7 +50,12 @@ void AttachParentConsole() {
     std::cout.clear();
     std::cerr.clear();
   }
-  SetConsoleCtrlHandler(&OnConsoleEvent, TRUE);
+  InstallStopRequests();
+}
+
+void InstallStopRequests() {
+  static const bool installed = SetConsoleCtrlHandler(&OnConsoleEvent, TRUE) != 0;
+  static_cast<void>(installed);
 }
 
 void SetConsoleStopHandler(std::function<void()> stop) {
@@ -67,7 +72,7 @@ void FinishConsoleStops() {
   SetEvent(g_finished);
 }
 
-bool ConsoleStopRequested() {
+bool StopRequested() {
   return g_requested.load();
 }
 

@@ -6,10 +6,13 @@
 
 #include <functional>
 
+#include "platform/stop_requests.h"
+
 namespace ptpdiag {
 
 // Makes standard output and error reach the parent's console when they
-// are not already redirected to a file or pipe. Call first in main().
+// are not already redirected to a file or pipe, and takes the stop
+// requests over (InstallStopRequests). Call first in main().
 void AttachParentConsole();
 
 // From now on, console stop events call `stop` on the thread that raised
@@ -19,7 +22,5 @@ void SetConsoleStopHandler(std::function<void()> stop);
 void ClearConsoleStopHandler();
 // The program has written its outputs: a pending console close may end it.
 void FinishConsoleStops();
-// True once a console stop event came.
-bool ConsoleStopRequested();
 
 }  // namespace ptpdiag
