@@ -84,7 +84,8 @@ bool TakeTheLinksWork(AppContext& app, TickView& view) {
 LRESULT RunPollCycle(AppContext& app) {
   if (app.Link.TimerBusy == 1) return 0;
   app.Link.TimerBusy = 1;
-  if (app.Link.Recorder != nullptr) app.Link.Recorder->StartTick(app.SystemClock.MonotonicMs());
+  app.TickMonotonicMs = app.SystemClock.MonotonicMs();
+  if (app.Link.Recorder != nullptr) app.Link.Recorder->StartTick(*app.TickMonotonicMs);
   WindowState& w = app.Window;
   PlatformWindow* window = w.CurrentWindow;
 
@@ -97,6 +98,7 @@ LRESULT RunPollCycle(AppContext& app) {
 
   if (repaint) RepaintNow(w, false);
   if (app.Link.Recorder != nullptr) app.Link.Recorder->EndTick();
+  app.TickMonotonicMs.reset();
   app.Link.TimerBusy = 0;
   return 0;
 }

@@ -2,6 +2,8 @@
 // the window state, the radio list and the time base.
 #pragma once
 
+#include <optional>
+
 #include "platform/clock.h"
 #include "state/diagnostics_store.h"
 #include "state/link_state.h"
@@ -26,8 +28,15 @@ struct AppContext {
   const Clock& SystemClock;
   ElapsedClock Elapsed;
 
+  // The monotonic time of the timer tick under way, which the whole tick
+  // reads (as its recording stamps it, so a replay samples the history at
+  // the same tick); nothing between ticks.
+  std::optional<std::int64_t> TickMonotonicMs;
+
   // Seconds since the statistics were last reset, on the monotonic count.
-  std::int32_t Now() const { return Elapsed.Seconds(SystemClock); }
+  std::int32_t Now() const {
+    return TickMonotonicMs ? Elapsed.SecondsAt(*TickMonotonicMs) : Elapsed.Seconds(SystemClock);
+  }
 };
 
 // The program is ending without the window's close routine: stops any

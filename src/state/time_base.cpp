@@ -32,7 +32,11 @@ void ElapsedClock::Restart(const Clock& clock) {
 }
 
 std::int32_t ElapsedClock::Seconds(const Clock& clock) const {
-  const std::int64_t ms = clock.MonotonicMs() - startMonotonicMs_ + startFractionMs_;
+  return SecondsAt(clock.MonotonicMs());
+}
+
+std::int32_t ElapsedClock::SecondsAt(std::int64_t monotonicMs) const {
+  const std::int64_t ms = monotonicMs - startMonotonicMs_ + startFractionMs_;
   const std::int64_t seconds = ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
   return Wrap32(seconds);
 }

@@ -24,6 +24,8 @@ class ElapsedClock {
  public:
   void Restart(const Clock& clock);
   std::int32_t Seconds(const Clock& clock) const;
+  // The count at the monotonic time `monotonicMs`.
+  std::int32_t SecondsAt(std::int64_t monotonicMs) const;
   // The wall clock's second boundary the count starts at: its time on the
   // monotonic counter, and the local time then.
   std::int64_t OriginMonotonicMs() const { return startMonotonicMs_ - startFractionMs_; }
