@@ -286,8 +286,14 @@ FileReadResult ReadWholeFile(const std::string& path, std::size_t limit) {
   FileReadResult result;
   // Windows refuses to open a folder as "permission denied"; say what it is.
   std::error_code ignored;
-  if (fs::is_directory(path, ignored)) {
+  const fs::file_status status = fs::status(path, ignored);
+  if (fs::is_directory(status)) {
     result.Error = "Could not read \"" + path + "\": " + SystemReason(EISDIR) + ".";
+    return result;
+  }
+  // A FIFO would wait for a writer and a device never end: files only.
+  if (fs::exists(status) && !fs::is_regular_file(status)) {
+    result.Error = "Could not read \"" + path + "\": it is not a regular file (a pipe, device or socket).";
     return result;
   }
   errno = 0;

@@ -102,6 +102,10 @@ class GzipText final : public CaptureText {
         ended = true;
         return true;
       }
+      if (buffer_.size() - at_ > kMaxCaptureLineBytes) {
+        overlong_ = true;
+        return false;
+      }
       if (done_) {
         if (at_ >= buffer_.size()) return false;
         line.assign(buffer_, at_, std::string::npos);
@@ -114,6 +118,7 @@ class GzipText final : public CaptureText {
   }
 
   std::string Failure() const override { return failure_; }
+  bool Overlong() const override { return overlong_; }
 
  private:
   void Fill() {
@@ -137,6 +142,7 @@ class GzipText final : public CaptureText {
   std::string buffer_;
   std::size_t at_ = 0;
   bool done_ = false;
+  bool overlong_ = false;
   std::string failure_;
 };
 
@@ -147,8 +153,15 @@ CaptureReader::CaptureReader(std::unique_ptr<CaptureText> text, std::string file
 
 std::unique_ptr<CaptureReader> CaptureReader::Open(const std::string& path, CaptureError& error) {
   std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
+  const std::filesystem::file_status status = std::filesystem::status(path, ec);
+  if (std::filesystem::is_directory(status)) {
     error = CaptureError{path, 0, "is a directory, not a capture file"};
+    return nullptr;
+  }
+  // Opening a FIFO for reading would wait for a writer, and a device never
+  // ends: only files are read.
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    error = CaptureError{path, 0, "is not a regular file (a pipe, device or socket), not a capture file"};
     return nullptr;
   }
   errno = 0;
@@ -190,7 +203,10 @@ std::optional<CaptureLine> CaptureReader::Next() {
         break;
     }
   }
-  if (const std::string failure = text_->Failure(); !failure.empty()) {
+  if (text_->Overlong()) {
+    error_ = CaptureError{file_, number_ + 1,
+                          "the line is longer than 1 MiB, which no capture line is"};
+  } else if (const std::string failure = text_->Failure(); !failure.empty()) {
     error_ = CaptureError{file_, 0, failure};
   }
   return std::nullopt;

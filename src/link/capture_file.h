@@ -27,6 +27,10 @@ namespace ptpdiag {
 
 // Later times are refused so that elapsed seconds stay in 32 bits.
 inline constexpr std::int64_t kMaxCaptureMs = 1'000'000'000'000;
+// No line of a capture is longer (a full recorder line is about 130
+// bytes); a longer one ends the reading there, so that no file, however
+// made, can fill the memory.
+inline constexpr std::size_t kMaxCaptureLineBytes = 1024 * 1024;
 
 struct [[nodiscard]] CaptureError {
   std::string File;
@@ -56,6 +60,9 @@ class CaptureText {
   [[nodiscard]] virtual bool NextLine(std::string& line, bool& ended) = 0;
   // The reason the text could not be read further; empty when it ended.
   virtual std::string Failure() const { return {}; }
+  // True when the reading stopped at a line longer than
+  // kMaxCaptureLineBytes (the line after the last one given).
+  virtual bool Overlong() const { return false; }
 };
 
 class CaptureReader {

@@ -36,6 +36,19 @@ expect 2 "bad_hex.cap:3: not a hex digit: 'G'" -- --headless --replay "$data/bad
 expect 2 "cannot open the capture file" -- --headless --replay "$work/none.cap"
 printf '\x00\xff\x10binary junk\n' >"$work/junk.cap"
 expect 2 "junk.cap:1:" -- --headless --replay "$work/junk.cap"
+# Inputs that would block or fill the memory are refused at once: a FIFO
+# (open would wait for a writer), a device, a line longer than 1 MiB, a
+# gzip bomb. `timeout` stands guard: a hang fails with 124.
+printf '#!/bin/sh\nexec timeout 10 "%s" "$@"\n' "$program" >"$work/soon" && chmod +x "$work/soon"
+mkfifo "$work/fifo.cap"
+printf '# one\nstart 2026-01-05 09:00:00\n' >"$work/long.cap"
+head -c 2000000 /dev/zero | tr '\0' '1' >>"$work/long.cap"
+head -c 50000000 /dev/zero | gzip -1 >"$work/bomb.cap.gz"
+program=$work/soon expect 2 "fifo.cap: is not a regular file" -- --headless --replay "$work/fifo.cap"
+program=$work/soon expect 2 "/dev/zero: is not a regular file" -- --headless --replay /dev/zero
+program=$work/soon expect 2 "long.cap:3: the line is longer than 1 MiB" -- --headless --replay "$work/long.cap"
+program=$work/soon expect 2 "bomb.cap.gz:1: the line is longer than 1 MiB" -- --headless --replay "$work/bomb.cap.gz"
+program=$work/soon expect 2 "it is not a regular file" -- --headless --open "$work/fifo.cap"
 # Outputs that cannot be written are refused at start, before a long run.
 expect 2 "cannot write $work/no/such/dir/r.json: No such file or directory" -- --headless \
   --report "$work/no/such/dir/r.json"
