@@ -166,6 +166,36 @@ case_serial_vanishes() {
     fail "gone: each failed read should be an event"
 }
 
+# A sender that never pauses: a tick takes what was waiting when it began,
+# so the timer keeps time, --seconds holds and SIGTERM ends the run at once.
+case_serial_flood() {
+  socat -u STDIN "pty,raw,echo=0,link=$work/flood" </dev/urandom 2>/dev/null &
+  pids+=($!)
+  for _ in $(seq 100); do [ -e "$work/flood" ] && break; sleep 0.05; done
+  local start=$SECONDS
+  timeout -k 2 20 "$program" --headless --seconds 3 --serial "$work/flood" --tick-stats \
+    >/dev/null 2>"$work/flood.err"
+  [ $((SECONDS - start)) -le 6 ] || fail "flood: --seconds 3 ran $((SECONDS - start)) s"
+  local late
+  late=$(sed -n 's/.*lateness mean [0-9.]* ms, max \([0-9]*\).*/\1/p' "$work/flood.err")
+  [ -n "$late" ] && [ "$late" -lt 250 ] || fail "flood: a tick ran late: $(cat "$work/flood.err")"
+  "$program" --headless --seconds 30 --serial "$work/flood" >/dev/null 2>&1 &
+  local session=$!
+  sleep 1
+  kill -TERM "$session"
+  local waited=0
+  while kill -0 "$session" 2>/dev/null && [ "$waited" -lt 50 ]; do
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+  if kill -0 "$session" 2>/dev/null; then
+    kill -KILL "$session"
+    fail "flood: SIGTERM did not end the run within 5 s"
+  fi
+  wait "$session"
+  [ "$waited" -le 20 ] || fail "flood: SIGTERM took $((waited / 10)) s"
+}
+
 case_tcp_failures() {
   local port
   port=$(free_port)
@@ -413,7 +443,7 @@ case_list_ports() {
   wait "$holder"
 }
 
-cases=(serial tcp udp serial_failures serial_resync serial_vanishes serial_returns tcp_failures
+cases=(serial tcp udp serial_failures serial_resync serial_vanishes serial_flood serial_returns tcp_failures
        tcp_returns udp_in_use signals killed_recordings udp_flood list_ports)
 for c in "${cases[@]}"; do
   if [ -z "$only" ] || [ "$only" = "$c" ]; then "case_$c"; fi
