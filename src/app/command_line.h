@@ -16,7 +16,7 @@ namespace ptpdiag {
 // switch. `Help` is printed beside the name, a line per '\n'. `Heading`,
 // when not empty, starts a group of options in --help.
 template <typename Parsed>
-struct OptionSpec {
+struct OptionEntry {
   std::string_view Name;
   std::string_view Value;
   std::string_view Help;
@@ -47,44 +47,44 @@ void AppendOptionHelp(std::string& out, std::string_view name, std::string_view 
 // Applies `args` to `parsed` by `table` ("-h" is "--help"); the first
 // error line, if any. `seen`, when given, gets each option's name in order.
 template <typename Parsed>
-[[nodiscard]] std::optional<std::string> ParseByTable(std::span<const OptionSpec<Parsed>> table,
+[[nodiscard]] std::optional<std::string> ParseByTable(std::span<const OptionEntry<Parsed>> table,
                                         std::span<const std::string_view> args, Parsed& parsed,
                                         std::vector<std::string_view>* seen = nullptr) {
-  const auto find = [table](std::string_view name) -> const OptionSpec<Parsed>* {
+  const auto find = [table](std::string_view name) -> const OptionEntry<Parsed>* {
     if (name == "-h") name = "--help";
-    for (const OptionSpec<Parsed>& spec : table) {
-      if (spec.Name == name) return &spec;
+    for (const OptionEntry<Parsed>& entry : table) {
+      if (entry.Name == name) return &entry;
     }
     return nullptr;
   };
   const auto takesValue = [&find](std::string_view name) {
-    const OptionSpec<Parsed>* spec = find(name);
-    return spec != nullptr && !spec->Value.empty();
+    const OptionEntry<Parsed>* entry = find(name);
+    return entry != nullptr && !entry->Value.empty();
   };
   return WalkOptions(args, takesValue,
                      [&](std::string_view name,
                          std::optional<std::string_view> value) -> std::optional<std::string> {
-                       const OptionSpec<Parsed>* spec = find(name);
-                       if (spec == nullptr || (spec->Value.empty() && value)) {
+                       const OptionEntry<Parsed>* entry = find(name);
+                       if (entry == nullptr || (entry->Value.empty() && value)) {
                          return UnknownOption(value ? std::string(name) + "=" + std::string(*value)
                                                     : std::string(name));
                        }
-                       if (seen != nullptr) seen->push_back(spec->Name);
-                       return spec->Apply(value.value_or(""), parsed);
+                       if (seen != nullptr) seen->push_back(entry->Name);
+                       return entry->Apply(value.value_or(""), parsed);
                      });
 }
 
 // The option lines of --help, group by group.
 template <typename Parsed>
-std::string OptionsHelp(std::span<const OptionSpec<Parsed>> table, std::size_t column) {
+std::string OptionsHelp(std::span<const OptionEntry<Parsed>> table, std::size_t column) {
   std::string out;
-  for (const OptionSpec<Parsed>& spec : table) {
-    if (!spec.Heading.empty()) {
+  for (const OptionEntry<Parsed>& entry : table) {
+    if (!entry.Heading.empty()) {
       out += "\n";
-      out += spec.Heading;
+      out += entry.Heading;
       out += "\n";
     }
-    AppendOptionHelp(out, spec.Name, spec.Value, spec.Help, column);
+    AppendOptionHelp(out, entry.Name, entry.Value, entry.Help, column);
   }
   return out;
 }

@@ -54,7 +54,7 @@ std::optional<std::string> ParsePortMap(std::string_view text, Options& o) {
 }
 
 using Apply = std::optional<std::string> (*)(std::string_view, Options&);
-using Spec = OptionSpec<Options>;
+using Entry = OptionEntry<Options>;
 
 std::string Quoted(std::string_view value) {
   std::string text = "'";
@@ -168,7 +168,7 @@ std::optional<std::string> ExportCsv(std::string_view value, Options& o) {
 
 // Every option: parsing and --help both come from here. A new option is
 // one entry (and its line in the manual page, which a test compares).
-constexpr Spec kOptionTable[] = {
+constexpr Entry kOptionTable[] = {
     {"--headless", "", "no window; the program exits by itself when done",
      [](std::string_view, Options& o) { return SetFlag(o.Headless); }},
     {"--replay", "FILE",

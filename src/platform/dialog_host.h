@@ -17,7 +17,7 @@ enum class ControlKind { PushButton, DefaultPushButton, TextBox, ListBox };
 // notification code (list boxes: 1 selection changed, 2 double click).
 using ControlCallback = std::function<void(DialogId dialog, int notification)>;
 
-struct ControlSpec {
+struct ControlPlan {
   ControlKind Kind = ControlKind::PushButton;
   int Id = 0;
   std::string Text;                // caption or initial text
@@ -39,7 +39,7 @@ class DialogHost {
   virtual ~DialogHost() = default;
   // A hidden, centred dialog with a caption and no close box.
   virtual DialogId NewDialog(const std::string& caption, int width, int height) = 0;
-  virtual void AddControl(DialogId dialog, const ControlSpec& control) = 0;
+  virtual void AddControl(DialogId dialog, const ControlPlan& control) = 0;
   // Numbers count from 1.
   virtual void SelectListItem(DialogId dialog, int controlId, int number) = 0;
   // The selected item's text; empty when none is selected.

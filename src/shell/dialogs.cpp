@@ -61,7 +61,7 @@ ControlCallback OkCallback(AppContext& app, DialogHost& host) {
   };
 }
 
-ControlSpec CancelButton(DialogHost& host, int x, int y, int width) {
+ControlPlan CancelButton(DialogHost& host, int x, int y, int width) {
   return {ControlKind::PushButton, kIdCancel, "Cancel", {}, x, y, width, 14, CancelCallback(host)};
 }
 
@@ -88,7 +88,7 @@ std::optional<std::string> AskCommPort(AppContext& app) {
   const bool described = items.front().size() > 4;
   const int width = described ? 200 : 80;
   const DialogId dialog = host->NewDialog("Select Comm Port", width, 120);
-  ControlSpec list{ControlKind::ListBox,
+  ControlPlan list{ControlKind::ListBox,
                    kCommPortListId,
                    "",
                    std::move(items),

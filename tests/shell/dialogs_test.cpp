@@ -30,7 +30,7 @@ class DialogsTest : public testing::Test {
 
   void ExpectControl(DialogId dialog, int id, ControlKind kind, const std::string& text,
                      const Box& box) {
-    const ControlSpec* control = host.Control(dialog, id);
+    const ControlPlan* control = host.Control(dialog, id);
     ASSERT_NE(control, nullptr) << "control " << id;
     EXPECT_EQ(control->Kind, kind) << "control " << id;
     EXPECT_EQ(control->Text, text) << "control " << id;

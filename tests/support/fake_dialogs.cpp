@@ -4,15 +4,15 @@
 
 namespace ptpdiag::test {
 
-const ControlSpec* FakeDialogs::Control(DialogId dialog, int controlId) {
-  for (const ControlSpec& control : At(dialog).Controls) {
+const ControlPlan* FakeDialogs::Control(DialogId dialog, int controlId) {
+  for (const ControlPlan& control : At(dialog).Controls) {
     if (control.Id == controlId) return &control;
   }
   return nullptr;
 }
 
 void FakeDialogs::Command(DialogId dialog, int controlId, int notification) {
-  const ControlSpec* control = Control(dialog, controlId);
+  const ControlPlan* control = Control(dialog, controlId);
   if (At(dialog).Ended || control == nullptr || !control->Callback) return;
   // A copy: the callback may add dialogs while it runs.
   const ControlCallback callback = control->Callback;
@@ -28,7 +28,7 @@ DialogId FakeDialogs::NewDialog(const std::string& caption, int width, int heigh
   return static_cast<DialogId>(dialogs_.size());
 }
 
-void FakeDialogs::AddControl(DialogId dialog, const ControlSpec& control) {
+void FakeDialogs::AddControl(DialogId dialog, const ControlPlan& control) {
   FakeDialog& d = At(dialog);
   d.Controls.push_back(control);
   if (control.Kind == ControlKind::TextBox) d.Texts[control.Id] = control.Text;
@@ -41,7 +41,7 @@ void FakeDialogs::SelectListItem(DialogId dialog, int controlId, int number) {
 }
 
 std::string FakeDialogs::GetListText(DialogId dialog, int controlId) {
-  const ControlSpec* list = Control(dialog, controlId);
+  const ControlPlan* list = Control(dialog, controlId);
   const int number = At(dialog).Selected[controlId];
   if (list == nullptr || number < 1 || number > static_cast<int>(list->Items.size())) return {};
   return list->Items[static_cast<std::size_t>(number - 1)];

@@ -16,7 +16,7 @@ struct FakeDialog {
   std::string Caption;
   int Width = 0;
   int Height = 0;
-  std::vector<ControlSpec> Controls;
+  std::vector<ControlPlan> Controls;
   // List boxes: the number last selected, as given (0: none). Text boxes:
   // the text.
   std::map<int, int> Selected;
@@ -44,12 +44,12 @@ class FakeDialogs final : public DialogHost {
   // ShowModal calls that returned with the dialog still open (-1 each).
   int LeftOpen() const { return leftOpen_; }
   // The control of `dialog` with `controlId`; null when there is none.
-  const ControlSpec* Control(DialogId dialog, int controlId);
+  const ControlPlan* Control(DialogId dialog, int controlId);
   // Sends a command from a control, as the platform would.
   void Command(DialogId dialog, int controlId, int notification);
 
   DialogId NewDialog(const std::string& caption, int width, int height) override;
-  void AddControl(DialogId dialog, const ControlSpec& control) override;
+  void AddControl(DialogId dialog, const ControlPlan& control) override;
   void SelectListItem(DialogId dialog, int controlId, int number) override;
   std::string GetListText(DialogId dialog, int controlId) override;
   std::string GetText(DialogId dialog, int controlId) override;

@@ -43,7 +43,7 @@ std::optional<std::string> Fraction(std::string_view name, std::string_view valu
   return std::nullopt;
 }
 
-using Spec = OptionSpec<SimOptions>;
+using Entry = OptionEntry<SimOptions>;
 
 std::optional<std::string> SetFlag(bool& flag) {
   flag = true;
@@ -130,7 +130,7 @@ std::optional<std::string> Miss(std::string_view value, SimOptions& o) {
 }
 
 // Every option: parsing and --help both come from here.
-constexpr Spec kSimOptionTable[] = {
+constexpr Entry kSimOptionTable[] = {
     {"--out", "MODE",
      "capture (default): a capture file\n"
      "pty: a pseudo-terminal, its slave named on stdout\n"

@@ -212,7 +212,7 @@ DialogId QtDialogHost::NewDialog(const std::string& caption, int width, int heig
   return id;
 }
 
-void QtDialogHost::AddControl(DialogId dialog, const ControlSpec& control) {
+void QtDialogHost::AddControl(DialogId dialog, const ControlPlan& control) {
   Dialog* d = Find(dialog);
   if (d == nullptr || d->Ended) return;
   QWidget* widget = MakeControl(dialog, control, d->Window);
@@ -224,7 +224,7 @@ void QtDialogHost::AddControl(DialogId dialog, const ControlSpec& control) {
   if (d->FirstTabStop == nullptr && widget->focusPolicy() & Qt::TabFocus) d->FirstTabStop = widget;
 }
 
-QWidget* QtDialogHost::MakeControl(DialogId dialog, const ControlSpec& control, QWidget* parent) {
+QWidget* QtDialogHost::MakeControl(DialogId dialog, const ControlPlan& control, QWidget* parent) {
   const int id = control.Id;
   switch (control.Kind) {
     case ControlKind::PushButton:

@@ -50,7 +50,7 @@ class QtDialogHost final : public DialogHost {
   QWidget* Control(DialogId dialog, int controlId) const;
 
   DialogId NewDialog(const std::string& caption, int width, int height) override;
-  void AddControl(DialogId dialog, const ControlSpec& control) override;
+  void AddControl(DialogId dialog, const ControlPlan& control) override;
   void SelectListItem(DialogId dialog, int controlId, int number) override;
   std::string GetListText(DialogId dialog, int controlId) override;
   std::string GetText(DialogId dialog, int controlId) override;
@@ -64,7 +64,7 @@ class QtDialogHost final : public DialogHost {
   Dialog* Find(DialogId dialog) const;
   // Shows the dialog centred on the screen, focused on its first tab stop.
   void Show(Dialog& d);
-  QWidget* MakeControl(DialogId dialog, const ControlSpec& control, QWidget* parent);
+  QWidget* MakeControl(DialogId dialog, const ControlPlan& control, QWidget* parent);
   // Runs the callback of `controlId`, as a command from that control would.
   void Command(DialogId dialog, int controlId, int notification);
   // Enter: the command of the focused push button, else of the default one

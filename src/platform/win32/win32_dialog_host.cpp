@@ -87,7 +87,7 @@ DialogId Win32DialogHost::NewDialog(const std::string& caption, int width, int h
   return id;
 }
 
-void Win32DialogHost::AddControl(DialogId dialog, const ControlSpec& control) {
+void Win32DialogHost::AddControl(DialogId dialog, const ControlPlan& control) {
   const auto found = dialogs_.find(dialog);
   if (found == dialogs_.end() || found->second.Window == nullptr) return;
   const HWND window = found->second.Window;

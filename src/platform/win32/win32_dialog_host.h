@@ -32,7 +32,7 @@ class Win32DialogHost final : public DialogHost {
   Win32DialogHost& operator=(const Win32DialogHost&) = delete;
 
   DialogId NewDialog(const std::string& caption, int width, int height) override;
-  void AddControl(DialogId dialog, const ControlSpec& control) override;
+  void AddControl(DialogId dialog, const ControlPlan& control) override;
   void SelectListItem(DialogId dialog, int controlId, int number) override;
   std::string GetListText(DialogId dialog, int controlId) override;
   std::string GetText(DialogId dialog, int controlId) override;
