@@ -1,8 +1,8 @@
 #include "metrics/metrics_server.h"
 
+#include <algorithm>
 #include <array>
 #include <span>
-#include <vector>
 
 #include "metrics/exposition.h"
 #include "metrics/http_request.h"
@@ -11,8 +11,12 @@ namespace ptpdiag {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-// How long the thread rests when nothing is happening.
-constexpr std::chrono::milliseconds kIdleWait{5};
+// The longest wait for sockets, so that a stop is seen soon.
+constexpr int kWaitSliceMs = 50;
+// After a failed wait, so that it is not retried in a tight loop.
+constexpr std::chrono::milliseconds kFailedWaitPause{5};
+// Connections taken per turn, so that the ones open are served too.
+constexpr int kAcceptsPerTurn = 256;
 
 }  // namespace
 
@@ -23,6 +27,7 @@ struct MetricsServer::Connection {
   std::string Reply;  // once answered: what is still to go out
   std::size_t Sent = 0;
   bool Answering = false;
+  bool Done = false;
 };
 
 std::unique_ptr<MetricsServer> MetricsServer::Start(Network& network, const std::string& host,
@@ -33,20 +38,21 @@ std::unique_ptr<MetricsServer> MetricsServer::Start(Network& network, const std:
     error = listening.Error;
     return nullptr;
   }
-  return std::unique_ptr<MetricsServer>(new MetricsServer(std::move(listening.Listener), limits));
+  return std::unique_ptr<MetricsServer>(
+      new MetricsServer(network, std::move(listening.Listener), limits));
 }
 
-MetricsServer::MetricsServer(std::unique_ptr<TcpListener> listener, MetricsLimits limits)
-    : listener_(std::move(listener)), limits_(limits), port_(listener_->LocalPort()) {
+MetricsServer::MetricsServer(Network& network, std::unique_ptr<TcpListener> listener,
+                             MetricsLimits limits)
+    : network_(network),
+      listener_(std::move(listener)),
+      limits_(limits),
+      port_(listener_->LocalPort()) {
   thread_ = std::thread([this] { Serve(); });
 }
 
 MetricsServer::~MetricsServer() {
-  {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    stopping_ = true;
-  }
-  wake_.notify_all();
+  stopping_ = true;
   thread_.join();
 }
 
@@ -65,70 +71,103 @@ std::string MetricsServer::Body() {
   return snapshot ? FormatMetrics(*snapshot) : FormatMetrics(MetricsSnapshot{});
 }
 
-// Takes connections in while fewer than the limit are open; the others
-// wait in the listener's backlog for a turn.
-bool MetricsServer::AcceptNew(std::vector<Connection>& open) {
-  bool any = false;
-  while (open.size() < limits_.MaxConnections) {
+// Everyone waiting is let in; each newcomer first tries to read, as a
+// client usually sends its request with the connection.
+void MetricsServer::AcceptNew(std::vector<Connection>& open) {
+  for (int i = 0; i < kAcceptsPerTurn; ++i) {
     std::unique_ptr<TcpStream> stream = listener_->Accept();
-    if (!stream) break;
-    any = true;
+    if (!stream) return;
+    MakeRoom(open);
     Connection c;
     c.Stream = std::move(stream);
     c.Since = Clock::now();
+    c.Done = !Step(c);
     open.push_back(std::move(c));
   }
-  return any;
 }
 
-bool MetricsServer::Step(Connection& c, bool& busy) {
-  if (Clock::now() - c.Since > limits_.MaxRequestTime) {
+// When every place is taken, the one that has sent least (the oldest of
+// equals) goes: a client that has asked is never pushed out by idle ones.
+void MetricsServer::MakeRoom(std::vector<Connection>& open) {
+  const auto live = std::count_if(open.begin(), open.end(), [](const Connection& c) { return !c.Done; });
+  if (static_cast<std::size_t>(live) < limits_.MaxConnections) return;
+  Connection* least = nullptr;
+  for (Connection& c : open) {
+    if (c.Done) continue;
+    if (least == nullptr || c.Received.size() < least->Received.size() ||
+        (c.Received.size() == least->Received.size() && c.Since < least->Since)) {
+      least = &c;
+    }
+  }
+  if (least == nullptr) return;
+  least->Done = true;
+  least->Stream.reset();
+  ++dropped_;
+}
+
+bool MetricsServer::PastItsTime(const Connection& c) const {
+  const Clock::duration age = Clock::now() - c.Since;
+  return age > limits_.MaxConnectionTime || (!c.Answering && age > limits_.MaxRequestTime);
+}
+
+bool MetricsServer::Step(Connection& c) {
+  if (PastItsTime(c)) {
     ++dropped_;
     return false;
   }
-  if (!c.Answering) {
-    std::array<std::uint8_t, 2048> chunk{};
-    const std::int64_t n = c.Stream->ReadNoWait(chunk);
-    if (n < 0) return false;  // gone before asking anything
-    if (n == 0) return true;
-    busy = true;
-    c.Received.append(reinterpret_cast<const char*>(chunk.data()), static_cast<std::size_t>(n));
-    HttpRequest request;
-    const RequestState state = ReadRequest(c.Received, request);
-    if (state == RequestState::Incomplete) {
-      if (c.Received.size() <= limits_.MaxRequestBytes) return true;
-      ++dropped_;
-      return false;
-    }
-    c.Reply = RespondTo(request, state, [this] { return Body(); });
-    c.Answering = true;
+  if (!c.Answering && !ReadRequestPart(c)) return false;
+  return !c.Answering || WriteReplyPart(c);
+}
+
+// False once the connection is to close: gone, or its request too large.
+bool MetricsServer::ReadRequestPart(Connection& c) {
+  std::array<std::uint8_t, 2048> chunk{};
+  const std::int64_t n = c.Stream->ReadNoWait(chunk);
+  if (n < 0) return false;  // gone before asking anything
+  if (n == 0) return true;
+  c.Received.append(reinterpret_cast<const char*>(chunk.data()), static_cast<std::size_t>(n));
+  HttpRequest request;
+  const RequestState state = ReadRequest(c.Received, request);
+  if (state == RequestState::Incomplete) {
+    if (c.Received.size() <= limits_.MaxRequestBytes) return true;
+    ++dropped_;
+    return false;
   }
+  c.Reply = RespondTo(request, state, [this] { return Body(); });
+  c.Answering = true;
+  return true;
+}
+
+// False once the answer is out (the connection closes) or cannot go.
+bool MetricsServer::WriteReplyPart(Connection& c) {
   const auto rest = std::span<const std::uint8_t>(
       reinterpret_cast<const std::uint8_t*>(c.Reply.data()) + c.Sent, c.Reply.size() - c.Sent);
   const std::int64_t written = c.Stream->WriteNoWait(rest);
   if (written < 0) return false;
-  if (written > 0) busy = true;
   c.Sent += static_cast<std::size_t>(written);
   if (c.Sent < c.Reply.size()) return true;
   ++answered_;
-  return false;  // answered: the connection closes
+  return false;
 }
 
 void MetricsServer::Serve() {
   std::vector<Connection> open;
-  for (;;) {
-    bool busy = AcceptNew(open);
-    for (std::size_t i = 0; i < open.size();) {
-      if (Step(open[i], busy)) {
-        ++i;
-      } else {
-        open.erase(open.begin() + static_cast<std::ptrdiff_t>(i));
+  std::vector<SocketWatch> watched;
+  while (!stopping_) {
+    watched.assign(1, SocketWatch{listener_->Handle()});
+    for (const Connection& c : open) watched.push_back({c.Stream->Handle(), c.Answering});
+    if (network_.WaitForSockets(watched, kWaitSliceMs) < 0) {
+      std::this_thread::sleep_for(kFailedWaitPause);
+    }
+    const std::size_t served = open.size();
+    for (std::size_t i = 0; i < served; ++i) {
+      // Every turn checks the times, ready or not.
+      if (!open[i].Done && (watched[i + 1].Ready || PastItsTime(open[i]))) {
+        open[i].Done = !Step(open[i]);
       }
     }
-    std::unique_lock<std::mutex> lock(mutex_);
-    if (stopping_) return;
-    if (!busy) wake_.wait_for(lock, kIdleWait, [this] { return stopping_; });
-    if (stopping_) return;
+    if (watched[0].Ready) AcceptNew(open);
+    std::erase_if(open, [](const Connection& c) { return c.Done; });
   }
 }
 

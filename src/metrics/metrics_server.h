@@ -1,17 +1,19 @@
 // The metrics endpoint: GET /metrics on its own thread, so that scrapes
 // never hold up the window thread, which only hands over a snapshot each
-// tick. Requests over 8 KB or slower than 5 s are dropped, and at most 8
-// connections are open at once (more wait in the listener's backlog).
+// tick. One thread waits on every connection at once. A request must come
+// whole within a short time and size, and when every place is taken a
+// newcomer takes the place of the connection that has sent least, so idle
+// or dripping sockets cannot shut a real scrape out.
 #pragma once
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "metrics/metrics_snapshot.h"
 #include "platform/network.h"
@@ -20,14 +22,18 @@ namespace ptpdiag {
 
 struct MetricsLimits {
   std::size_t MaxRequestBytes = 8192;
-  std::chrono::milliseconds MaxRequestTime{5000};
-  std::size_t MaxConnections = 8;
+  // For the request line and headers, from the connection's start.
+  std::chrono::milliseconds MaxRequestTime{2000};
+  // For the whole exchange, answer included.
+  std::chrono::milliseconds MaxConnectionTime{5000};
+  std::size_t MaxConnections = 256;
 };
 
 class MetricsServer {
  public:
   // Listens on `host` (a dotted IPv4 address) at `port` (0: any free one)
   // and starts serving; nothing, with `error` set, when it cannot listen.
+  // `network` must outlive the server.
   static std::unique_ptr<MetricsServer> Start(Network& network, const std::string& host,
                                               std::uint16_t port, std::string& error,
                                               MetricsLimits limits = {});
@@ -39,25 +45,30 @@ class MetricsServer {
   // From the window thread: what the next scrapes show.
   void Publish(MetricsSnapshot snapshot);
 
-  // Requests answered and connections dropped so far.
+  // Requests answered, and connections dropped (too slow, too large, or
+  // pushed out by a newcomer) so far.
   std::uint64_t Answered() const { return answered_; }
   std::uint64_t Dropped() const { return dropped_; }
 
  private:
   struct Connection;
-  MetricsServer(std::unique_ptr<TcpListener> listener, MetricsLimits limits);
+  MetricsServer(Network& network, std::unique_ptr<TcpListener> listener, MetricsLimits limits);
   void Serve();
-  bool AcceptNew(std::vector<Connection>& open);
+  void AcceptNew(std::vector<Connection>& open);
+  void MakeRoom(std::vector<Connection>& open);
   // Reads, answers or drops one connection; false once it is done with.
-  bool Step(Connection& c, bool& busy);
+  bool Step(Connection& c);
+  bool ReadRequestPart(Connection& c);
+  bool WriteReplyPart(Connection& c);
+  bool PastItsTime(const Connection& c) const;
   std::string Body();
 
+  Network& network_;
   std::unique_ptr<TcpListener> listener_;
   MetricsLimits limits_;
   std::uint16_t port_;
   std::mutex mutex_;
-  std::condition_variable wake_;
-  bool stopping_ = false;
+  std::atomic<bool> stopping_{false};
   std::shared_ptr<const MetricsSnapshot> latest_;
   std::atomic<std::uint64_t> answered_{0};
   std::atomic<std::uint64_t> dropped_{0};

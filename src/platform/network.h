@@ -23,6 +23,13 @@ inline constexpr int kListenBacklog = 64;
 // An OS socket handle, for readiness notification.
 using SocketHandle = std::intptr_t;
 
+// A socket to wait on, and whether the wait found it ready.
+struct SocketWatch {
+  SocketHandle Handle = -1;
+  bool ForWriting = false;  // else for reading, or a connection to accept
+  bool Ready = false;       // also when it failed or the peer hung up
+};
+
 struct TcpReceive {
   enum class Status { Byte, Nothing, Closed, Failed };
   Status Result = Status::Nothing;
@@ -83,6 +90,7 @@ class TcpStream {
   // when none waits), or -1 once the peer has closed its end or the
   // connection failed.
   virtual std::int64_t ReadNoWait(std::span<std::uint8_t> into) = 0;
+  virtual SocketHandle Handle() const = 0;
 };
 
 class TcpListener {
@@ -92,6 +100,7 @@ class TcpListener {
   virtual std::unique_ptr<TcpStream> Accept() = 0;
   // The port listened on (the real one after asking for port 0).
   virtual std::uint16_t LocalPort() const = 0;
+  virtual SocketHandle Handle() const = 0;
 };
 
 struct [[nodiscard]] TcpConnectResult {
@@ -133,6 +142,9 @@ class Network {
   // Listens on `host` (a dotted IPv4 address) at `port` (0: a free port the
   // system picks), so that it can restart at once on the same port.
   virtual TcpListenResult ListenTcp(const std::string& host, std::uint16_t port) = 0;
+  // Waits up to `timeoutMs` until any of `watched` is ready, marking each:
+  // how many are (0 when the time ran out), or -1 when the wait failed.
+  virtual int WaitForSockets(std::span<SocketWatch> watched, int timeoutMs) = 0;
 };
 
 }  // namespace ptpdiag

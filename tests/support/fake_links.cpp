@@ -172,6 +172,7 @@ class FakeStream final : public TcpStream {
     client_.Sending.erase(0, n);
     return static_cast<std::int64_t>(n);
   }
+  SocketHandle Handle() const override { return -1; }
 
  private:
   FakeTcpClient& client_;
@@ -187,6 +188,7 @@ class FakeListener final : public TcpListener {
     return std::make_unique<FakeStream>(*next);
   }
   std::uint16_t LocalPort() const override { return 4000; }
+  SocketHandle Handle() const override { return -1; }
 
  private:
   std::deque<FakeTcpClient*>& clients_;
@@ -196,6 +198,11 @@ class FakeListener final : public TcpListener {
 
 UdpSenderResult FakeNetwork::OpenUdpSender(const std::string&, std::uint16_t) {
   return {std::make_unique<FakeSender>(Udp), ""};
+}
+
+int FakeNetwork::WaitForSockets(std::span<SocketWatch> watched, int) {
+  for (SocketWatch& w : watched) w.Ready = true;
+  return static_cast<int>(watched.size());
 }
 
 TcpListenResult FakeNetwork::ListenTcp(const std::string&, std::uint16_t) {

@@ -135,6 +135,8 @@ class FakeNetwork final : public Network {
   }
   UdpSenderResult OpenUdpSender(const std::string& host, std::uint16_t port) override;
   TcpListenResult ListenTcp(const std::string& host, std::uint16_t port) override;
+  // Nothing here ever waits: every socket is ready.
+  int WaitForSockets(std::span<SocketWatch> watched, int timeoutMs) override;
 };
 
 }  // namespace ptpdiag::test

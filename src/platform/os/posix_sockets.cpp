@@ -57,6 +57,10 @@ Native AcceptNoWait(Native listener) {
   return accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
 }
 
+int PollSockets(PollEntry* entries, std::size_t count, int timeoutMs) {
+  return poll(entries, static_cast<nfds_t>(count), timeoutMs);
+}
+
 std::optional<int> WaitConnect(Native s, int ms) {
   pollfd entry{s, POLLOUT, 0};
   const int ready = poll(&entry, 1, ms);

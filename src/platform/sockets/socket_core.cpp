@@ -223,6 +223,8 @@ class SystemTcpStream final : public TcpStream {
     }
   }
 
+  SocketHandle Handle() const override { return ToHandle(socket_); }
+
  private:
   Native socket_;
 };
@@ -243,6 +245,7 @@ class SystemTcpListener final : public TcpListener {
   }
 
   std::uint16_t LocalPort() const override { return port_; }
+  SocketHandle Handle() const override { return ToHandle(socket_); }
 
  private:
   Native socket_;
@@ -401,6 +404,20 @@ TcpListenResult SocketNetwork::ListenTcp(const std::string& host, std::uint16_t 
   }
   result.Listener = std::make_unique<SystemTcpListener>(s, bound);
   return result;
+}
+
+int SocketNetwork::WaitForSockets(std::span<SocketWatch> watched, int timeoutMs) {
+  std::vector<sockets::PollEntry> entries(watched.size());
+  for (std::size_t i = 0; i < watched.size(); ++i) {
+    entries[i].fd = ToNative(watched[i].Handle);
+    entries[i].events = watched[i].ForWriting ? POLLOUT : POLLIN;
+  }
+  int ready = -1;
+  do {
+    ready = sockets::PollSockets(entries.data(), entries.size(), timeoutMs);
+  } while (ready < 0 && sockets::Interrupted(sockets::LastError()));
+  for (std::size_t i = 0; i < watched.size(); ++i) watched[i].Ready = ready > 0 && entries[i].revents != 0;
+  return ready;
 }
 
 SystemUdpSocket::SystemUdpSocket(SocketHandle handle, int receiveBufferBytes)

@@ -27,6 +27,7 @@ class SocketNetwork : public Network {
   // up as a failed send.
   UdpSenderResult OpenUdpSender(const std::string& host, std::uint16_t port) override;
   TcpListenResult ListenTcp(const std::string& host, std::uint16_t port) override;
+  int WaitForSockets(std::span<SocketWatch> watched, int timeoutMs) override;
 };
 
 // What BindUdp returns, for callers that want the details.

@@ -12,6 +12,7 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
 #endif
 
@@ -25,10 +26,12 @@ namespace ptpdiag::sockets {
 #ifdef _WIN32
 using Native = SOCKET;
 using AddressLength = int;
+using PollEntry = WSAPOLLFD;
 inline constexpr Native kNoSocket = INVALID_SOCKET;
 #else
 using Native = int;
 using AddressLength = socklen_t;
+using PollEntry = pollfd;
 inline constexpr Native kNoSocket = -1;
 #endif
 
@@ -54,6 +57,9 @@ Native OpenSocket(int family, int type, int protocol);
 int CloseSocket(Native s);
 // The next connection waiting, non-blocking; kNoSocket when none.
 Native AcceptNoWait(Native listener);
+// poll() over `count` entries: how many are ready, 0 when the time ran out,
+// -1 on failure (LastError says why).
+int PollSockets(PollEntry* entries, std::size_t count, int timeoutMs);
 // Waits up to `ms` for a connect in progress to end: nothing while it goes
 // on, else 0 (connected) or the error it ended with.
 std::optional<int> WaitConnect(Native s, int ms);

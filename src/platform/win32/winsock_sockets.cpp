@@ -101,6 +101,10 @@ std::optional<int> WaitConnect(Native s, int ms) {
   return error;
 }
 
+int PollSockets(PollEntry* entries, std::size_t count, int timeoutMs) {
+  return WSAPoll(entries, static_cast<ULONG>(count), timeoutMs);
+}
+
 int PrepareToReceive(Native s, int bytes) {
   setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&bytes), sizeof bytes);
   // A port unreachable answer to something sent would fail later receives.
