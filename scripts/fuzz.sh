@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # Runs one fuzz target under libFuzzer for a while:
-#   scripts/fuzz.sh capture|stream|radio_file [SECONDS]
+#   scripts/fuzz.sh capture|capture_file|stream|radio_file|http_request [SECONDS]
 # Builds with clang into build-fuzz/, searches from a copy of the seed
 # corpus (fuzz/corpus/TARGET stays as committed) and leaves any crashing
 # input in build-fuzz/findings/TARGET/. Exits non-zero on a finding.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-target=${1:?usage: scripts/fuzz.sh capture|stream|radio_file [SECONDS]}
+target=${1:?usage: scripts/fuzz.sh capture|capture_file|stream|radio_file|http_request [SECONDS]}
 seconds=${2:-60}
 case "$target" in
-  capture|stream|radio_file) ;;
+  capture|capture_file|stream|radio_file|http_request) ;;
   *) echo "unknown fuzz target: $target" >&2; exit 2 ;;
 esac
 command -v clang++ >/dev/null || { echo "clang++ is needed: apt-get install clang" >&2; exit 2; }

@@ -1,0 +1,25 @@
+// A request as any client could send it, taken as the server does: each
+// prefix as it might arrive, then the answer to what was read. Nothing may
+// crash, and an answer is always a whole HTTP response.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "metrics/http_request.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace ptpdiag;
+  const std::string_view all(reinterpret_cast<const char*>(data), size);
+  for (std::size_t end = 1; end <= all.size(); ++end) {
+    HttpRequest request;
+    const RequestState state = ReadRequest(all.substr(0, end), request);
+    if (state == RequestState::Incomplete) continue;
+    const std::string reply = RespondTo(request, state, [] { return std::string("m 1\n"); });
+    if (reply.rfind("HTTP/1.1 ", 0) != 0 || reply.find("\r\n\r\n") == std::string::npos) {
+      std::abort();
+    }
+    break;
+  }
+  return 0;
+}
