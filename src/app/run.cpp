@@ -52,7 +52,7 @@ const Clock& SessionClock(const OpenCapture& capture, const ReplayClock& replay,
   return capture.Reader ? static_cast<const Clock&>(replay) : backend.SystemTime();
 }
 
-bool OpenReplay(const Options& options, OpenCapture& capture) {
+bool OpenReplay(const Options& options, AppBackend& backend, OpenCapture& capture) {
   if (!options.ReplayFile) return true;
   CaptureError error;
   capture.Reader = CaptureReader::Open(*options.ReplayFile, error);
@@ -61,6 +61,8 @@ bool OpenReplay(const Options& options, OpenCapture& capture) {
     return false;
   }
   CaptureReader& reader = *capture.Reader;
+  // Ctrl+C ends the reading of a file of nothing but blank lines too.
+  reader.SetCancel([&backend] { return backend.StopRequested(); });
   capture.Feed = std::make_unique<CaptureFeed>([&reader] { return reader.Next(); });
   if (reader.Error()) {
     std::cerr << "ptpdiag: " << reader.Error()->Text() << "\n";
@@ -185,7 +187,7 @@ int RunHeadless(const Options& options, AppBackend& backend) {
   if (!OutputsWritable(options)) return 2;
   if (options.LiveLink() || options.RunMs) return RunHeadlessLive(options, backend);
   OpenCapture capture;
-  if (!OpenReplay(options, capture)) return 2;
+  if (!OpenReplay(options, backend, capture)) return 2;
   ReplayClock replayClock = ClockOfReplay(capture, backend);
   AppContext app(SessionClock(capture, replayClock, backend));
   NullCanvas blank;
@@ -211,7 +213,7 @@ int RunHeadless(const Options& options, AppBackend& backend) {
 int RunWindowed(const Options& options, AppBackend& backend) {
   if (!OutputsWritable(options)) return 2;
   OpenCapture capture;
-  if (!OpenReplay(options, capture)) return 2;
+  if (!OpenReplay(options, backend, capture)) return 2;
   ReplayClock replayClock = ClockOfReplay(capture, backend);
   AppContext app(SessionClock(capture, replayClock, backend));
   LiveSession session;

@@ -151,6 +151,10 @@ class GzipText final : public CaptureText {
 CaptureReader::CaptureReader(std::unique_ptr<CaptureText> text, std::string fileName)
     : text_(std::move(text)), file_(std::move(fileName)) {}
 
+void CaptureReader::SetCancel(std::function<bool()> cancel) {
+  cancel_ = std::move(cancel);
+}
+
 std::unique_ptr<CaptureReader> CaptureReader::Open(const std::string& path, CaptureError& error) {
   std::error_code ec;
   const std::filesystem::file_status status = std::filesystem::status(path, ec);
@@ -179,11 +183,15 @@ std::unique_ptr<CaptureReader> CaptureReader::Open(const std::string& path, Capt
 }
 
 std::optional<CaptureLine> CaptureReader::Next() {
-  if (error_ || !text_) return std::nullopt;
+  if (error_ || !text_ || cancelled_) return std::nullopt;
   CaptureLine out;
   bool ended = true;
   while (text_->NextLine(line_, ended)) {
     ++number_;
+    if (number_ % kLinesBetweenCancelChecks == 0 && cancel_ && cancel_()) {
+      cancelled_ = true;
+      return std::nullopt;
+    }
     if (!ended) {
       // The last line has no line end: the recording stopped in the middle
       // of writing it. What it holds up to its last whole byte pair is kept.

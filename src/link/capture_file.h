@@ -31,6 +31,8 @@ inline constexpr std::int64_t kMaxCaptureMs = 1'000'000'000'000;
 // bytes); a longer one ends the reading there, so that no file, however
 // made, can fill the memory.
 inline constexpr std::size_t kMaxCaptureLineBytes = 1024 * 1024;
+// A cancel is looked for this often while lines are read.
+inline constexpr int kLinesBetweenCancelChecks = 4096;
 
 struct [[nodiscard]] CaptureError {
   std::string File;
@@ -79,6 +81,10 @@ class CaptureReader {
   // its last whole byte pair, and CutShort() says so.
   std::optional<CaptureLine> Next();
 
+  // Asked every few thousand lines, however many are skipped: true ends
+  // the reading there, as if the capture ended (no error).
+  void SetCancel(std::function<bool()> cancel);
+
   // Complete once the first data line was read.
   const LocalDateTime& Start() const { return start_; }
   CaptureTiming Timing() const { return timing_; }
@@ -114,6 +120,8 @@ class CaptureReader {
   std::optional<CaptureError> error_;
   bool cutShort_ = false;
   std::string line_;
+  std::function<bool()> cancel_;
+  bool cancelled_ = false;
 };
 
 // A whole capture in memory (small ones: tests, the simulator's checks).

@@ -17,7 +17,7 @@ CaptureFeed::CaptureFeed(CaptureLines lines) : lines_(std::move(lines)) {
 }
 
 void CaptureFeed::ArriveUntil(std::int64_t t) {
-  while (next_ && next_->TimeMs <= t) {
+  while (next_ && next_->TimeMs <= t && arrived_.size() < kMostWaitingReplayBytes) {
     arrived_.insert(arrived_.end(), next_->Bytes.begin(), next_->Bytes.end());
     lastArrivalMs_ = next_->TimeMs;
     next_ = lines_();

@@ -46,9 +46,15 @@ class ReplayClock final : public Clock {
 
 using CaptureLines = std::function<std::optional<CaptureLine>()>;
 
+// Bytes the feed holds at most (a radio sends under 3 KB a tick): lines
+// due beyond it arrive at the next ticks, so a capture with everything at
+// one time neither fills the memory nor holds a tick for long.
+inline constexpr std::size_t kMostWaitingReplayBytes = 1024 * 1024;
+
 // The recorded bytes as a driver with unlimited room would hold them: every
-// byte of every line up to the current time has arrived. Lines are read
-// from `lines` only as their time comes, so memory holds only what waits.
+// byte of every line up to the current time has arrived, up to
+// kMostWaitingReplayBytes. Lines are read from `lines` only as their time
+// comes, so memory holds only what waits.
 class CaptureFeed final : public ByteSource {
  public:
   explicit CaptureFeed(CaptureLines lines);

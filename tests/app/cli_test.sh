@@ -49,6 +49,18 @@ program=$work/soon expect 2 "/dev/zero: is not a regular file" -- --headless --r
 program=$work/soon expect 2 "long.cap:3: the line is longer than 1 MiB" -- --headless --replay "$work/long.cap"
 program=$work/soon expect 2 "bomb.cap.gz:1: the line is longer than 1 MiB" -- --headless --replay "$work/bomb.cap.gz"
 program=$work/soon expect 2 "it is not a regular file" -- --headless --open "$work/fifo.cap"
+# SIGTERM ends a replay within a second, even amid 300 MB of blank lines.
+head -c 300000000 /dev/zero | tr '\0' '\n' | gzip -1 >"$work/blank.cap.gz"
+"$program" --headless --replay "$work/blank.cap.gz" --report "$work/blank.json" 2>/dev/null &
+replaying=$!
+sleep 0.5
+kill -TERM "$replaying"
+for _ in $(seq 10); do kill -0 "$replaying" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$replaying" 2>/dev/null; then
+  fail "a replay of blank lines still ran a second after SIGTERM"
+  kill -KILL "$replaying"
+fi
+wait "$replaying" || fail "a replay ended by SIGTERM exited $?"
 # Outputs that cannot be written are refused at start, before a long run.
 expect 2 "cannot write $work/no/such/dir/r.json: No such file or directory" -- --headless \
   --report "$work/no/such/dir/r.json"

@@ -165,5 +165,26 @@ TEST(CaptureFile, VeryLongLineIsRead) {
   EXPECT_EQ(r.Data.Bytes.size(), 200000U);
 }
 
+TEST(CaptureFile, ACancelEndsTheReadingAmongBlankLinesWithoutAnError) {
+  auto in = std::make_shared<std::istringstream>(std::string(3 * kLinesBetweenCancelChecks, '\n') + "0 F0\n");
+  class Lines final : public CaptureText {
+   public:
+    explicit Lines(std::shared_ptr<std::istringstream> in) : in_(std::move(in)) {}
+    bool NextLine(std::string& line, bool& ended) override {
+      ended = true;
+      return static_cast<bool>(std::getline(*in_, line));
+    }
+   private:
+    std::shared_ptr<std::istringstream> in_;
+  };
+  CaptureReader reader(std::make_unique<Lines>(in), "blank.cap");
+  int asked = 0;
+  reader.SetCancel([&asked] { return ++asked == 2; });
+  EXPECT_FALSE(reader.Next());
+  EXPECT_FALSE(reader.Next());  // stays ended
+  EXPECT_EQ(asked, 2);
+  EXPECT_FALSE(reader.Error());
+}
+
 }  // namespace
 }  // namespace ptpdiag

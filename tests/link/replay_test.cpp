@@ -109,6 +109,25 @@ struct Replayed {
   BackedWindow window;
 };
 
+TEST(CaptureFeed, EverythingAtOneTimeArrivesAMebibyteAtATimeAndNothingIsLost) {
+  const std::string frame = " F0 64 5F 00 03 04 14 00 28";
+  std::string line = "0";
+  for (int i = 0; i < 40000; ++i) line += frame;  // 360,000 bytes
+  std::string text;
+  for (int i = 0; i < 5; ++i) text += line + "\n";
+  const Capture c = ParseOrDie(text);
+  CaptureFeed feed(LinesOf(c));
+  std::vector<std::int32_t> arrivals;
+  for (int tick = 0; tick < 4; ++tick) {
+    feed.ArriveUntil(0);
+    arrivals.push_back(feed.BytesAvailable());
+    static_cast<void>(feed.Read(feed.BytesAvailable()));
+  }
+  EXPECT_EQ(arrivals, (std::vector<std::int32_t>{1080000, 720000, 0, 0}));
+  Replayed r(text);
+  EXPECT_EQ(r.app.Link.Tally.FramesGood + r.app.Link.Tally.FramesIgnoredChannel, 200000U);
+}
+
 TEST(Replay, OneMissedHopMakesOneHistorySlotAfterTwoSeconds) {
   Replayed r("start 2026-03-01 12:00:00\n0 F0 64 5F 00 03 04 14 00 28\n");
   const DiagnosticsStore& s = r.app.Store;
