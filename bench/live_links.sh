@@ -70,13 +70,13 @@ for rate in 50 1280; do
   stop_sim
 done
 
-for rate in 50 440; do
+for rate in 50 1280; do
   start_sim --out tcp --listen 127.0.0.1:0 --rate "$rate" --seconds 0 --seed 12
   run "TCP $rate frames/s" --tcp "${line#listening }"
   stop_sim
 done
 
-for rate in 50 440; do
+for rate in 50 1280; do
   start_sim --out udp --to "127.0.0.1:$udp_port" --rate "$rate" --seconds 0 --seed 13
   run "UDP $rate frames/s" --udp --udp-port "$udp_port"
   stop_sim
@@ -84,12 +84,12 @@ done
 
 echo
 echo "Highest rates without loss (10 s each; bytes received vs bytes sent):"
-for rate in 400 420 440 460 480; do
+for rate in 1280 2000 3000; do
   start_sim --out udp --to "127.0.0.1:$udp_port" --rate "$rate" --seconds 0 --seed 14
   seconds=10 run "UDP $rate frames/s" --udp --udp-port "$udp_port"
   stop_sim
 done
-for rate in 400 420 440 460 480; do
+for rate in 1280 2000 3000; do
   start_sim --out tcp --listen 127.0.0.1:0 --rate "$rate" --seconds 0 --seed 15
   seconds=10 run "TCP $rate frames/s" --tcp "${line#listening }"
   stop_sim

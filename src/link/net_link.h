@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/messages.h"
+#include "state/diagnostics_store.h"
 
 namespace ptpdiag {
 
@@ -17,7 +18,7 @@ inline constexpr int kTcpConnectTimeoutMs = 3000;
 // Each wait of the receive thread for data.
 inline constexpr int kTcpReceiveWaitMs = 1000;
 // The receive thread pauses while the ring holds this many bytes.
-inline constexpr std::int32_t kTcpRingHighWater = 1000;
+inline constexpr std::int32_t kTcpRingHighWater = kRingSize - 24;
 
 // The port number in `text` as the link reads it: the leading decimal
 // digits after any blanks; nothing when there are none or the number is

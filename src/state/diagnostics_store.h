@@ -12,7 +12,9 @@
 
 namespace ptpdiag {
 
-inline constexpr int kRingSize = 1024;
+// Two ticks of the serial line's rate (under 3 KB each) and more: a network
+// link carries the full rate with room to spare.
+inline constexpr int kRingSize = 8192;
 inline constexpr int kChannelCount = 256;
 inline constexpr int kHistorySlots = 512;
 inline constexpr int kLastHistorySlot = kHistorySlots - 1;

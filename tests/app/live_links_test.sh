@@ -401,6 +401,62 @@ case_udp_flood() {
     fail "flood: $got frames decoded from $from to $to ms after the flood, expected about $expected"
 }
 
+# The serial line's full rate (1,280 frames/s) over TCP and UDP, for
+# LINE_RATE_SECONDS (default 20): every byte the simulator sent is taken,
+# with no link event while it streams. sim_summary FILE: "SENT DROPPED" of
+# its last line.
+line_rate_seconds=${LINE_RATE_SECONDS:-20}
+sim_summary() { sed -n 's/.* \([0-9]*\) bytes sent, \([0-9]*\) bytes dropped.*/\1 \2/p' "$1" | tail -1; }
+
+# line_rate NAME SIM_ERR [DROPS_ALLOWED]: the session's recording against
+# what was sent. (A TCP simulator drops what it streams before ptpdiag has
+# connected.)
+line_rate() {
+  local name=$1 allowed=${3:-0} sent dropped got
+  read -r sent dropped < <(sim_summary "$2")
+  got=$(grep -v '^#\|^start\|^timing\|^tick\|^end' "$work/$name.cap" | cut -d' ' -f2- | wc -w)
+  local least=$((line_rate_seconds * 1280 * 9 * 9 / 10))
+  [ "${sent:-0}" -ge "$least" ] || fail "$name: the simulator sent ${sent:-nothing}, expected $least or more"
+  [ "${dropped:-1}" -le "$allowed" ] ||
+    fail "$name: the simulator could not send $dropped bytes: ptpdiag fell behind"
+  [ "$got" = "${sent:-0}" ] || fail "$name: $got bytes taken of ${sent:-0} sent"
+  echo "$name: $got of ${sent:-0} bytes taken in $line_rate_seconds s, ${dropped:-?} dropped"
+}
+
+case_udp_line_rate() {
+  local port
+  port=$(free_port)
+  "$program" --headless --seconds $((line_rate_seconds + 3)) --udp --udp-port "$port" \
+    --record "$work/udp_rate.cap" --report "$work/udp_rate.json" 2>"$work/udp_rate.err" &
+  local session=$!
+  pids+=($session)
+  sleep 1
+  "$sim" --out udp --to "127.0.0.1:$port" --rate 1280 --seconds "$line_rate_seconds" --seed 21 \
+    >/dev/null 2>"$work/udp_rate.sim"
+  wait "$session" || fail "udp_rate: the session failed: $(cat "$work/udp_rate.err")"
+  line_rate udp_rate "$work/udp_rate.sim"
+  [ "$(json_number "$work/udp_rate.json" LinkEventCount)" = 0 ] ||
+    fail "udp_rate: link events: $(cat "$work/udp_rate.err")"
+}
+
+# The session connects once; its only events come after the simulator ends.
+case_tcp_line_rate() {
+  "$sim" --out tcp --listen 127.0.0.1:0 --rate 1280 --seconds "$line_rate_seconds" --seed 22 \
+    >"$work/tcp_rate.where" 2>"$work/tcp_rate.sim" &
+  local simulator=$!
+  pids+=($simulator)
+  for _ in $(seq 100); do [ -s "$work/tcp_rate.where" ] && break; sleep 0.05; done
+  local line
+  line=$(head -1 "$work/tcp_rate.where")
+  "$program" --headless --seconds $((line_rate_seconds + 3)) --tcp "${line#listening }" \
+    --record "$work/tcp_rate.cap" --report "$work/tcp_rate.json" 2>"$work/tcp_rate.err" ||
+    fail "tcp_rate: the session failed: $(cat "$work/tcp_rate.err")"
+  wait "$simulator"
+  line_rate tcp_rate "$work/tcp_rate.sim" 11520
+  [ "$(sed -n 2p "$work/tcp_rate.err")" = "ptpdiag: TCP: ${line#listening } closed the connection; trying again in 1 s" ] ||
+    fail "tcp_rate: link events while streaming: $(cat "$work/tcp_rate.err")"
+}
+
 # --list-ports names each port's state: free, held by another program
 # (named from /proc), a node this user may not open, no device at all.
 case_list_ports() {
@@ -444,7 +500,8 @@ case_list_ports() {
 }
 
 cases=(serial tcp udp serial_failures serial_resync serial_vanishes serial_flood serial_returns tcp_failures
-       tcp_returns udp_in_use signals killed_recordings udp_flood list_ports)
+       tcp_returns udp_in_use signals killed_recordings udp_flood udp_line_rate tcp_line_rate
+       list_ports)
 for c in "${cases[@]}"; do
   if [ -z "$only" ] || [ "$only" = "$c" ]; then "case_$c"; fi
 done

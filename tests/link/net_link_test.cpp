@@ -100,12 +100,12 @@ TEST_F(TcpLink, StreamIsReadByThePollCycle) {
   EXPECT_EQ(t.app.Store.LinkRingCount.load(), 0);
 }
 
-TEST_F(TcpLink, ThreadPausesWhileTheRingHoldsAThousandBytes) {
+TEST_F(TcpLink, ThreadPausesWhileTheRingIsNearlyFull) {
   Connect();
-  t.network.LastConnection->Push(std::vector<std::uint8_t>(3000, 0x55));
-  ASSERT_TRUE(Eventually([&] { return t.app.Store.LinkRingCount.load() >= 1000; }));
+  t.network.LastConnection->Push(std::vector<std::uint8_t>(kTcpRingHighWater + 2000, 0x55));
+  ASSERT_TRUE(Eventually([&] { return t.app.Store.LinkRingCount.load() >= kTcpRingHighWater; }));
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_EQ(t.app.Store.LinkRingCount.load(), 1000);
+  EXPECT_EQ(t.app.Store.LinkRingCount.load(), kTcpRingHighWater);
   EXPECT_EQ(t.network.LastConnection->Pending(), 2000U);
   // Draining below the mark lets it go on.
   for (int i = 0; i < 100; ++i)
@@ -186,15 +186,15 @@ TEST_F(UdpLink, FrameSplitAcrossDatagramsIsReadWhole) {
 
 TEST_F(UdpLink, DatagramBiggerThanTheFreeSpaceIsDroppedWhole) {
   Open();
-  Arrive(std::vector<std::uint8_t>(1000, 0xF0));
+  Arrive(std::vector<std::uint8_t>(kRingSize - 24, 0xF0));
   Arrive(std::vector<std::uint8_t>(100, 0x11));
-  EXPECT_EQ(t.app.Store.LinkRingCount.load(), 1000);
+  EXPECT_EQ(t.app.Store.LinkRingCount.load(), kRingSize - 24);
   EXPECT_EQ(t.app.Store.LinkEventType, kErrRingOverflow);
   EXPECT_EQ(t.app.Store.LinkEventValue, 100);
   Arrive(std::vector<std::uint8_t>(24, 0x22));  // exactly the room left
   EXPECT_EQ(t.app.Store.LinkRingCount.load(), kRingSize);
   EXPECT_EQ(t.app.Store.LinkEventCount, 1);
-  for (int i = 0; i < 1000; ++i)
+  for (int i = 0; i < kRingSize - 24; ++i)
     TakeFromRing(t.app.Store);
   EXPECT_EQ(TakeFromRing(t.app.Store), 0x22);
 }
@@ -205,12 +205,12 @@ TEST_F(UdpLink, AFloodOfOneFrameDatagramsKeepsTheFramesInStep) {
   Open();
   int sent = 0;
   for (int tick = 0; tick < 8; ++tick) {
-    for (int i = 0; i < 500; ++i, ++sent)
+    for (int i = 0; i < 1000; ++i, ++sent)
       Arrive(Bytes(MakeFrame(76 + sent % 112, 105, 70, 1, 2, 3, 4)));
     t.Tick();
   }
-  // 113 nine-byte frames fit in the 1024 bytes; all of them decode.
-  EXPECT_EQ(t.app.Store.PeriodFrames + 0, 8 * 113);
+  // 910 nine-byte frames fit in the ring; all of them decode.
+  EXPECT_EQ(t.app.Store.PeriodFrames + 0, 8 * (kRingSize / 9));
   EXPECT_EQ(t.app.Store.LinkEventType, kErrRingOverflow);
   EXPECT_EQ(t.app.Store.LinkEventValue, 9);
   // The flood ends: the next datagrams all decode.
