@@ -11,6 +11,15 @@ bool CheckFrame(const DiagFrame& frame) {
   return x == frame[8];
 }
 
+void FrameSpotter::Feed(std::uint8_t byte) {
+  if (spotted_) return;
+  for (std::size_t i = 0; i + 1 < last_.size(); ++i)
+    last_[i] = last_[i + 1];
+  last_.back() = byte;
+  const int channel = last_[1] - kChannelByteOffset;
+  spotted_ = last_[0] == kFrameLead && channel >= 1 && channel <= 111 && CheckFrame(last_);
+}
+
 namespace {
 
 // Three quarters of the old value plus four times the new reading.

@@ -20,6 +20,19 @@ using DiagFrame = std::array<std::uint8_t, kFrameSize>;
 // True when byte 8 equals the XOR of bytes 1 to 7.
 [[nodiscard]] bool CheckFrame(const DiagFrame& frame);
 
+// Whether a byte stream has carried a whole frame as a radio sends it: the
+// lead byte, a channel of 1 to 111 and a right check. (A run of lead bytes
+// passes the check but names channel 164.)
+class FrameSpotter {
+ public:
+  void Feed(std::uint8_t byte);
+  bool Spotted() const { return spotted_; }
+
+ private:
+  DiagFrame last_{};
+  bool spotted_ = false;
+};
+
 // Applies an accepted frame to the period accumulators and the per-channel
 // tables. A frame whose channel byte is below 76 names no channel and is
 // ignored as a whole; returns whether the frame was applied.

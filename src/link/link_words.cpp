@@ -43,7 +43,8 @@ std::string LinkEventWords(const AppContext& app, const LinkError& error) {
     case kErrTcpPeerClosed:
       return tcp + " closed the connection";
     case kErrTcpReceive:
-      return tcp + ": receiving failed";
+      return error.Reason == LinkReason::Silent ? tcp + " stopped answering (gone without a word)"
+                                                : tcp + ": receiving failed";
     case kErrTcpClose:
       return tcp + ": closing the connection failed";
     case kErrUdpBind:

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <span>
 
+#include "link/diag_frame.h"
 #include "link/link_words.h"
 #include "link/link_events.h"
 #include "state/app_context.h"
@@ -22,9 +23,9 @@ constexpr std::chrono::milliseconds kEndedWait{250};
 
 // Appends the connection's bytes to the ring, one at a time, until the
 // peer closes, the socket fails (that failure is returned) or the count is
-// negative (nothing is returned).
+// negative (nothing is returned). `spotter` sees every byte.
 std::optional<LinkError> ReceiveUntilEnd(DiagnosticsStore& s, TcpConnection& connection,
-                                         LinkThreadSignal& wake) {
+                                         LinkThreadSignal& wake, FrameSpotter& spotter) {
   for (;;) {
     const std::int32_t held = s.LinkRingCount.load();
     if (held < 0) return std::nullopt;
@@ -36,6 +37,7 @@ std::optional<LinkError> ReceiveUntilEnd(DiagnosticsStore& s, TcpConnection& con
     switch (got.Result) {
       case TcpReceive::Status::Byte:
         AppendToRing(s, std::span<const std::uint8_t>(&got.Value, 1));
+        spotter.Feed(got.Value);
         break;
       case TcpReceive::Status::Nothing:
         wake.Wait(kEmptyWait);
@@ -52,7 +54,8 @@ std::optional<LinkError> ReceiveUntilEnd(DiagnosticsStore& s, TcpConnection& con
 // and nothing more until the link is closed.
 void ReceiveLoop(DiagnosticsStore& s, TcpConnection& connection, LinkThreadSignal& wake,
                  LinkThreadEvents& events) {
-  if (const auto ended = ReceiveUntilEnd(s, connection, wake)) events.Post(*ended);
+  FrameSpotter unused;
+  if (const auto ended = ReceiveUntilEnd(s, connection, wake, unused)) events.Post(*ended);
   while (!LinkThreadStopRequested(s))
     wake.Wait(kEndedWait);
 }
@@ -80,8 +83,10 @@ struct TcpTargetAddress {
 // The link that comes back: connects in the background (the window never
 // waits for a connect), receives until the connection ends, and tries
 // again after 1, 2, 4, 8, 16, then every 30 s, until the stop request.
-// Each failed try and each end is one piece of news; so is each
-// connection, with how long the link was down.
+// The waits start again from 1 s only after a connection that carried a
+// frame: a server that accepts and closes is tried no more often than one
+// that refuses. Each failed try and each end is one piece of news; so is
+// each connection, with how long the link was down.
 void ReconnectingLoop(DiagnosticsStore& s, Network& net, TcpTargetAddress target,
                       LinkThreadSignal& wake, LinkThreadEvents& events) {
   using Clock = std::chrono::steady_clock;
@@ -104,13 +109,14 @@ void ReconnectingLoop(DiagnosticsStore& s, Network& net, TcpTargetAddress target
                   : 0;
     events.Post(LinkNews{
         .What = LinkNews::Kind::Connected, .Error = {}, .RetryInMs = -1, .DownMs = downMs});
-    tries = 0;
     TcpConnection& connection = *connected.Connection;
     wake.SetWakeHook([&connection] { connection.Wake(); });
-    const std::optional<LinkError> ended = ReceiveUntilEnd(s, connection, wake);
+    FrameSpotter spotter;
+    const std::optional<LinkError> ended = ReceiveUntilEnd(s, connection, wake, spotter);
     wake.SetWakeHook(nullptr);
-    connection.Close();
+    static_cast<void>(connection.Close());
     if (!ended) return;
+    if (spotter.Spotted()) tries = 0;
     const std::int64_t delay = RetryDelayMs(tries++);
     events.Post(*ended, delay);
     downSince = Clock::now();

@@ -9,7 +9,8 @@ namespace ptpdiag {
 
 // What the system's number means, where that differs between systems:
 // the backends say it, so the messages in words need no system's numbers.
-enum class LinkReason { Other, InUse, Refused };
+// Silent: the peer stopped answering (keepalive found it gone).
+enum class LinkReason { Other, InUse, Refused, Silent };
 
 struct [[nodiscard]] LinkError {
   std::int32_t Code = 0;

@@ -457,6 +457,75 @@ case_tcp_line_rate() {
     fail "tcp_rate: link events while streaming: $(cat "$work/tcp_rate.err")"
 }
 
+# A server that accepts and closes at once is tried after 1, 2, 4, 8 s, as
+# one that refuses: only a connection that carried a frame starts the
+# waits again from 1 s.
+case_tcp_accept_close() {
+  local port
+  port=$(free_port)
+  socat "TCP-LISTEN:$port,bind=127.0.0.1,fork,reuseaddr" \
+    SYSTEM:"date +%s%N >>$work/accepts" 2>/dev/null &
+  pids+=($!)
+  sleep 0.5
+  # It ends with 1, "no good frame received".
+  "$program" --headless --seconds 9 --tcp "127.0.0.1:$port" 2>"$work/close.err"
+  local waits gaps
+  waits=$(sed -n 's/.*closed the connection; trying again in \([0-9]*\) s/\1/p' "$work/close.err" | xargs)
+  [ "$waits" = "1 2 4 8" ] || fail "accept_close: waits '$waits' s, expected '1 2 4 8': $(cat "$work/close.err")"
+  gaps=$(awk 'NR > 1 { printf "%d ", ($1 - last) / 1e8 } { last = $1 }' "$work/accepts")
+  # Tenths of a second between connections: about 10, 20, 40.
+  awk -v g="$gaps" 'BEGIN { n = split(g, a, " "); want[1] = 10; want[2] = 20; want[3] = 40
+    if (n != 3) exit 1
+    for (i = 1; i <= 3; i++) if (a[i] < want[i] - 1 || a[i] > want[i] + 5) exit 1 }' ||
+    fail "accept_close: tenths of a second between connections: '$gaps', expected about 10 20 40"
+}
+
+# A peer that vanishes without a word (here: the loopback of a private
+# network namespace goes down under a streaming connection) is found dead
+# within 30 s by keepalive, and the link connects again once it is back.
+case_tcp_silent_peer() {
+  if ! unshare -n true 2>/dev/null; then
+    echo "skipped: tcp_silent_peer needs a private network namespace (unshare -n, as root)"
+    return
+  fi
+  unshare -n "$0" "$program" "$sim" tcp_silent_peer_inside >"$work/silent.out" 2>&1 ||
+    fail "silent_peer: $(cat "$work/silent.out")"
+  cat "$work/silent.out"
+}
+
+case_tcp_silent_peer_inside() {
+  ip link set lo up
+  local line
+  line=$(start_sim --out tcp --listen 127.0.0.1:0 --rate 50 --seconds 0 --seed 23) ||
+    { fail "silent_peer: no listener"; return; }
+  "$program" --headless --seconds 45 --tcp "${line#listening }" 2>"$work/silent.err" &
+  local session=$!
+  pids+=($session)
+  sleep 3
+  ip link set lo down
+  local down_at found_at=""
+  down_at=$(now_ms)
+  for _ in $(seq 400); do
+    if grep -q "stopped answering" "$work/silent.err"; then found_at=$(now_ms); break; fi
+    sleep 0.1
+  done
+  ip link set lo up
+  if [ -z "$found_at" ]; then
+    fail "silent_peer: not found dead 40 s after the peer vanished: $(cat "$work/silent.err")"
+    return
+  fi
+  local took=$(((found_at - down_at) / 1000))
+  [ "$took" -le 30 ] || fail "silent_peer: found dead after $took s, expected 30 s or less"
+  for _ in $(seq 200); do
+    [ "$(grep -c "connected to\|Reconnected to" "$work/silent.err")" -ge 2 ] && break
+    sleep 0.1
+  done
+  [ "$(grep -c "connected to\|Reconnected to" "$work/silent.err")" -ge 2 ] ||
+    fail "silent_peer: no new connection after the peer came back: $(cat "$work/silent.err")"
+  kill "$session" 2>/dev/null
+  echo "silent_peer: found dead $took s after the peer vanished"
+}
+
 # --list-ports names each port's state: free, held by another program
 # (named from /proc), a node this user may not open, no device at all.
 case_list_ports() {
@@ -501,9 +570,10 @@ case_list_ports() {
 
 cases=(serial tcp udp serial_failures serial_resync serial_vanishes serial_flood serial_returns tcp_failures
        tcp_returns udp_in_use signals killed_recordings udp_flood udp_line_rate tcp_line_rate
-       list_ports)
+       tcp_accept_close tcp_silent_peer list_ports)
 for c in "${cases[@]}"; do
   if [ -z "$only" ] || [ "$only" = "$c" ]; then "case_$c"; fi
 done
+[ "$only" = tcp_silent_peer_inside ] && case_tcp_silent_peer_inside
 
 finish "all live-link checks passed"

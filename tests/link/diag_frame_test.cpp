@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "support/test_app.h"
 
 namespace ptpdiag {
@@ -26,6 +28,30 @@ TEST(CheckFrame, AcceptsMatchingXorAndRejectsOthers) {
     EXPECT_FALSE(CheckFrame(flipped)) << "byte " << i;
   }
 }
+
+struct SpotCase {
+  std::vector<std::uint8_t> Stream;
+  bool Spotted;
+};
+
+class Spotter : public testing::TestWithParam<SpotCase> {};
+
+TEST_P(Spotter, SeesAWholeFrameOfAChannelWithItsCheck) {
+  FrameSpotter spotter;
+  for (const std::uint8_t b : GetParam().Stream) spotter.Feed(b);
+  EXPECT_EQ(spotter.Spotted(), GetParam().Spotted);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Streams, Spotter,
+    testing::Values(SpotCase{{240, 100, 95, 0, 3, 4, 20, 0, 40}, true},
+                    SpotCase{{1, 2, 240, 240, 100, 95, 0, 3, 4, 20, 0, 40, 9}, true},  // after junk
+                    SpotCase{{240, 100, 95, 0, 3, 4, 20, 0}, false},                  // cut short
+                    SpotCase{{240, 100, 95, 0, 3, 4, 20, 0, 41}, false},              // bad check
+                    SpotCase{std::vector<std::uint8_t>(30, 240), false},  // channel 164
+                    SpotCase{{240, 76, 95, 0, 3, 4, 20, 0, 0}, false},    // channel 0
+                    SpotCase{{240, 187, 0, 0, 0, 0, 0, 0, 187}, true},    // channel 111
+                    SpotCase{{240, 188, 0, 0, 0, 0, 0, 0, 188}, false}));
 
 TEST(ApplyFrame, MissOnChannel24AsDocumented) {
   DiagnosticsStore s;

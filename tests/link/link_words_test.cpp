@@ -39,6 +39,8 @@ INSTANTIATE_TEST_SUITE_P(
         WordsCase{{kErrTcpConnect, 113}, "TCP: 192.168.1.20:4000 cannot be reached"},
         WordsCase{{kErrTcpTimeout, 3}, "TCP: 192.168.1.20:4000 did not answer within 3 s"},
         WordsCase{{kErrTcpPeerClosed, 0}, "TCP: 192.168.1.20:4000 closed the connection"},
+        WordsCase{{kErrTcpReceive, 110, LinkReason::Silent},
+                  "TCP: 192.168.1.20:4000 stopped answering (gone without a word)"},
         WordsCase{{kErrTcpResolve, 2}, "TCP: the address 192.168.1.20 cannot be found"},
         WordsCase{{kErrTcpNoAddress, 0}, "TCP: no address or port to connect to"},
         WordsCase{{kErrUdpBind, 98, LinkReason::InUse},

@@ -72,6 +72,15 @@ std::optional<int> WaitConnect(Native s, int ms) {
   return error;
 }
 
+void KeepAlive(Native s, int idleSeconds, int intervalSeconds) {
+  const int on = 1;
+  const int probes = 10;  // as Windows sends, so both systems give up alike
+  setsockopt(s, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+  setsockopt(s, IPPROTO_TCP, TCP_KEEPIDLE, &idleSeconds, sizeof idleSeconds);
+  setsockopt(s, IPPROTO_TCP, TCP_KEEPINTVL, &intervalSeconds, sizeof intervalSeconds);
+  setsockopt(s, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
+}
+
 int PrepareToReceive(Native s, int bytes) {
   // SO_RCVBUFFORCE passes net.core.rmem_max but needs CAP_NET_ADMIN.
   bool raised = false;

@@ -17,6 +17,9 @@ using sockets::ReadWaiter;
 
 constexpr std::size_t kReceiveChunk = 64 * 1024;
 constexpr int kUdpReceiveBufferRequest = 1024 * 1024;
+// A peer gone without a word is found within 8 + 10 x 2 = 28 s.
+constexpr int kKeepAliveIdleSeconds = 8;
+constexpr int kKeepAliveIntervalSeconds = 2;
 // The connect's wait is cut in slices so a cancel is seen soon.
 constexpr int kConnectSliceMs = 50;
 
@@ -130,7 +133,8 @@ class SystemTcpConnection final : public TcpConnection {
   static TcpReceive Failed(int error) {
     TcpReceive result;
     result.Result = TcpReceive::Status::Failed;
-    result.Error = LinkError{kErrTcpReceive, error};
+    const bool silent = error == sockets::TimedOutError();
+    result.Error = LinkError{kErrTcpReceive, error, silent ? LinkReason::Silent : LinkReason::Other};
     return result;
   }
 
@@ -282,6 +286,8 @@ int ConnectOne(const addrinfo& address, SteadyClock::time_point deadline,
   }
   const linger off{0, 0};
   setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&off), sizeof off);
+  // The radio only sends: silence from a vanished peer is found by probes.
+  sockets::KeepAlive(s, kKeepAliveIdleSeconds, kKeepAliveIntervalSeconds);
   out = s;
   return 0;
 }

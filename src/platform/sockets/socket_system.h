@@ -64,6 +64,11 @@ int PollSockets(PollEntry* entries, std::size_t count, int timeoutMs);
 // on, else 0 (connected) or the error it ended with.
 std::optional<int> WaitConnect(Native s, int ms);
 
+// TCP keepalive: probes after `idleSeconds` of silence, every
+// `intervalSeconds`, so that a peer gone without a word (cable cut, power
+// lost) ends the connection in idle + 10 x interval seconds. Best effort.
+void KeepAlive(Native s, int idleSeconds, int intervalSeconds);
+
 // Asks for `bytes` of receive buffer before bind: what was granted (0 when
 // the system does not say).
 int PrepareToReceive(Native s, int bytes);

@@ -9,6 +9,7 @@
 #include <commctrl.h>
 #include <commdlg.h>
 #include <mswsock.h>
+#include <mstcpip.h>
 #include <windows.h>
 
 #undef MessageBox

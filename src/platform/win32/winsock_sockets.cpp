@@ -105,6 +105,16 @@ int PollSockets(PollEntry* entries, std::size_t count, int timeoutMs) {
   return WSAPoll(entries, static_cast<ULONG>(count), timeoutMs);
 }
 
+// Windows sends 10 probes (from Vista on) before it gives up.
+void KeepAlive(Native s, int idleSeconds, int intervalSeconds) {
+  tcp_keepalive values{};
+  values.onoff = 1;
+  values.keepalivetime = static_cast<ULONG>(idleSeconds) * 1000;
+  values.keepaliveinterval = static_cast<ULONG>(intervalSeconds) * 1000;
+  DWORD ignored = 0;
+  WSAIoctl(s, SIO_KEEPALIVE_VALS, &values, sizeof values, nullptr, 0, &ignored, nullptr, nullptr);
+}
+
 int PrepareToReceive(Native s, int bytes) {
   setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&bytes), sizeof bytes);
   // A port unreachable answer to something sent would fail later receives.
