@@ -71,17 +71,34 @@ bool OpenReplay(const Options& options, AppBackend& backend, OpenCapture& captur
   return true;
 }
 
-// After the replay: a malformed line ends it with an error (exit 2); a last
-// line cut short by a crash is noted and the replay counts.
+// After the replay: a malformed line or damaged compressed data ends it with
+// an error (exit 2). A recording that was never closed, or a copy cut
+// short, is noted and the replay counts: the words tell the two apart.
 bool ReplayReadWhole(const CaptureReader& reader) {
   if (reader.Error()) {
     std::cerr << "ptpdiag: " << reader.Error()->Text() << "\n";
     return false;
   }
-  if (reader.CutShort()) {
-    std::cerr << "ptpdiag: " << reader.FileName()
-              << ": the last line is cut short (the recording ended abruptly); replayed up to "
-                 "its last whole byte\n";
+  const std::string upTo = reader.CutShort() ? "up to its last whole byte" : "to its end";
+  switch (reader.Ending()) {
+    case TextEnd::Cut:
+      std::cerr << "ptpdiag: " << reader.FileName()
+                << ": the compressed file is cut short, as an incomplete or damaged copy is; "
+                   "replayed "
+                << upTo << "\n";
+      break;
+    case TextEnd::Unclosed:
+      std::cerr << "ptpdiag: " << reader.FileName()
+                << ": the recording was never closed (its recorder stopped abruptly); replayed "
+                << upTo << "\n";
+      break;
+    case TextEnd::Whole:
+      if (reader.CutShort()) {
+        std::cerr << "ptpdiag: " << reader.FileName()
+                  << ": the last line is cut short (the recording ended abruptly); replayed up "
+                     "to its last whole byte\n";
+      }
+      break;
   }
   return true;
 }
@@ -122,7 +139,11 @@ int RunHeadlessLive(const Options& options, AppBackend& backend) {
     written = WriteRequestedOutputs(app, window, options, backend) == 0;
     outputsDone = true;
   };
+  // Taken as the run ends, before the outputs, so that a cycle that ran
+  // long just before counts and the writing does not.
+  std::optional<TickStats> ticks;
   const auto finish = [&] {
+    if (!ticks) ticks = loop->Stats();
     writeOutputs();
     loop->Close();
   };
@@ -142,7 +163,7 @@ int RunHeadlessLive(const Options& options, AppBackend& backend) {
     window.Send(WM_CLOSE, 0, 0);
   }
   const bool recorded = session.End(app, std::cerr);
-  if (options.TickStats) PrintTickStats(loop->Stats());
+  if (options.TickStats) PrintTickStats(ticks ? *ticks : loop->Stats());
   writeOutputs();
   const bool framesCame = !opened || !options.LiveLink() || SayIfNoFrameCame(app);
   return ExitStatus(opened, inputsRead, written && recorded, framesCame);

@@ -1,6 +1,6 @@
 #include "link/capture_file.h"
 
-#include <zlib.h>
+#include "link/capture_text.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -85,67 +85,6 @@ class StreamText final : public CaptureText {
   std::istream& in_;
 };
 
-// A file through zlib, which reads plain files as they are.
-class GzipText final : public CaptureText {
- public:
-  explicit GzipText(gzFile file) : file_(file) {}
-  ~GzipText() override { gzclose(file_); }
-  GzipText(const GzipText&) = delete;
-  GzipText& operator=(const GzipText&) = delete;
-
-  bool NextLine(std::string& line, bool& ended) override {
-    for (;;) {
-      const std::size_t newline = buffer_.find('\n', at_);
-      if (newline != std::string::npos) {
-        line.assign(buffer_, at_, newline - at_);
-        at_ = newline + 1;
-        ended = true;
-        return true;
-      }
-      if (buffer_.size() - at_ > kMaxCaptureLineBytes) {
-        overlong_ = true;
-        return false;
-      }
-      if (done_) {
-        if (at_ >= buffer_.size()) return false;
-        line.assign(buffer_, at_, std::string::npos);
-        at_ = buffer_.size();
-        ended = false;
-        return true;
-      }
-      Fill();
-    }
-  }
-
-  std::string Failure() const override { return failure_; }
-  bool Overlong() const override { return overlong_; }
-
- private:
-  void Fill() {
-    buffer_.erase(0, at_);
-    at_ = 0;
-    char chunk[65536];
-    const int n = gzread(file_, chunk, sizeof chunk);
-    if (n > 0) {
-      buffer_.append(chunk, static_cast<std::size_t>(n));
-      return;
-    }
-    done_ = true;
-    int code = Z_OK;
-    const char* message = gzerror(file_, &code);
-    // A compressed file cut short by a crash ends early (Z_BUF_ERROR): its
-    // last line is cut, which the reader takes care of.
-    if (n < 0 && code != Z_BUF_ERROR) failure_ = message != nullptr ? message : "read error";
-  }
-
-  gzFile file_;
-  std::string buffer_;
-  std::size_t at_ = 0;
-  bool done_ = false;
-  bool overlong_ = false;
-  std::string failure_;
-};
-
 }  // namespace
 
 CaptureReader::CaptureReader(std::unique_ptr<CaptureText> text, std::string fileName)
@@ -168,18 +107,15 @@ std::unique_ptr<CaptureReader> CaptureReader::Open(const std::string& path, Capt
     error = CaptureError{path, 0, "is not a regular file (a pipe, device or socket), not a capture file"};
     return nullptr;
   }
-  errno = 0;
-  const gzFile file = gzopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    const int why = errno;
-    error =
-        CaptureError{path, 0,
-                     why == 0 ? std::string("cannot open the capture file")
-                              : "cannot open the capture file: " + std::string(std::strerror(why))};
+  std::string why;
+  std::unique_ptr<FileText> text = FileText::Open(path, why);
+  if (!text) {
+    error = CaptureError{path, 0,
+                         why.empty() ? std::string("cannot open the capture file")
+                                     : "cannot open the capture file: " + why};
     return nullptr;
   }
-  gzbuffer(file, 128 * 1024);
-  return std::make_unique<CaptureReader>(std::make_unique<GzipText>(file), path);
+  return std::make_unique<CaptureReader>(std::move(text), path);
 }
 
 std::optional<CaptureLine> CaptureReader::Next() {
@@ -193,6 +129,12 @@ std::optional<CaptureLine> CaptureReader::Next() {
       return std::nullopt;
     }
     if (!ended) {
+      // A text that could not be read further ends in a torn line: the
+      // failure is the news, not the line.
+      if (std::string failure = text_->Failure(); !failure.empty()) {
+        error_ = CaptureError{file_, 0, std::move(failure)};
+        return std::nullopt;
+      }
       // The last line has no line end: the recording stopped in the middle
       // of writing it. What it holds up to its last whole byte pair is kept.
       const LineResult whole = Line(line_, out);
@@ -262,6 +204,15 @@ CaptureReader::LineResult CaptureReader::TimingLine(std::string_view rest) {
 
 namespace {
 
+std::string TooLargeWords() {
+  return "time too large (at most " + std::to_string(kMaxCaptureMs) + " ms)";
+}
+
+// Whether `text` is all digits, a time however large.
+bool AllDigits(std::string_view text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
 // The whole of `text` as a time in ms within a capture's range.
 std::optional<std::int64_t> TimeOnly(std::string_view text) {
   std::int64_t ms = 0;
@@ -277,7 +228,7 @@ std::optional<std::int64_t> TimeOnly(std::string_view text) {
 
 CaptureReader::LineResult CaptureReader::EndLine(std::string_view rest) {
   const std::optional<std::int64_t> ms = TimeOnly(rest);
-  if (!ms) return Fail("expected 'end <ms>'");
+  if (!ms) return Fail(AllDigits(rest) ? TooLargeWords() : "expected 'end <ms>'");
   if (*ms < lastMs_) return Fail("the end is earlier than the last data line");
   endMs_ = *ms;
   return LineResult::Skip;
@@ -285,7 +236,7 @@ CaptureReader::LineResult CaptureReader::EndLine(std::string_view rest) {
 
 CaptureReader::LineResult CaptureReader::TickLine(std::string_view rest, CaptureLine& out) {
   const std::optional<std::int64_t> ms = TimeOnly(rest);
-  if (!ms) return Fail("expected 'tick <ms>'");
+  if (!ms) return Fail(AllDigits(rest) ? TooLargeWords() : "expected 'tick <ms>'");
   if (*ms < lastMs_) {
     return Fail("time " + std::to_string(*ms) + " ms is earlier than the line before (" +
                 std::to_string(lastMs_) + " ms)");
@@ -304,11 +255,11 @@ CaptureReader::LineResult CaptureReader::DataLine(std::string_view text, Capture
   if (digits == 0) {
     return Fail("expected '<ms> <hex bytes>', found " + Shown(text.front()) + " at the start");
   }
-  if (digits > 13) return Fail("time too large (at most " + std::to_string(kMaxCaptureMs) + " ms)");
+  if (digits > 13) return Fail(TooLargeWords());
   std::int64_t ms = 0;
   std::from_chars(text.data(), text.data() + digits, ms);
   if (ms > kMaxCaptureMs) {
-    return Fail("time too large (at most " + std::to_string(kMaxCaptureMs) + " ms)");
+    return Fail(TooLargeWords());
   }
   if (ms < lastMs_) {
     return Fail("time " + std::to_string(ms) + " ms is earlier than the line before (" +

@@ -53,6 +53,11 @@ struct CaptureLine {
   std::vector<std::uint8_t> Bytes;
 };
 
+// How a text ended: whole; a compressed file that was never closed (it
+// ends where its recorder last flushed: the recorder was stopped); or one
+// cut in the middle of its data, as an incomplete or damaged copy is.
+enum class TextEnd { Whole, Unclosed, Cut };
+
 // Where the text comes from, line by line.
 class CaptureText {
  public:
@@ -65,6 +70,8 @@ class CaptureText {
   // True when the reading stopped at a line longer than
   // kMaxCaptureLineBytes (the line after the last one given).
   virtual bool Overlong() const { return false; }
+  // Once the text has ended.
+  virtual TextEnd End() const { return TextEnd::Whole; }
 };
 
 class CaptureReader {
@@ -92,6 +99,8 @@ class CaptureReader {
   std::optional<std::int64_t> EndMs() const { return endMs_; }
   const std::optional<CaptureError>& Error() const { return error_; }
   bool CutShort() const { return cutShort_; }
+  // How the text ended, once the capture was read to its end.
+  TextEnd Ending() const { return text_ ? text_->End() : TextEnd::Whole; }
   const std::string& FileName() const { return file_; }
 
  private:

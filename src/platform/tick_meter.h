@@ -1,5 +1,7 @@
 // How punctual the 250 ms timer is: the lateness of each tick after the
-// first, measured from the one before it.
+// first, measured from the one before it, and of the tick due when asked
+// if it is already late (a cycle still running, or one that ran long just
+// before the run ended).
 #pragma once
 
 #include <algorithm>
@@ -19,8 +21,9 @@ struct TickStats {
 class TickMeter {
  public:
   // Called at each tick.
-  void Tick() {
-    const auto now = std::chrono::steady_clock::now();
+  void Tick() { TickAt(std::chrono::steady_clock::now()); }
+
+  void TickAt(std::chrono::steady_clock::time_point now) {
     if (ticks_ > 0) {
       const double late =
           std::max(0.0, std::chrono::duration<double, std::milli>(now - last_).count() - kTimerMs);
@@ -31,11 +34,24 @@ class TickMeter {
     ++ticks_;
   }
 
-  TickStats Stats() const {
+  TickStats Stats() const { return StatsAt(std::chrono::steady_clock::now()); }
+
+  TickStats StatsAt(std::chrono::steady_clock::time_point now) const {
     TickStats stats;
     stats.Ticks = ticks_;
-    stats.MeanLateMs = ticks_ > 1 ? lateSumMs_ / static_cast<double>(ticks_ - 1) : 0.0;
-    stats.MaxLateMs = lateMaxMs_;
+    double sum = lateSumMs_;
+    double max = lateMaxMs_;
+    std::int64_t late = ticks_ > 1 ? ticks_ - 1 : 0;
+    if (ticks_ > 0) {
+      const double due = std::chrono::duration<double, std::milli>(now - last_).count() - kTimerMs;
+      if (due > 0) {
+        sum += due;
+        max = std::max(max, due);
+        ++late;
+      }
+    }
+    stats.MeanLateMs = late > 0 ? sum / static_cast<double>(late) : 0.0;
+    stats.MaxLateMs = max;
     return stats;
   }
 

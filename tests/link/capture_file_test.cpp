@@ -86,7 +86,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"10 F0\nend 5\n", 2, "earlier than the last data line"},
         BadCase{"end 5\n0 F0\n", 2, "nothing may follow"},
         BadCase{"0 F0\nend 5\n# a comment is fine\nend 6\n", 4, "nothing may follow"},
-        BadCase{"tick\n", 1, "expected 'tick <ms>'"}, BadCase{"tick 5 F0\n", 1, "expected 'tick <ms>'"},
+        BadCase{"tick\n", 1, "expected 'tick <ms>'"},
+        BadCase{"tick 9223372036854775807\n", 1, "time too large"},
+        BadCase{"0 F0\nend 99999999999999999999\n", 2, "time too large"}, BadCase{"tick 5 F0\n", 1, "expected 'tick <ms>'"},
         BadCase{"10 F0\ntick 5\n", 2, "earlier than the line before"},
         BadCase{"tick 10\nstart 2026-01-01 00:00:00\n", 2, "before the data"}));
 

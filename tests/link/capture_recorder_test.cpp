@@ -215,5 +215,57 @@ TEST_F(Recorder, FullDiskIsReportedOnceAndTheSessionGoesOn) {
   t.app.Link.Recorder = nullptr;
 }
 
+// A compressed recording read back as the recorder left it, stopped before
+// closing it, or as a damaged copy would be: each ending in its own words.
+TEST_F(Recorder, ACompressedRecordingSaysHowItEnded) {
+  auto recorder = Make("r.cap.gz");
+  recorder->Begin(0, origin);
+  for (int t = 1; t <= 300; ++t) {
+    recorder->StartTick(250 * t);
+    for (int b = 0; b < 9; ++b) recorder->Append(static_cast<std::uint8_t>(t * 7 + b * 31));
+    recorder->EndTick();
+  }
+  const std::string open = Contents("r.cap.gz");  // as a killed recorder leaves it
+  recorder->Finish();
+  recorder.reset();
+  const std::string closed = Contents("r.cap.gz");
+  std::string badCheck = closed;
+  badCheck[badCheck.size() - 8] ^= 0x5A;
+  std::string damaged = closed;
+  for (std::size_t i = 40; i < 80; ++i) damaged[i] ^= 0x5A;
+  struct Case {
+    std::string Bytes;
+    TextEnd End;
+    const char* Error;  // "" for none
+  };
+  const Case cases[] = {
+      {closed, TextEnd::Whole, ""},
+      {open, TextEnd::Unclosed, ""},
+      {closed.substr(0, closed.size() / 2), TextEnd::Cut, ""},
+      {closed.substr(0, closed.size() - 4), TextEnd::Cut, ""},  // in the trailer
+      {closed + "junk", TextEnd::Whole, "something other than compressed data follows its end"},
+      {badCheck, TextEnd::Whole, "the compressed data is damaged (incorrect data check)"},
+      {damaged, TextEnd::Whole, "the compressed data is damaged ("},
+  };
+  for (const Case& c : cases) {
+    test::Put(folder.File("copy.cap.gz"), c.Bytes);
+    CaptureError error;
+    const auto reader = CaptureReader::Open(folder.File("copy.cap.gz"), error);
+    ASSERT_TRUE(reader);
+    std::size_t lines = 0;
+    while (reader->Next()) ++lines;
+    const std::string what = std::to_string(c.Bytes.size()) + " bytes";
+    if (*c.Error != '\0') {
+      ASSERT_TRUE(reader->Error()) << what;
+      EXPECT_EQ(reader->Error()->Text().rfind(folder.File("copy.cap.gz") + ": " + c.Error, 0), 0U)
+          << reader->Error()->Text();
+      continue;
+    }
+    EXPECT_FALSE(reader->Error()) << what << ": " << reader->Error()->Text();
+    EXPECT_EQ(reader->Ending(), c.End) << what;
+    EXPECT_GT(lines, c.End == TextEnd::Cut ? 0U : 299U) << what;
+  }
+}
+
 }  // namespace
 }  // namespace ptpdiag
