@@ -495,9 +495,12 @@ case_tcp_silent_peer() {
 
 case_tcp_silent_peer_inside() {
   ip link set lo up
+  "$sim" --out tcp --listen 127.0.0.1:0 --rate 50 --seconds 0 --seed 23 >"$work/silent.where" \
+    2>/dev/null &
+  pids+=($!)
+  for _ in $(seq 100); do [ -s "$work/silent.where" ] && break; sleep 0.05; done
   local line
-  line=$(start_sim --out tcp --listen 127.0.0.1:0 --rate 50 --seconds 0 --seed 23) ||
-    { fail "silent_peer: no listener"; return; }
+  line=$(head -1 "$work/silent.where")
   "$program" --headless --seconds 45 --tcp "${line#listening }" 2>"$work/silent.err" &
   local session=$!
   pids+=($session)
