@@ -151,6 +151,12 @@ std::optional<std::string> OpenFile(std::string_view value, Options& o) {
   return std::nullopt;
 }
 
+std::optional<std::string> SaveFile(std::string_view value, Options& o) {
+  if (value.empty()) return "--save wants a radio file";
+  o.SaveFile = std::string(value);
+  return std::nullopt;
+}
+
 std::optional<std::string> Command(std::string_view value, Options& o) {
   const auto id = WholeNumber(value);
   if (!id || *id > 65535) {
@@ -260,6 +266,10 @@ constexpr Entry kOptionTable[] = {
      "3080 Help  3081 About  3090 Record  3091 Export CSV\n"
      "3092 Save Picture  3093 Stop Recording  3094 User Guide",
      Command},
+    {"--save", "FILE.RAD",
+     "after the commands, save the radio list and the\n"
+     "network address (the Save command without its prompt)",
+     SaveFile},
     {"--help", "", "this text", [](std::string_view, Options& o) { return SetFlag(o.Help); }},
     {"--version", "", "print the version and exit",
      [](std::string_view, Options& o) { return SetFlag(o.Version); }},
@@ -319,8 +329,8 @@ std::string UsageText() {
          "\n" +
          OptionsHelp<Options>(kOptionTable, kHelpColumn) +
          "\n"
-         "Exit codes: 0 done (also after Ctrl+C or SIGTERM); 1 a report, snapshot or\n"
-         "recording could not be written at the end; 2 bad options, an output file\n"
+         "Exit codes: 0 done (also after Ctrl+C or SIGTERM); 1 a report, snapshot,\n"
+         "recording or --save file could not be written at the end; 2 bad options, an output file\n"
          "that cannot be written (checked at start), an unreadable or malformed\n"
          "capture file, an --open file that cannot be read, or a recording file that\n"
          "cannot be made; 3 a headless live run whose link did not open; 4 a headless\n"

@@ -47,9 +47,11 @@ struct Options {
   std::optional<std::string> MetricsHost;
   std::uint16_t MetricsPort = 0;
 
-  // Run after start-up, in order: loading a radio file, then commands.
+  // Run after start-up, in order: loading a radio file, commands, saving
+  // the radio list.
   std::optional<std::string> OpenFile;  // --open FILE.RAD
   std::vector<std::uint16_t> Commands;  // --command ID
+  std::optional<std::string> SaveFile;  // --save FILE.RAD
 
   bool LiveLink() const { return SerialPort || TcpTarget || Udp || Demo; }
 };

@@ -147,10 +147,10 @@ int RunHeadlessLive(const Options& options, AppBackend& backend) {
     writeOutputs();
     loop->Close();
   };
-  bool inputsRead = true;
+  StartupOutcome started;
   const bool opened = session.OpenLink(app, window, options, error);
   if (opened) {
-    inputsRead = RunStartupCommands(app, window, options);
+    started = RunStartupCommands(app, window, options);
     if (!window.QuitPosted()) {
       loop->SetTickHook([&session, &app] { session.PublishMetrics(app); });
       loop->StartTimer();
@@ -166,7 +166,7 @@ int RunHeadlessLive(const Options& options, AppBackend& backend) {
   if (options.TickStats) PrintTickStats(ticks ? *ticks : loop->Stats());
   writeOutputs();
   const bool framesCame = !opened || !options.LiveLink() || SayIfNoFrameCame(app);
-  return ExitStatus(opened, inputsRead, written && recorded, framesCame);
+  return ExitStatus(opened, started.Opened, written && recorded && started.Saved, framesCame);
 }
 
 }  // namespace
@@ -215,7 +215,7 @@ int RunHeadless(const Options& options, AppBackend& backend) {
   BackedWindow window(options.Width, options.Height, &blank);
   window.SetMessageSink(&std::cerr);
   StartUp(app, window, options);
-  const bool opened = RunStartupCommands(app, window, options);
+  const StartupOutcome started = RunStartupCommands(app, window, options);
   if (capture.Reader) {
     CaptureReader& reader = *capture.Reader;
     ReplayPlan plan;
@@ -228,7 +228,7 @@ int RunHeadless(const Options& options, AppBackend& backend) {
   }
   const int status = WriteRequestedOutputs(app, window, options, backend);
   window.Send(WM_CLOSE, 0, 0);
-  return ExitStatus(true, opened, status == 0);
+  return ExitStatus(true, started.Opened, status == 0 && started.Saved);
 }
 
 int RunWindowed(const Options& options, AppBackend& backend) {
@@ -259,7 +259,7 @@ int RunWindowed(const Options& options, AppBackend& backend) {
   main->StartTimer();
   main->Show();
   if (options.RunMs) main->RunAfter(*options.RunMs, [&main] { main->Close(); });
-  bool inputsRead = true;
+  StartupOutcome started;
   // Opened from inside the event loop: a failure's message box is modal,
   // and the timers (the clock, --seconds) go on underneath it.
   main->RunSoon([&] {
@@ -269,7 +269,7 @@ int RunWindowed(const Options& options, AppBackend& backend) {
     if (options.LiveLink() && !session.OpenLink(app, main->Window(), options, error)) {
       std::cerr << "ptpdiag: " << error << "\n";
     }
-    inputsRead = RunStartupCommands(app, main->Window(), options);
+    started = RunStartupCommands(app, main->Window(), options);
   });
   const auto stop = backend.HandleStopRequests([&main] { main->Close(); });
   const int exitCode = main->RunLoop();
@@ -281,7 +281,7 @@ int RunWindowed(const Options& options, AppBackend& backend) {
     return 2;
   }
   if (exitCode != 0) return exitCode;
-  return ExitStatus(true, inputsRead, status == 0 && recorded);
+  return ExitStatus(true, started.Opened, status == 0 && recorded && started.Saved);
 }
 
 }  // namespace ptpdiag

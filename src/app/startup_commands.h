@@ -1,6 +1,6 @@
 // What the command line asks for once the window exists: a radio file to
-// load, then commands, each through the window procedure as its menu item
-// or prompt would send it.
+// load, commands, then the radio list to save, each through the window
+// procedure as its menu item or prompt would send it.
 #pragma once
 
 #include "app/options.h"
@@ -10,8 +10,13 @@ namespace ptpdiag {
 
 struct AppContext;
 
-// False when the radio file --open names could not be loaded (its message
-// box says why).
-[[nodiscard]] bool RunStartupCommands(const AppContext& app, BackedWindow& window, const Options& options);
+struct [[nodiscard]] StartupOutcome {
+  bool Opened = true;  // false: the --open file could not be loaded
+  bool Saved = true;   // false: the --save file could not be written
+};
+
+// Each failure's message box says why.
+StartupOutcome RunStartupCommands(const AppContext& app, BackedWindow& window,
+                                  const Options& options);
 
 }  // namespace ptpdiag

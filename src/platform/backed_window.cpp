@@ -125,8 +125,18 @@ std::optional<std::string> BackedWindow::AskSavePath(const FilePrompt& prompt) {
   return OnAskPath(prompt, true);
 }
 
-std::optional<std::string> BackedWindow::OnAskPath(const FilePrompt&, bool) {
-  if (FileAnswers.empty()) return std::nullopt;
+void BackedWindow::SayDialogUnshown(std::string_view caption) {
+  if (messageSink_ == nullptr) return;
+  *messageSink_ << "ptpdiag: " << caption
+                << ": this dialog cannot be shown without a window; nothing was done\n";
+  messageSink_->flush();
+}
+
+std::optional<std::string> BackedWindow::OnAskPath(const FilePrompt& prompt, bool) {
+  if (FileAnswers.empty()) {
+    SayDialogUnshown(prompt.Title);
+    return std::nullopt;
+  }
   std::optional<std::string> answer = std::move(FileAnswers.front());
   FileAnswers.pop_front();
   return answer;

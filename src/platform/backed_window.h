@@ -86,6 +86,7 @@ class BackedWindow : public PlatformWindow {
   std::optional<std::string> AskOpenPath(const FilePrompt& prompt) override;
   std::optional<std::string> AskSavePath(const FilePrompt& prompt) override;
   DialogHost* Dialogs() override { return dialogs_; }
+  void SayDialogUnshown(std::string_view caption) override;
   void CheckMenuItem(std::uint32_t id, bool checked) override;
   void EnableMenuItem(std::uint32_t id, bool enabled) override;
   std::optional<std::string> SavePicture(const std::string& path) override {
@@ -110,7 +111,8 @@ class BackedWindow : public PlatformWindow {
   // Called when a socket's watch starts or ends; a backend hooks its event
   // loop here.
   virtual void OnWatchChanged(std::intptr_t /*socket*/, std::uint32_t /*message*/) {}
-  // Asks for a path; the default takes the next of FileAnswers.
+  // Asks for a path; the default takes the next of FileAnswers, and says
+  // the prompt could not be shown when there is none.
   virtual std::optional<std::string> OnAskPath(const FilePrompt& prompt, bool save);
   // Called when a menu item's state changed; a backend shows it here.
   virtual void OnMenuItemState(std::uint32_t /*id*/, bool /*enabled*/, bool /*checked*/) {}

@@ -56,6 +56,9 @@ class PlatformWindow {
   // Where run-time dialogs are built; null where there are none (every
   // dialog then counts as cancelled).
   virtual DialogHost* Dialogs() = 0;
+  // Where there is no window to show the dialog `caption` in: says so to
+  // whoever runs the program, as the dialog counts as cancelled.
+  virtual void SayDialogUnshown(std::string_view caption) = 0;
   // The check mark and grey state of the menu item `id`.
   virtual void CheckMenuItem(std::uint32_t id, bool checked) = 0;
   virtual void EnableMenuItem(std::uint32_t id, bool enabled) = 0;

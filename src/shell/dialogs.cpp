@@ -5,6 +5,7 @@
 
 #include "platform/dialog_host.h"
 #include "platform/port_listing.h"
+#include "resources/about_box.h"
 #include "state/app_context.h"
 
 namespace ptpdiag {
@@ -15,10 +16,15 @@ constexpr int kResultCancelled = 0;
 constexpr int kNotifySelChange = 1;
 constexpr int kNotifyDoubleClick = 2;
 constexpr int kCommPortCount = 8;
+constexpr const char* kCommPortCaption = "Select Comm Port";
 
-DialogHost* Host(AppContext& app) {
+// Where the dialog `caption` is built; nothing, said where it cannot be.
+DialogHost* Host(AppContext& app, std::string_view caption) {
   PlatformWindow* window = app.Window.CurrentWindow;
-  return window == nullptr ? nullptr : window->Dialogs();
+  if (window == nullptr) return nullptr;
+  DialogHost* host = window->Dialogs();
+  if (host == nullptr) window->SayDialogUnshown(caption);
+  return host;
 }
 
 ControlCallback CancelCallback(DialogHost& host) {
@@ -81,13 +87,13 @@ std::optional<std::string> Accepted(AppContext& app, int result) {
 }  // namespace
 
 std::optional<std::string> AskCommPort(AppContext& app) {
-  DialogHost* host = Host(app);
+  DialogHost* host = Host(app, kCommPortCaption);
   if (host == nullptr) return std::nullopt;
   std::vector<std::string> items = CommPortItems(app);
   // Wide enough for what describes the ports, when anything does.
   const bool described = items.front().size() > 4;
   const int width = described ? 200 : 80;
-  const DialogId dialog = host->NewDialog("Select Comm Port", width, 120);
+  const DialogId dialog = host->NewDialog(kCommPortCaption, width, 120);
   ControlPlan list{ControlKind::ListBox,
                    kCommPortListId,
                    "",
@@ -106,7 +112,7 @@ std::optional<std::string> AskCommPort(AppContext& app) {
 
 std::optional<std::string> AskText(AppContext& app, const std::string& caption,
                                    const std::string& initialText) {
-  DialogHost* host = Host(app);
+  DialogHost* host = Host(app, caption);
   if (host == nullptr) return std::nullopt;
   const DialogId dialog = host->NewDialog(caption, 160, 50);
   host->AddControl(dialog,
@@ -119,7 +125,7 @@ std::optional<std::string> AskText(AppContext& app, const std::string& caption,
 }
 
 void ShowAbout(AppContext& app) {
-  if (DialogHost* host = Host(app)) host->ShowAbout();
+  if (DialogHost* host = Host(app, kAboutCaption)) host->ShowAbout();
 }
 
 }  // namespace ptpdiag

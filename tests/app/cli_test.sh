@@ -7,6 +7,7 @@ data=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 source "$(dirname "$0")/../support/test_helpers.sh"
+root=$(cd "$(dirname "$0")/../.." && pwd)
 
 # expect CODE STDERR_PART -- ARGS...
 expect() {
@@ -109,6 +110,14 @@ expect 2 "--command wants a command identifier" -- --headless --command 70000
 expect 2 "The radio list is unchanged" -- --headless --open "$work/none.RAD"
 for i in $(seq 2100); do printf '%8d  1 RADIO%03d\r\n' "$i" $((i % 1000)); done >"$work/big.RAD"
 expect 0 "Only the first 2047 radios" -- --headless --open "$work/big.RAD"
+# --save is the Save command without its prompt; a dialog a headless
+# command would need is named on standard error.
+expect 0 "" -- --headless --open "$root/samples/example.RAD" --save "$work/copy.RAD"
+cmp -s "$root/samples/example.RAD" "$work/copy.RAD" ||
+  { echo "FAIL: --open then --save changed the radio file"; failures=$((failures + 1)); }
+expect 1 "Could not save \"$work/no/dir/x.RAD\"" -- --headless --save "$work/no/dir/x.RAD"
+expect 0 "Save  File: this dialog cannot be shown without a window" -- --headless --command 3075
+expect 0 "Select Comm Port: this dialog cannot be shown" -- --headless --command 119
 
 # Live-link options that cannot work are refused before anything opens.
 expect 2 "needs --seconds" -- --headless --udp
