@@ -291,6 +291,12 @@ FileReadResult ReadWholeFile(const std::string& path, std::size_t limit) {
     result.Error = "Could not read \"" + path + "\": " + SystemReason(EISDIR) + ".";
     return result;
   }
+  // Nothing there is not opened: Windows opens its devices (COM1, NUL)
+  // by those names, which no directory lists.
+  if (status.type() == fs::file_type::not_found) {
+    result.Error = "Could not read \"" + path + "\": " + SystemReason(ENOENT) + ".";
+    return result;
+  }
   // A FIFO would wait for a writer and a device never end: files only.
   if (fs::exists(status) && !fs::is_regular_file(status)) {
     result.Error = "Could not read \"" + path + "\": it is not a regular file (a pipe, device or socket).";

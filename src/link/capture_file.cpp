@@ -101,6 +101,12 @@ std::unique_ptr<CaptureReader> CaptureReader::Open(const std::string& path, Capt
     error = CaptureError{path, 0, "is a directory, not a capture file"};
     return nullptr;
   }
+  // Nothing there is not opened: Windows opens its devices (COM1, NUL)
+  // by those names, which no directory lists.
+  if (status.type() == std::filesystem::file_type::not_found) {
+    error = CaptureError{path, 0, "cannot open the capture file: " + std::string(std::strerror(ENOENT))};
+    return nullptr;
+  }
   // Opening a FIFO for reading would wait for a writer, and a device never
   // ends: only files are read.
   if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {

@@ -36,6 +36,9 @@ expect 2 "unknown option '--bogus'" -- --bogus
 expect 2 "--screen wants 1, 2 or 3" -- --headless --screen 9
 expect 2 "bad_hex.cap:3: not a hex digit: 'G'" -- --headless --replay "$data/bad_hex.cap"
 expect 2 "cannot open the capture file" -- --headless --replay "$work/none.cap"
+# Devices are never opened as files (reading COM1 would wait forever).
+expect 2 "COM1: cannot open the capture file" -- --headless --replay COM1
+expect 2 "Could not read \"NUL\"" -- --headless --open NUL
 expect 2 "cannot write" -- --headless --report "$work/no/such/dir/r.json"
 expect 0 "Norvalen's Support number is" -- --headless --command 3080
 expect 3 "does not exist" -- --headless --seconds 1 --serial Com7

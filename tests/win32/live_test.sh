@@ -223,6 +223,14 @@ case_metrics() {
   if command -v promtool >/dev/null; then
     promtool check metrics <<<"$body" >/dev/null 2>&1 || fail "metrics: promtool rejects the scrape"
   fi
+  # 300 idle sockets, more than the server keeps open, cannot shut a scrape out.
+  python3 - "$port" <<'PY' || fail "metrics: a scrape behind 300 idle sockets was not answered within 1 s"
+import socket, sys, urllib.request
+port = int(sys.argv[1])
+idle = [socket.create_connection(("127.0.0.1", port), timeout=2) for _ in range(300)]
+body = urllib.request.urlopen(f"http://127.0.0.1:{port}/metrics", timeout=1).read()
+sys.exit(0 if b"ptpdiag_link_up" in body else 1)
+PY
   wait "$session" || fail "metrics: the session failed: $(cat "$work/metrics.err")"
 }
 
