@@ -1,4 +1,5 @@
-// One 250 ms poll cycle on the UDP link: a full ring of 910 frames drained,
+// One 250 ms poll cycle on the UDP link: a tick's frames at the serial
+// line's full rate (320) or a full ring (910) drained,
 // the raw bytes and header values drawn on a RasterCanvas, screen 3 shown.
 #include <benchmark/benchmark.h>
 
@@ -10,8 +11,9 @@
 namespace ptpdiag::bench {
 namespace {
 
-// 8190 bytes, as many whole frames as the ring holds (a tick at the
-// serial line's full rate brings 320).
+// A tick at 1,280 frames/s; 8190 bytes, as many whole frames as the ring
+// holds.
+constexpr int kLineRateFrames = 320;
 constexpr int kRingFrames = kRingSize / kFrameSize;
 
 // How the clock moves between cycles, which decides whether a cycle also
@@ -29,10 +31,11 @@ enum class Pace {
 
 void BM_PollCycle(benchmark::State& state) {
   const auto pace = static_cast<Pace>(state.range(0));
+  const auto frames = static_cast<int>(state.range(1));
   RasterApp r(3);
   r.App.Link.NetLinkMode = NetLink::Udp;
   std::vector<std::uint8_t> bytes;
-  for (const DiagFrame& f : SimulatedFrames(kRingFrames))
+  for (const DiagFrame& f : SimulatedFrames(frames))
     bytes.insert(bytes.end(), f.begin(), f.end());
 
   std::int64_t t = 0;
@@ -55,15 +58,15 @@ void BM_PollCycle(benchmark::State& state) {
     if (r.App.Store.LinkRingCount.load() != 0)
       state.SkipWithError("the cycle left bytes in the ring");
   }
-  state.SetItemsProcessed(state.iterations() * kRingFrames);
+  state.SetItemsProcessed(state.iterations() * frames);
   state.counters["repaints_per_cycle"] =
       static_cast<double>(repaints) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_PollCycle)
-    ->ArgName("pace")
-    ->Arg(static_cast<int>(Pace::NoSample))
-    ->Arg(static_cast<int>(Pace::RealTime))
-    ->Arg(static_cast<int>(Pace::SampleEveryCycle))
+    ->ArgNames({"pace", "frames"})
+    ->ArgsProduct({{static_cast<int>(Pace::NoSample), static_cast<int>(Pace::RealTime),
+                    static_cast<int>(Pace::SampleEveryCycle)},
+                   {kLineRateFrames, kRingFrames}})
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond);
 
