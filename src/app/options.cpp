@@ -157,6 +157,17 @@ std::optional<std::string> SaveFile(std::string_view value, Options& o) {
   return std::nullopt;
 }
 
+std::optional<std::string> InterferenceDb(std::string_view value, Options& o) {
+  double db = 0;
+  const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), db);
+  if (value.empty() || ec != std::errc() || end != value.data() + value.size() || !(db >= 1) ||
+      db > 60) {
+    return "--interference-db wants decibels from 1 to 60, not " + Quoted(value);
+  }
+  o.InterferenceDb = db;
+  return std::nullopt;
+}
+
 std::optional<std::string> Command(std::string_view value, Options& o) {
   const auto id = WholeNumber(value);
   if (!id || *id > 65535) {
@@ -242,6 +253,10 @@ constexpr Entry kOptionTable[] = {
      }},
     {"--tick-stats", "", "at exit, print how late the 250 ms timer ran",
      [](std::string_view, Options& o) { return SetFlag(o.TickStats); }},
+    {"--interference-db", "T",
+     "a channel visit counts as interfered when its noise is\n"
+     "T dB or more over the link's floor (default 10)",
+     InterferenceDb},
     {"--metrics", "[HOST:]PORT",
      "serve the link's figures for Prometheus at\n"
      "http://HOST:PORT/metrics (HOST 127.0.0.1 unless given;\n"

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "quality/channel_quality.h"
+
 namespace ptpdiag {
 
 struct Options {
@@ -43,6 +45,8 @@ struct Options {
   // A dropped TCP link or a serial port whose device went away stays down
   // until opened again, as the program always did.
   bool NoReconnect = false;
+  // An interfered visit: noise this many dB over the link's floor.
+  double InterferenceDb = kDefaultInterferenceDb;
   // --metrics [HOST:]PORT: the Prometheus endpoint, 127.0.0.1 unless a host is named.
   std::optional<std::string> MetricsHost;
   std::uint16_t MetricsPort = 0;

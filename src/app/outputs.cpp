@@ -92,8 +92,9 @@ int WriteRequestedOutputs(AppContext& app, BackedWindow& window, const Options& 
     }
   }
   if (options.ReportFile) {
+    const QualityFigures quality = app.Quality.Figures();
     if (auto error = WriteTextFile(*options.ReportFile,
-                                   StoreReportJson(app.Store, app.Window.ScreenNumber))) {
+                                   StoreReportJson(app.Store, app.Window.ScreenNumber, &quality))) {
       std::cerr << "ptpdiag: " << *error << "\n";
       status = 1;
     }

@@ -106,6 +106,7 @@ bool ReplayReadWhole(const CaptureReader& reader) {
 void StartUp(AppContext& app, BackedWindow& window, const Options& options) {
   SetStartValues(app);
   app.Window.ScreenNumber = static_cast<std::uint8_t>(options.Screen);
+  app.Quality.SetThresholdDb(options.InterferenceDb);
   CreateMainWindow(app, window);
 }
 

@@ -104,6 +104,11 @@ void ApplyCheckedFrame(AppContext& app, const DiagFrame& frame) {
   }
   ++(ApplyFrame(app.Store, frame) ? tally.FramesGood : tally.FramesIgnoredChannel);
   app.Link.LastFrameMs = app.SystemClock.MonotonicMs();
+  // Times from the session's origin, as its recording stamps them, so a
+  // replay gives the same figures.
+  const std::int64_t tickMs = app.TickMonotonicMs.value_or(app.SystemClock.MonotonicMs()) -
+                              app.Elapsed.OriginMonotonicMs();
+  app.Quality.AddFrame(frame[1] - kChannelByteOffset, frame[2], frame[3], tickMs);
 }
 
 }  // namespace

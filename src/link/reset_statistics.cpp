@@ -9,6 +9,7 @@ void ResetStatistics(AppContext& app) {
   app.Store.StartSeconds = ClockSeconds(app.SystemClock.LocalNow());
   app.Elapsed.Restart(app.SystemClock);
   ResetHistoryAndTables(app.Store);
+  app.Quality.Reset();
   RefreshClientRect(app.Window);
   RepaintNow(app.Window, true);
 }

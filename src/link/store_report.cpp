@@ -4,6 +4,8 @@
 #include <span>
 #include <string_view>
 
+#include "quality/quality_json.h"
+
 namespace ptpdiag {
 namespace {
 
@@ -30,6 +32,11 @@ class JsonObject {
     }
     text_ += ']';
   }
+  // A value written elsewhere, as it stands.
+  void Raw(std::string_view key, std::string_view json) {
+    Key(key);
+    text_ += json;
+  }
   std::string Finish() { return text_ + "\n}\n"; }
 
  private:
@@ -46,7 +53,8 @@ class JsonObject {
 
 }  // namespace
 
-std::string StoreReportJson(const DiagnosticsStore& s, std::uint8_t screenNumber) {
+std::string StoreReportJson(const DiagnosticsStore& s, std::uint8_t screenNumber,
+                            const QualityFigures* quality) {
   JsonObject j;
   j.Number("ShownSignal", s.ShownSignal);
   j.Number("ShownNoise", s.ShownNoise);
@@ -90,6 +98,7 @@ std::string StoreReportJson(const DiagnosticsStore& s, std::uint8_t screenNumber
   j.Number("ScreenNumber", screenNumber);
   j.Number("LinkRingCount", s.LinkRingCount.load());
   j.Number("BytesAvailable", s.BytesAvailable);
+  if (quality != nullptr) j.Raw("ChannelQuality", QualityJson(*quality));
   return j.Finish();
 }
 

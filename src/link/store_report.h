@@ -4,10 +4,13 @@
 #include <cstdint>
 #include <string>
 
+#include "quality/channel_quality.h"
 #include "state/diagnostics_store.h"
 
 namespace ptpdiag {
 
-std::string StoreReportJson(const DiagnosticsStore& store, std::uint8_t screenNumber);
+// With the channel-quality figures under "ChannelQuality", when given.
+std::string StoreReportJson(const DiagnosticsStore& store, std::uint8_t screenNumber,
+                            const QualityFigures* quality = nullptr);
 
 }  // namespace ptpdiag

@@ -63,7 +63,24 @@ std::optional<std::string> ValidateSettings(const GeneratorSettings& s) {
   }
   if (s.BadCheckFraction + s.LowChannelFraction > 1.0)
     return "bad-check and low-channel fractions together must not exceed 1";
+  if (s.NoiseFloorDbm && !(*s.NoiseFloorDbm >= -127.0 && *s.NoiseFloorDbm <= 0.0))
+    return "noise floor must be from -127 to 0 dBm";
+  if (!(s.NoiseSpreadDb >= 0.0 && s.NoiseSpreadDb <= 30.0))
+    return "noise spread must be from 0 to 30 dB";
+  for (const Interferer& i : s.Interferers) {
+    if (i.FirstChannel < 1 || i.LastChannel > 111 || i.FirstChannel > i.LastChannel)
+      return "interferer channels must be from 1 to 111, the first not above the last";
+    if (!(i.Duty > 0.0 && i.Duty <= 1.0)) return "interferer duty must be above 0 and at most 1";
+    if (!(i.PeriodS > 0.0 && i.PeriodS <= 86400.0))
+      return "interferer period must be above 0 and at most 86400 s";
+    if (!(i.LevelDbm >= -127.0 && i.LevelDbm <= 0.0))
+      return "interferer level must be from -127 to 0 dBm";
+  }
   return std::nullopt;
+}
+
+bool Interferer::OnAt(double seconds) const {
+  return Duty >= 1.0 || std::fmod(seconds, PeriodS) < Duty * PeriodS;
 }
 
 std::uint8_t FrameCheck(const DiagFrame& frame) {
@@ -81,7 +98,8 @@ void AppendHopBytes(const GeneratedHop& hop, std::vector<std::uint8_t>& out) {
 FrameGenerator::FrameGenerator(const GeneratorSettings& settings)
     : settings_(settings),
       radio_(DeriveSeed(settings.Seed, 1)),
-      faults_(DeriveSeed(settings.Seed, 2)) {
+      faults_(DeriveSeed(settings.Seed, 2)),
+      interference_(DeriveSeed(settings.Seed, 3)) {
   // A fixed pseudo-random hop pattern, repeated, as the radios use.
   for (int c = 0; c < kHopChannels; ++c)
     sequence_[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(c);
@@ -192,6 +210,27 @@ int FrameGenerator::TrafficBytes(const Load& load) {
   return ClampByte(bytes, 1, 255);
 }
 
+double FrameGenerator::NoiseDbm(int channel) {
+  if (settings_.NoiseFloorDbm) {
+    const double spread = settings_.NoiseSpreadDb;
+    return *settings_.NoiseFloorDbm + spread * (2.0 * radio_.Uniform() - 1.0);
+  }
+  const auto u = static_cast<std::size_t>(channel);
+  double noiseDbm = noiseFloorDbm_ + noiseOffsetDb_[u] + radio_.Between(-2, 2);
+  if (noisy_[u]) noiseDbm += kNoisyChannelRiseDb + 3.0 * radio_.Gauss();
+  return noiseDbm;
+}
+
+bool FrameGenerator::Interfere(int channel, double seconds, double& noiseDbm) {
+  bool on = false;
+  for (const Interferer& i : settings_.Interferers) {
+    if (channel < i.FirstChannel || channel > i.LastChannel || !i.OnAt(seconds)) continue;
+    noiseDbm = std::max(noiseDbm, i.LevelDbm + (2.0 * interference_.Uniform() - 1.0));
+    on = true;
+  }
+  return on;
+}
+
 void FrameGenerator::ApplyFaults(GeneratedHop& hop) {
   if (settings_.GarbageFraction > 0.0 && faults_.Chance(settings_.GarbageFraction)) {
     hop.GarbageCount = faults_.Between(1, kMaxGarbageBytes);
@@ -222,8 +261,10 @@ GeneratedHop FrameGenerator::Next() {
   const auto u = static_cast<std::size_t>(c);
   hop.Channel = c;
 
-  double noiseDbm = noiseFloorDbm_ + noiseOffsetDb_[u] + radio_.Between(-2, 2);
-  if (noisy_[u]) noiseDbm += kNoisyChannelRiseDb + 3.0 * radio_.Gauss();
+  double noiseDbm = NoiseDbm(c);
+  hop.Interfered = Interfere(c, static_cast<double>(hop.TimeMs) / 1000.0, noiseDbm);
+  // Levels beyond the usual span come only from the options that ask for them.
+  const bool wide = hop.Interfered || settings_.NoiseFloorDbm.has_value();
   const double signalDbm = linkLevelDbm_ + fadeDb_[u] + 1.5 * radio_.Gauss();
   const bool miss = NextMiss(c);
   const bool transmit = radio_.Chance(0.3 + 0.45 * txLoad_.Level);
@@ -232,7 +273,7 @@ GeneratedHop FrameGenerator::Next() {
   DiagFrame& f = hop.Frame;
   f[0] = kFrameLead;
   f[1] = static_cast<std::uint8_t>(c + kChannelByteOffset);
-  f[2] = ClampByte(-noiseDbm, 85, 120);
+  f[2] = wide ? ClampByte(-noiseDbm, 0, 127) : ClampByte(-noiseDbm, 85, 120);
   f[3] = miss ? 0 : ClampByte(-signalDbm, 55, 95);
   if (transmit) {
     const std::uint8_t vswr = ClampByte(vswrBase_[u] + 1.5 * radio_.Gauss(), 15, 40);

@@ -19,6 +19,17 @@ namespace ptpdiag::sim {
 inline constexpr int kHopChannels = 112;
 inline constexpr int kMaxGarbageBytes = 4;
 
+// Something near the link that raises the noise on a run of channels: on
+// for the first Duty x PeriodS seconds of every PeriodS seconds.
+struct Interferer {
+  int FirstChannel = 1;  // as the frames name them, 1 to 111
+  int LastChannel = 1;
+  double Duty = 1.0;
+  double PeriodS = 10.0;
+  double LevelDbm = -80.0;
+  bool OnAt(double seconds) const;
+};
+
 struct GeneratorSettings {
   std::uint64_t Seed = 1;
   double HopsPerSecond = 50.0;
@@ -31,6 +42,11 @@ struct GeneratorSettings {
   double BadCheckFraction = 0.0;
   double GarbageFraction = 0.0;
   double LowChannelFraction = 0.0;
+  // A flat noise floor (each hop within NoiseSpreadDb of it) instead of
+  // the drifting floor with its per-channel offsets and noisy channels.
+  std::optional<double> NoiseFloorDbm;
+  double NoiseSpreadDb = 2.0;
+  std::vector<Interferer> Interferers;
 };
 
 // Why the settings cannot be used, or nothing when they can.
@@ -43,6 +59,7 @@ struct GeneratedHop {
   int Channel = 0;  // the hop channel, even when the frame names another
   DiagFrame Frame{};
   HopFault Fault = HopFault::None;
+  bool Interfered = false;  // an interferer was on over this hop's channel
   // Line noise sent just before the frame.
   int GarbageCount = 0;
   std::array<std::uint8_t, kMaxGarbageBytes> Garbage{};
@@ -84,10 +101,14 @@ class FrameGenerator {
   bool NextMiss(int channel);
   int TrafficBytes(const Load& load);
   void ApplyFaults(GeneratedHop& hop);
+  double NoiseDbm(int channel);
+  // Raises `noiseDbm` to the level of an interferer that is on.
+  bool Interfere(int channel, double seconds, double& noiseDbm);
 
   GeneratorSettings settings_;
   Prng radio_;   // the link itself
   Prng faults_;  // corruption only, so faults never change the clean stream
+  Prng interference_;  // likewise for interferers
   std::int64_t hopIndex_ = 0;
 
   std::array<std::uint8_t, kHopChannels> sequence_{};

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "platform/clock.h"
+#include "quality/channel_quality.h"
 #include "state/diagnostics_store.h"
 #include "state/link_state.h"
 #include "state/radio_list.h"
@@ -25,6 +26,7 @@ struct AppContext {
   LinkState Link;
   WindowState Window;
   RadioList Radios;
+  ChannelQuality Quality;
   const Clock& SystemClock;
   ElapsedClock Elapsed;
 

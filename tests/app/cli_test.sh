@@ -106,6 +106,7 @@ env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:7777 "$program" >"$work/out" 
 expect 0 "Norvalen's Support number is" -- --headless --command 3080
 expect 0 "CLOSE selected" -- --headless --command 3074 --command 3072
 expect 2 "--command wants a command identifier" -- --headless --command 70000
+expect 2 "--interference-db wants decibels from 1 to 60, not '0'" -- --headless --interference-db 0
 # A radio file that cannot be read is an input that failed: exit 2.
 expect 2 "The radio list is unchanged" -- --headless --open "$work/none.RAD"
 for i in $(seq 2100); do printf '%8d  1 RADIO%03d\r\n' "$i" $((i % 1000)); done >"$work/big.RAD"

@@ -158,6 +158,40 @@ TEST(HistoryCsv, EachRowHasItsSlotsAveragesAndTheCountsOfItsPeriod) {
                                                "99.2188", "0.25", "0", "0", "200"}));
 }
 
+TEST(QualityCsv, OneRowPerChannelEmptyWhereAFigureHasNoData) {
+  ChannelQuality q;
+  for (int v = 0; v < 4; ++v) q.AddFrame(2, 100, v == 0 ? 0 : 64, 0);
+  const Rows rows = Parse(QualityCsv(q.Figures()));
+  ASSERT_EQ(rows.size(), 112U);
+  EXPECT_EQ(rows[0].size(), 13U);
+  EXPECT_EQ(rows[2], (std::vector<std::string>{"2", "4", "-100", "-100", "-100", "-100", "0", "0",
+                                               "0.4899", "", "75", "-64", "0"}));
+  EXPECT_EQ(rows[111], (std::vector<std::string>{"111", "0", "", "", "", "", "", "", "", "", "",
+                                                 "", "0"}));
+}
+
+TEST(WaterfallCsv, RowsStartInLocalTimeWithAColumnPerChannelAndGapsEmpty) {
+  test::FakeClock zone;
+  Waterfall w;
+  w.Add(1, 100, 60, 0);
+  w.Add(1, 90, 0, 500);
+  w.Add(111, 80, 0, 4000);  // row 2; row 1 is all gaps
+  const Rows noise = Parse(WaterfallCsv(w, WaterfallLayer::Noise, zone, {2026, 1, 5, 9, 0, 0, 0}));
+  ASSERT_EQ(noise.size(), 4U);
+  EXPECT_EQ(noise[0].size(), 113U);
+  EXPECT_EQ(noise[1][0], "2026-01-05T09:00:00+00:00");
+  EXPECT_EQ(noise[1][1], "2");
+  EXPECT_EQ(noise[1][2], "-90");
+  EXPECT_EQ(noise[2][0], "2026-01-05T09:00:02+00:00");
+  EXPECT_EQ(noise[2][2], "");
+  EXPECT_EQ(noise[3][112], "-80");
+  const Rows misses = Parse(WaterfallCsv(w, WaterfallLayer::Misses, zone, {2026, 1, 5, 9, 0, 0, 0}));
+  EXPECT_EQ(misses[1][2], "0.5");
+  const Rows signal = Parse(WaterfallCsv(w, WaterfallLayer::Signal, zone, {2026, 1, 5, 9, 0, 0, 0}));
+  EXPECT_EQ(signal[1][2], "-60");
+  EXPECT_EQ(signal[3][112], "");  // visited, but every hop missed
+}
+
 TEST(HistoryCsv, AnEmptyHistoryIsTheHeaderAlone) {
   test::FakeClock zone;
   EXPECT_EQ(Parse(HistoryCsv(DiagnosticsStore{}, zone, {})).size(), 1U);

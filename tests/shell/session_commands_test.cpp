@@ -188,7 +188,7 @@ TEST(ExportCsvCommand, WritesBothFilesBesideTheNameGiven) {
   TestApp t;
   t.window.FileAnswers.push_back(folder.File("Link.CSV"));
   Command(t, IDM_EXPORT_CSV);
-  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"Link-channels.csv", "Link-history.csv"}));
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"Link-channels.csv", "Link-history.csv", "Link-quality.csv", "Link-waterfall-misses.csv", "Link-waterfall-noise.csv", "Link-waterfall-signal.csv"}));
   EXPECT_EQ(test::Contents(folder.File("Link-history.csv")).rfind("time_local,", 0), 0U);
   EXPECT_TRUE(t.window.MessageBoxes().empty());
 }

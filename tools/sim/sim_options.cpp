@@ -129,6 +129,74 @@ std::optional<std::string> Miss(std::string_view value, SimOptions& o) {
   return std::nullopt;
 }
 
+std::optional<std::string> NoiseFloor(std::string_view value, SimOptions& o) {
+  const auto x = Number(value);
+  if (!x || !(*x >= -127.0 && *x <= 0.0))
+    return "--noise-floor wants dBm from -127 to 0, not " + Quoted(value);
+  o.Generator.NoiseFloorDbm = *x;
+  return std::nullopt;
+}
+
+std::optional<std::string> NoiseSpread(std::string_view value, SimOptions& o) {
+  const auto x = Number(value);
+  if (!x || !(*x >= 0.0 && *x <= 30.0))
+    return "--noise-spread wants dB from 0 to 30, not " + Quoted(value);
+  o.Generator.NoiseSpreadDb = *x;
+  return std::nullopt;
+}
+
+// "N" or "N-M", channels 1 to 111.
+bool ReadChannels(std::string_view text, Interferer& i) {
+  const std::size_t dash = text.find('-');
+  const auto first = WholeNumber<int>(text.substr(0, dash));
+  const auto last = dash == std::string_view::npos ? first : WholeNumber<int>(text.substr(dash + 1));
+  if (!first || !last || *first < 1 || *last > 111 || *first > *last) return false;
+  i.FirstChannel = *first;
+  i.LastChannel = *last;
+  return true;
+}
+
+// One "key=value" of an interferer; false when it is not one.
+bool ReadInterfererField(std::string_view field, Interferer& i, bool& levelGiven) {
+  const std::size_t equals = field.find('=');
+  if (equals == std::string_view::npos) return false;
+  const std::string_view key = field.substr(0, equals);
+  const auto x = Number(field.substr(equals + 1));
+  if (!x) return false;
+  if (key == "duty" && *x > 0.0 && *x <= 1.0) {
+    i.Duty = *x;
+  } else if (key == "period" && *x > 0.0 && *x <= 86400.0) {
+    i.PeriodS = *x;
+  } else if (key == "level" && *x >= -127.0 && *x <= 0.0) {
+    i.LevelDbm = *x;
+    levelGiven = true;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+std::optional<std::string> AddInterferer(std::string_view value, SimOptions& o) {
+  const std::string error = "--interferer wants CHANNELS,duty=D,period=S,level=DBM (channels 1 to "
+                            "111 as N or N-M; duty above 0 up to 1; period up to 86400 s; level "
+                            "-127 to 0 dBm), not " + Quoted(value);
+  Interferer i;
+  const std::size_t comma = value.find(',');
+  if (!ReadChannels(value.substr(0, comma), i)) return error;
+  bool levelGiven = false;
+  if (comma == std::string_view::npos) return error;  // the level is wanted
+  std::string_view rest = value.substr(comma + 1);
+  for (;;) {
+    const std::size_t next = rest.find(',');
+    if (!ReadInterfererField(rest.substr(0, next), i, levelGiven)) return error;
+    if (next == std::string_view::npos) break;
+    rest = rest.substr(next + 1);
+  }
+  if (!levelGiven) return error;
+  o.Generator.Interferers.push_back(i);
+  return std::nullopt;
+}
+
 // Every option: parsing and --help both come from here.
 constexpr Entry kSimOptionTable[] = {
     {"--out", "MODE",
@@ -177,6 +245,15 @@ constexpr Entry kSimOptionTable[] = {
      [](std::string_view v, SimOptions& o) {
        return Fraction("--garbage", v, o.Generator.GarbageFraction);
      }},
+    {"--noise-floor", "DBM",
+     "a flat noise floor, each hop within --noise-spread of\n"
+     "it, instead of the drifting floor with its noisy channels",
+     NoiseFloor},
+    {"--noise-spread", "DB", "with --noise-floor: the spread each way (default 2)", NoiseSpread},
+    {"--interferer", "CHANNELS,duty=D,period=S,level=DBM",
+     "raise the noise on CHANNELS (N or N-M) to DBM for the\n"
+     "first D x S seconds of every S seconds (repeatable)",
+     AddInterferer},
     {"--help", "", "this text", [](std::string_view, SimOptions& o) { return SetFlag(o.Help); }},
     {"--version", "", "print the version and exit",
      [](std::string_view, SimOptions& o) { return SetFlag(o.Version); }},

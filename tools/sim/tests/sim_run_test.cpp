@@ -73,6 +73,25 @@ TEST(SimOptionsTest, EveryOptionTakesItsValueEitherWay) {
   EXPECT_EQ(o.FramesPerLine, 5);
 }
 
+TEST(SimOptionsTest, NoiseFloorAndInterferersAreRead) {
+  const SimOptions o =
+      Parsed({"--noise-floor", "-109", "--noise-spread=3", "--interferer",
+              "40-45,duty=0.2,period=10,level=-84", "--interferer", "7,level=-90"});
+  EXPECT_EQ(o.Generator.NoiseFloorDbm, -109.0);
+  EXPECT_EQ(o.Generator.NoiseSpreadDb, 3.0);
+  ASSERT_EQ(o.Generator.Interferers.size(), 2U);
+  const Interferer& a = o.Generator.Interferers[0];
+  EXPECT_EQ(a.FirstChannel, 40);
+  EXPECT_EQ(a.LastChannel, 45);
+  EXPECT_EQ(a.Duty, 0.2);
+  EXPECT_EQ(a.PeriodS, 10.0);
+  EXPECT_EQ(a.LevelDbm, -84.0);
+  const Interferer& b = o.Generator.Interferers[1];
+  EXPECT_EQ(b.FirstChannel, 7);
+  EXPECT_EQ(b.LastChannel, 7);
+  EXPECT_EQ(b.Duty, 1.0);  // always on unless told
+}
+
 TEST(SimRunTest, BadInputGivesOneErrorLineAndExitCode2) {
   const std::vector<std::vector<std::string_view>> cases = {
       {"--bogus"},
@@ -98,6 +117,15 @@ TEST(SimRunTest, BadInputGivesOneErrorLineAndExitCode2) {
       {"--out", "serial"},
       {"--file="},
       {"--help=yes"},
+      {"--noise-floor", "5"},
+      {"--noise-spread", "-1"},
+      {"--interferer", "40-45"},              // no level
+      {"--interferer", "0-3,level=-80"},      // channel 0
+      {"--interferer", "45-40,level=-80"},    // backwards
+      {"--interferer", "112,level=-80"},
+      {"--interferer", "4,duty=0,level=-80"},
+      {"--interferer", "4,level=-80,speed=2"},
+      {"--interferer", "4,level=-80,"},
   };
   for (const auto& args : cases) {
     const RunResult r = RunProgram(args);
