@@ -27,7 +27,7 @@ std::uint32_t WindowStart(const std::vector<TimedVisit>& sorted) {
 
 struct Binned {
   std::vector<double> Deviation;  // share interfered minus the mean share
-  std::vector<bool> Seen;         // the tick had a visit
+  std::vector<std::uint8_t> Seen;  // 1 where the tick had a visit
   double Variance = 0;
 };
 
@@ -52,12 +52,12 @@ std::optional<Binned> BinByTick(const std::vector<TimedVisit>& visits) {
   const double mean = static_cast<double>(interfered) / static_cast<double>(total);
   Binned b;
   b.Deviation.assign(span, 0.0);
-  b.Seen.assign(span, false);
+  b.Seen.assign(span, 0);
   double sum = 0;
   std::uint64_t seen = 0;
   for (std::size_t t = 0; t < span; ++t) {
     if (count[t] == 0) continue;
-    b.Seen[t] = true;
+    b.Seen[t] = 1;
     b.Deviation[t] = static_cast<double>(hits[t]) / count[t] - mean;
     sum += b.Deviation[t] * b.Deviation[t];
     ++seen;
@@ -72,21 +72,28 @@ struct Correlations {
   std::vector<std::uint64_t> Pairs;
 };
 
+// Ticks with a visit are few on one channel (about one in two), so the
+// pairs are found from each seen tick forward; each lag's sum still adds
+// its pairs in the order of time.
 Correlations Autocorrelate(const Binned& b, int longestLag) {
+  const auto lags = static_cast<std::size_t>(longestLag);
+  std::vector<double> sum(lags + 1, 0.0);
   Correlations c;
-  c.R.assign(static_cast<std::size_t>(longestLag) + 1, 0.0);
-  c.Pairs.assign(static_cast<std::size_t>(longestLag) + 1, 0);
+  c.R.assign(lags + 1, 0.0);
+  c.Pairs.assign(lags + 1, 0);
   const std::size_t span = b.Deviation.size();
-  for (int lag = 1; lag <= longestLag; ++lag) {
-    double sum = 0;
-    std::uint64_t pairs = 0;
-    for (std::size_t t = 0; t + static_cast<std::size_t>(lag) < span; ++t) {
-      if (!b.Seen[t] || !b.Seen[t + static_cast<std::size_t>(lag)]) continue;
-      sum += b.Deviation[t] * b.Deviation[t + static_cast<std::size_t>(lag)];
-      ++pairs;
+  for (std::size_t t = 0; t + 1 < span; ++t) {
+    if (b.Seen[t] == 0) continue;
+    const double here = b.Deviation[t];
+    const std::size_t reach = std::min(lags, span - 1 - t);
+    for (std::size_t lag = 1; lag <= reach; ++lag) {
+      if (b.Seen[t + lag] == 0) continue;
+      sum[lag] += here * b.Deviation[t + lag];
+      ++c.Pairs[lag];
     }
-    c.Pairs[static_cast<std::size_t>(lag)] = pairs;
-    if (pairs >= kLeastPairs) c.R[static_cast<std::size_t>(lag)] = sum / static_cast<double>(pairs) / b.Variance;
+  }
+  for (std::size_t lag = 1; lag <= lags; ++lag) {
+    if (c.Pairs[lag] >= kLeastPairs) c.R[lag] = sum[lag] / static_cast<double>(c.Pairs[lag]) / b.Variance;
   }
   return c;
 }
