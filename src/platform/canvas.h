@@ -3,6 +3,7 @@
 // position) is kept by the core's DeviceContext.
 #pragma once
 
+#include <span>
 #include <string_view>
 
 #include "platform/geometry.h"
@@ -20,6 +21,11 @@ class Canvas {
   // Fills the rectangle (used for the white background erase).
   virtual void FillRect(const Rect& rect, Rgb colour) = 0;
 
+  // Fills each rectangle with one colour; a backend may do it in one go.
+  virtual void FillRects(std::span<const Rect> rects, Rgb colour) {
+    for (const Rect& r : rects) FillRect(r, colour);
+  }
+
   // One line of text, left edge at clip.left, bottom edge at clip.bottom,
   // each character an opaque cell of kCellWidth x kCellHeight with the
   // given background; everything is clipped to `clip`.
@@ -31,6 +37,10 @@ class Canvas {
   // Outline with `pen` and interior filled with `brush`; covers the pixels
   // left..right-1 and top..bottom-1.
   virtual void Rectangle(const Rect& rect, Rgb pen, Rgb brush) = 0;
+
+  // Whether drawing here is thrown away (nobody will see it), so that
+  // costly pictures need not be made.
+  virtual bool Discards() const { return false; }
 
   // Completes pending drawing so that the pixels can be read; called at the
   // end of every repaint and of every drawing outside one.
@@ -44,6 +54,7 @@ class NullCanvas final : public Canvas {
   void Text(const Rect&, std::string_view, Rgb, Rgb) override {}
   void Line(Point, Point, Rgb) override {}
   void Rectangle(const Rect&, Rgb, Rgb) override {}
+  bool Discards() const override { return true; }
 };
 
 }  // namespace ptpdiag

@@ -27,4 +27,12 @@ void DeviceContext::Rectangle(int left, int top, int right, int bottom) {
   canvas_->Rectangle(Rect{left, top, right, bottom}, pen_.Colour, brush_);
 }
 
+void DeviceContext::FillRect(const Rect& rect, Rgb colour) {
+  if (canvas_ != nullptr) canvas_->FillRect(rect, colour);
+}
+
+void DeviceContext::FillRects(std::span<const Rect> rects, Rgb colour) {
+  if (canvas_ != nullptr) canvas_->FillRects(rects, colour);
+}
+
 }  // namespace ptpdiag

@@ -31,6 +31,8 @@ class DeviceContext {
   void Release() { Attach(nullptr); }
   bool IsValid() const { return canvas_ != nullptr; }
   Canvas* GetCanvas() const { return canvas_; }
+  // No canvas, or one that keeps nothing.
+  bool Discards() const { return canvas_ == nullptr || canvas_->Discards(); }
 
   void SetTextColor(Rgb colour) { textColour_ = colour; }
   Rgb TextColor() const { return textColour_; }
@@ -46,6 +48,9 @@ class DeviceContext {
   // Draws from the current position to (x, y), which becomes current.
   void LineTo(int x, int y);
   void Rectangle(int left, int top, int right, int bottom);
+  // Fills with `colour`, leaving pen and brush as they are.
+  void FillRect(const Rect& rect, Rgb colour);
+  void FillRects(std::span<const Rect> rects, Rgb colour);
 
  private:
   Canvas* canvas_ = nullptr;

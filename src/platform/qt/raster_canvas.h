@@ -25,6 +25,7 @@ class RasterCanvas final : public Canvas {
   void SetImage(QImage* image);
 
   void FillRect(const Rect& rect, Rgb colour) override;
+  void FillRects(std::span<const Rect> rects, Rgb colour) override;
   void Text(const Rect& clip, std::string_view text, Rgb colour, Rgb background) override;
   void Line(Point from, Point to, Rgb colour) override;
   void Rectangle(const Rect& rect, Rgb pen, Rgb brush) override;
