@@ -39,6 +39,9 @@ std::unique_ptr<sim::LiveStreamer> StartDemoRadio(Network& network, std::uint16_
                                                   std::string& error) {
   sim::GeneratorSettings settings;
   settings.HopsPerSecond = kDemoHopsPerSecond;
+  // Something for the channel quality screen to find: a gentle periodic
+  // interferer on a few channels.
+  settings.Interferers.push_back(sim::Interferer{70, 73, 0.25, 20.0, -92.0});
   std::unique_ptr<sim::UdpSink> sink =
       sim::UdpSink::Open(network, {HostPort{kLoopback, port}}, error);
   if (!sink) {

@@ -80,6 +80,7 @@ int WriteRequestedOutputs(AppContext& app, BackedWindow& window, const Options& 
                           AppBackend& backend) {
   int status = 0;
   if (options.SnapshotFile) {
+    app.QualityShown.Clear();  // the picture shows the figures the report holds
     if (auto error = WriteSnapshot(window, *options.SnapshotFile, backend, options.Scale)) {
       std::cerr << "ptpdiag: " << *error << "\n";
       status = 1;

@@ -32,8 +32,6 @@ std::string HistoryCsv(const DiagnosticsStore& s, const Clock& zone, const Local
 // figure has no data, flagged as 1 or 0.
 std::string QualityCsv(const QualityFigures& figures);
 
-enum class WaterfallLayer { Noise, Signal, Misses };
-
 // One row per waterfall row: its start as local time in ISO 8601 with its
 // UTC offset, its length in seconds, then one column per channel (the
 // loudest noise or the mean signal in dBm, or the share of missed hops),

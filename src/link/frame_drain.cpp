@@ -106,9 +106,7 @@ void ApplyCheckedFrame(AppContext& app, const DiagFrame& frame) {
   app.Link.LastFrameMs = app.SystemClock.MonotonicMs();
   // Times from the session's origin, as its recording stamps them, so a
   // replay gives the same figures.
-  const std::int64_t tickMs = app.TickMonotonicMs.value_or(app.SystemClock.MonotonicMs()) -
-                              app.Elapsed.OriginMonotonicMs();
-  app.Quality.AddFrame(frame[1] - kChannelByteOffset, frame[2], frame[3], tickMs);
+  app.Quality.AddFrame(frame[1] - kChannelByteOffset, frame[2], frame[3], app.SessionMs());
 }
 
 }  // namespace

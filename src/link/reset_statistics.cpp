@@ -10,6 +10,7 @@ void ResetStatistics(AppContext& app) {
   app.Elapsed.Restart(app.SystemClock);
   ResetHistoryAndTables(app.Store);
   app.Quality.Reset();
+  app.QualityShown.Clear();
   RefreshClientRect(app.Window);
   RepaintNow(app.Window, true);
 }

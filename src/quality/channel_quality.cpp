@@ -65,6 +65,7 @@ ChannelQuality::ChannelQuality(double thresholdDb)
 
 void ChannelQuality::Reset() {
   outside_ = 0;
+  visits_ = 0;
   channels_.assign(kQualityChannels, Channel{});
   waterfall_.Reset();
 }
@@ -76,6 +77,7 @@ void ChannelQuality::AddFrame(int channel, std::uint8_t noiseByte, std::uint8_t 
     return;
   }
   waterfall_.Add(channel, noiseByte, signalByte, tickMs);
+  ++visits_;
   Channel& c = channels_[static_cast<std::size_t>(channel - 1)];
   const int noise = NoiseByteOf(noiseByte);
   ++c.NoiseCounts[static_cast<std::size_t>(noise)];

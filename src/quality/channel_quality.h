@@ -61,6 +61,8 @@ class ChannelQuality {
   // this is for reports and the odd repaint, not every frame.
   QualityFigures Figures() const;
   const Waterfall& Rows() const { return waterfall_; }
+  // Visits to channels 1 to 111 since the last reset.
+  std::uint64_t Visits() const { return visits_; }
 
  private:
   struct Channel {
@@ -80,6 +82,7 @@ class ChannelQuality {
 
   double thresholdDb_;
   std::uint64_t outside_ = 0;
+  std::uint64_t visits_ = 0;
   std::vector<Channel> channels_;
   Waterfall waterfall_;
 };

@@ -27,6 +27,10 @@ struct WaterfallCell {
   std::optional<double> MissShare() const;
 };
 
+// What a cell shows: its loudest noise, its mean signal or its share of
+// missed hops.
+enum class WaterfallLayer { Noise, Signal, Misses };
+
 using WaterfallRow = std::array<WaterfallCell, kWaterfallChannels>;
 
 class Waterfall {

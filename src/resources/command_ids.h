@@ -41,6 +41,7 @@
 #define IDM_SAVE_PICTURE 3092
 #define IDM_STOP_RECORDING 3093
 #define IDM_USER_GUIDE 3094
+#define IDM_SHOW_SCREEN4 3095
 
 /* Identifiers the program has always answered that do nothing but repaint
    or pass the message on */

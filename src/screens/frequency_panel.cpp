@@ -14,11 +14,16 @@ std::int32_t ChannelX(float step, int channel) {
 
 namespace {
 
-void DrawPlotBoxAndGrid(WindowState& w) {
+void DrawPlotBox(WindowState& w) {
   DeviceContext& dc = w.ScreenDC;
   dc.SelectBrush(kStockBlackBrush);
   dc.SelectPen(w.PenGrey);
   dc.Rectangle(100, 80, 700, 480);
+}
+
+void DrawPlotBoxAndGrid(WindowState& w) {
+  DrawPlotBox(w);
+  DeviceContext& dc = w.ScreenDC;
   for (int x = 200; x <= 600; x += 100) {
     dc.MoveToEx(x, 80);
     dc.LineTo(x, 480);
@@ -54,6 +59,17 @@ void DrawFrequencyPanel(WindowState& w, std::string_view title,
   DrawPercentageScale(w);
   if (secondScale) secondScale(w);
   DrawFrequencyAxis(w);
+}
+
+void DrawChannelAxisPanel(WindowState& w, std::string_view title) {
+  w.ScreenDC.SetTextColor(kBlack);
+  PrintAt(w, 1, 24, title);
+  DrawPlotBox(w);
+  DrawFrequencyAxis(w);
+}
+
+std::int32_t ChannelColumnLeft(int channel) {
+  return Nearest(144.0 + static_cast<double>(kChannelStep) * (channel - 0.5));
 }
 
 void PrintLegendRow(WindowState& w, float row, std::initializer_list<LegendValue> values) {

@@ -45,6 +45,14 @@ std::int32_t ChannelX(float step, int channel);
 void DrawFrequencyPanel(WindowState& w, std::string_view title,
                         const std::function<void(WindowState&)>& secondScale = {});
 
+// Title, the plot box in black without its grid, and the frequency axis:
+// for a screen that fills the box itself.
+void DrawChannelAxisPanel(WindowState& w, std::string_view title);
+
+// Left edge of channel i's column on the axis (halfway to channel i - 1);
+// channel i + 1's left edge is its right.
+std::int32_t ChannelColumnLeft(int channel);
+
 // Draws values[i] / divisor above y = 480 for channels 0..111 with `pen`
 // and returns the statistics over channels 1..111.
 SeriesStats PlotChannelSeries(WindowState& w, const Pen& pen, double divisor,

@@ -1,5 +1,6 @@
 #include "screens/screen_frame.h"
 
+#include "screens/channel_quality_screen.h"
 #include "screens/connection_line.h"
 #include "screens/format_masked.h"
 #include "screens/signal_frequency_screen.h"
@@ -33,6 +34,13 @@ void DrawBody(AppContext& app) {
       break;
     case 3:
       DrawSignalVsTime(w, app.Store, app.Now());
+      break;
+    case 4:
+      // The costliest screen, and its figures, are not made for a canvas
+      // that keeps nothing (a headless replay paints every tick there).
+      if (w.ScreenDC.Discards()) break;
+      DrawChannelQualityScreen(w, app.Quality.Rows(),
+                               app.QualityShown.At(app.Quality, app.SessionMs()));
       break;
     default:
       break;

@@ -41,6 +41,13 @@ void PageUp(AppContext& app) {
   NavigationRepaint(app);
 }
 
+// N, S and M choose the waterfall's layer on the channel quality screen;
+// elsewhere they repaint as other keys do.
+void ShowLayer(AppContext& app, WaterfallLayer layer) {
+  if (app.Window.ScreenNumber == 4) app.Window.QualityLayer = layer;
+  Repaint(app, true);
+}
+
 void ShowScreen(AppContext& app, std::uint8_t screen) {
   app.Window.ScreenNumber = screen;
   Repaint(app, true);
@@ -69,9 +76,19 @@ LRESULT OnKeyDown(AppContext& app, WPARAM key) {
     case VK_0 + 1:
     case VK_0 + 2:
     case VK_0 + 3:
+    case VK_0 + 4:
       ShowScreen(app, static_cast<std::uint8_t>(key - VK_0));
       break;
     case VK_A + ('W' - 'A'):
+      break;
+    case VK_A + ('N' - 'A'):
+      ShowLayer(app, WaterfallLayer::Noise);
+      break;
+    case VK_A + ('S' - 'A'):
+      ShowLayer(app, WaterfallLayer::Signal);
+      break;
+    case VK_A + ('M' - 'A'):
+      ShowLayer(app, WaterfallLayer::Misses);
       break;
     default:
       Repaint(app, true);

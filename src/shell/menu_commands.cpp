@@ -121,6 +121,9 @@ LRESULT OnCommand(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM 
     case IDM_SCREEN3:
     case IDM_SCREEN4:
       return SelectScreen(app, id);
+    case IDM_SHOW_SCREEN4:
+      app.Window.ScreenNumber = 4;
+      return RepaintThenZero(app);
     case IDM_OPEN_UDP:
       return CommandOpenUdp(app, message, wParam, lParam);
     case IDM_LOCATE_RADIO:

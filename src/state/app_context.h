@@ -6,6 +6,7 @@
 
 #include "platform/clock.h"
 #include "quality/channel_quality.h"
+#include "quality/shown_figures.h"
 #include "state/diagnostics_store.h"
 #include "state/link_state.h"
 #include "state/radio_list.h"
@@ -27,6 +28,7 @@ struct AppContext {
   WindowState Window;
   RadioList Radios;
   ChannelQuality Quality;
+  ShownFigures QualityShown;
   const Clock& SystemClock;
   ElapsedClock Elapsed;
 
@@ -34,6 +36,12 @@ struct AppContext {
   // reads (as its recording stamps it, so a replay samples the history at
   // the same tick); nothing between ticks.
   std::optional<std::int64_t> TickMonotonicMs;
+
+  // Milliseconds since the session began: the tick's time, or now between
+  // ticks.
+  std::int64_t SessionMs() const {
+    return TickMonotonicMs.value_or(SystemClock.MonotonicMs()) - Elapsed.OriginMonotonicMs();
+  }
 
   // Seconds since the statistics were last reset, on the monotonic count.
   std::int32_t Now() const {

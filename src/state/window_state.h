@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/window.h"
+#include "quality/waterfall.h"
 #include "state/device_context.h"
 
 namespace ptpdiag {
@@ -24,6 +25,8 @@ struct WindowState {
   // Valid between BeginPaint and EndPaint, or GetDC and ReleaseDC.
   DeviceContext ScreenDC;
   std::uint8_t ScreenNumber = 0;
+  // The waterfall layer of the channel quality screen.
+  WaterfallLayer QualityLayer = WaterfallLayer::Noise;
   std::int32_t TableRowsVisible = 0;
   std::int32_t ClickY = 0;
   std::string StatusText;

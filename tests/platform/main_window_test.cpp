@@ -110,7 +110,11 @@ TEST_F(MainWindow, MenuHoldsTheItemsWithTheirIdentifiers) {
                            {"Close Net&work", 131},
                            {"-", 0},
                            {"&Locate Radio...", 151}}));
-  EXPECT_EQ(items[2], (Row{{"Screen1\t1", 141}, {"Screen2\t2", 142}, {"Screen3\t3", 143}}));
+  EXPECT_EQ(items[2], (Row{{"Screen1\t1", 141},
+                           {"Screen2\t2", 142},
+                           {"Screen3\t3", 143},
+                           {"-", 0},
+                           {"Screen4\t4", 3095}}));
   // Help sits at the right end of the bar.
   auto* right = qobject_cast<QMenuBar*>(main.MenuBar().cornerWidget(Qt::TopRightCorner));
   ASSERT_NE(right, nullptr);

@@ -70,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
                     KeyCase{"OneSelectsScreenOne", 3, 0, 0, VK_0 + 1, 0, 1, Ending::Repaint},
                     KeyCase{"TwoSelectsScreenTwo", 1, 0, 0, VK_0 + 2, 0, 2, Ending::Repaint},
                     KeyCase{"ThreeSelectsScreenThree", 2, 0, 0, VK_0 + 3, 0, 3, Ending::Repaint},
-                    KeyCase{"FourIsAnyOtherKey", 2, 0, 0, VK_0 + 4, 0, 2, Ending::Repaint},
+                    KeyCase{"FourSelectsScreenFour", 2, 0, 0, VK_0 + 4, 0, 4, Ending::Repaint},
                     KeyCase{"KeypadOneSelectsNothing", 2, 0, 0, VK_NUMPAD0 + 1, 0, 2,
                             Ending::Repaint},
                     KeyCase{"WIsSilent", 2, 0, 0, VK_A + ('W' - 'A'), 0, 2, Ending::Silent},
