@@ -76,6 +76,14 @@ std::optional<std::string> ValidateSettings(const GeneratorSettings& s) {
     if (!(i.LevelDbm >= -127.0 && i.LevelDbm <= 0.0))
       return "interferer level must be from -127 to 0 dBm";
   }
+  if (s.ChannelSpreadDb && !(*s.ChannelSpreadDb >= 0.0 && *s.ChannelSpreadDb <= 30.0))
+    return "channel spread must be from 0 to 30 dB";
+  if (s.SignalSigmaDb && !(*s.SignalSigmaDb >= 0.0 && *s.SignalSigmaDb <= 20.0))
+    return "signal scatter must be from 0 to 20 dB";
+  for (const SignalStep& step : s.Steps) {
+    if (!(step.AtS >= 0.0 && std::isfinite(step.AtS)) || !(step.Db >= -60.0 && step.Db <= 60.0))
+      return "a signal step must be at 0 s or later and from -60 to 60 dB";
+  }
   return std::nullopt;
 }
 
@@ -99,7 +107,8 @@ FrameGenerator::FrameGenerator(const GeneratorSettings& settings)
     : settings_(settings),
       radio_(DeriveSeed(settings.Seed, 1)),
       faults_(DeriveSeed(settings.Seed, 2)),
-      interference_(DeriveSeed(settings.Seed, 3)) {
+      interference_(DeriveSeed(settings.Seed, 3)),
+      signal_(DeriveSeed(settings.Seed, 4)) {
   // A fixed pseudo-random hop pattern, repeated, as the radios use.
   for (int c = 0; c < kHopChannels; ++c)
     sequence_[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(c);
@@ -115,6 +124,9 @@ FrameGenerator::FrameGenerator(const GeneratorSettings& settings)
     noisyChannels_.push_back(c);
   }
   std::sort(noisyChannels_.begin(), noisyChannels_.end());
+  const double spread = settings_.ChannelSpreadDb.value_or(0.0);
+  for (double& offset : signalOffsetDb_)
+    offset = spread * (2.0 * signal_.Uniform() - 1.0);
 
   std::array<double, kHopChannels> raw{};
   for (double& r : raw)
@@ -231,6 +243,16 @@ bool FrameGenerator::Interfere(int channel, double seconds, double& noiseDbm) {
   return on;
 }
 
+double FrameGenerator::SignalDbm(int channel, double seconds) {
+  const auto u = static_cast<std::size_t>(channel);
+  double steps = 0.0;
+  for (const SignalStep& step : settings_.Steps)
+    if (seconds >= step.AtS) steps += step.Db;
+  if (!settings_.StaticSignal()) return linkLevelDbm_ + fadeDb_[u] + 1.5 * radio_.Gauss() + steps;
+  return kMeanLinkLevelDbm + signalOffsetDb_[u] + settings_.SignalSigmaDb.value_or(0.0) * signal_.Gauss() +
+         steps;
+}
+
 void FrameGenerator::ApplyFaults(GeneratedHop& hop) {
   if (settings_.GarbageFraction > 0.0 && faults_.Chance(settings_.GarbageFraction)) {
     hop.GarbageCount = faults_.Between(1, kMaxGarbageBytes);
@@ -265,7 +287,7 @@ GeneratedHop FrameGenerator::Next() {
   hop.Interfered = Interfere(c, static_cast<double>(hop.TimeMs) / 1000.0, noiseDbm);
   // Levels beyond the usual span come only from the options that ask for them.
   const bool wide = hop.Interfered || settings_.NoiseFloorDbm.has_value();
-  const double signalDbm = linkLevelDbm_ + fadeDb_[u] + 1.5 * radio_.Gauss();
+  const double signalDbm = SignalDbm(c, static_cast<double>(hop.TimeMs) / 1000.0);
   const bool miss = NextMiss(c);
   const bool transmit = radio_.Chance(0.3 + 0.45 * txLoad_.Level);
   const bool peerSent = radio_.Chance(0.3 + 0.45 * rxLoad_.Level);
@@ -274,7 +296,8 @@ GeneratedHop FrameGenerator::Next() {
   f[0] = kFrameLead;
   f[1] = static_cast<std::uint8_t>(c + kChannelByteOffset);
   f[2] = wide ? ClampByte(-noiseDbm, 0, 127) : ClampByte(-noiseDbm, 85, 120);
-  f[3] = miss ? 0 : ClampByte(-signalDbm, 55, 95);
+  const bool wideSignal = settings_.StaticSignal() || !settings_.Steps.empty();
+  f[3] = miss ? 0 : wideSignal ? ClampByte(-signalDbm, 1, 127) : ClampByte(-signalDbm, 55, 95);
   if (transmit) {
     const std::uint8_t vswr = ClampByte(vswrBase_[u] + 1.5 * radio_.Gauss(), 15, 40);
     f[4] = static_cast<std::uint8_t>(TrafficBytes(txLoad_));

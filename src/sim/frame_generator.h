@@ -30,6 +30,13 @@ struct Interferer {
   bool OnAt(double seconds) const;
 };
 
+// The whole link's signal changes by Db at AtS seconds (an antenna turned),
+// and stays changed.
+struct SignalStep {
+  double AtS = 0.0;
+  double Db = 0.0;
+};
+
 struct GeneratorSettings {
   std::uint64_t Seed = 1;
   double HopsPerSecond = 50.0;
@@ -47,6 +54,15 @@ struct GeneratorSettings {
   std::optional<double> NoiseFloorDbm;
   double NoiseSpreadDb = 2.0;
   std::vector<Interferer> Interferers;
+  // A static link (no drift, no fades): each channel's signal a fixed
+  // offset, uniform within ChannelSpreadDb each way, from the link's level,
+  // with SignalSigmaDb of scatter from hop to hop. Either one asks for it;
+  // the other is then 0.
+  std::optional<double> ChannelSpreadDb;
+  std::optional<double> SignalSigmaDb;
+  std::vector<SignalStep> Steps;  // on either kind of link
+
+  bool StaticSignal() const { return ChannelSpreadDb || SignalSigmaDb; }
 };
 
 // Why the settings cannot be used, or nothing when they can.
@@ -104,11 +120,13 @@ class FrameGenerator {
   double NoiseDbm(int channel);
   // Raises `noiseDbm` to the level of an interferer that is on.
   bool Interfere(int channel, double seconds, double& noiseDbm);
+  double SignalDbm(int channel, double seconds);
 
   GeneratorSettings settings_;
   Prng radio_;   // the link itself
   Prng faults_;  // corruption only, so faults never change the clean stream
   Prng interference_;  // likewise for interferers
+  Prng signal_;        // and for the static link's signal
   std::int64_t hopIndex_ = 0;
 
   std::array<std::uint8_t, kHopChannels> sequence_{};
@@ -120,6 +138,7 @@ class FrameGenerator {
   std::array<double, kHopChannels> fadeRaw_{};
   std::array<double, kHopChannels> fadeDb_{};
   std::array<double, kHopChannels> noiseOffsetDb_{};
+  std::array<double, kHopChannels> signalOffsetDb_{};  // the static link's
   std::array<double, kHopChannels> vswrBase_{};
   std::vector<int> noisyChannels_;
   std::array<bool, kHopChannels> noisy_{};

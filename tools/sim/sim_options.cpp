@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -145,6 +146,38 @@ std::optional<std::string> NoiseSpread(std::string_view value, SimOptions& o) {
   return std::nullopt;
 }
 
+std::optional<std::string> DecibelsUpTo(std::string_view option, std::string_view value,
+                                        double most, std::optional<double>& out) {
+  const auto x = Number(value);
+  if (!x || !(*x >= 0.0 && *x <= most)) {
+    return std::string(option) + " wants dB from 0 to " + std::to_string(static_cast<int>(most)) +
+           ", not " + Quoted(value);
+  }
+  out = *x;
+  return std::nullopt;
+}
+
+// --step-at starts a step; the --step-db after it gives its size.
+std::optional<std::string> StepAt(std::string_view value, SimOptions& o) {
+  const auto x = Number(value);
+  if (!x || !(*x >= 0.0 && *x <= kMaxSimSeconds))
+    return "--step-at wants seconds from 0, not " + Quoted(value);
+  if (!o.Generator.Steps.empty() && std::isnan(o.Generator.Steps.back().Db))
+    return "--step-at " + Quoted(value) + " comes before the --step-db of the step before it";
+  o.Generator.Steps.push_back(SignalStep{*x, std::nan("")});
+  return std::nullopt;
+}
+
+std::optional<std::string> StepDb(std::string_view value, SimOptions& o) {
+  const auto x = Number(value);
+  if (!x || !(*x >= -60.0 && *x <= 60.0))
+    return "--step-db wants dB from -60 to 60, not " + Quoted(value);
+  if (o.Generator.Steps.empty() || !std::isnan(o.Generator.Steps.back().Db))
+    return "--step-db " + Quoted(value) + " wants a --step-at before it";
+  o.Generator.Steps.back().Db = *x;
+  return std::nullopt;
+}
+
 // "N" or "N-M", channels 1 to 111.
 bool ReadChannels(std::string_view text, Interferer& i) {
   const std::size_t dash = text.find('-');
@@ -254,6 +287,21 @@ constexpr Entry kSimOptionTable[] = {
      "raise the noise on CHANNELS (N or N-M) to DBM for the\n"
      "first D x S seconds of every S seconds (repeatable)",
      AddInterferer},
+    {"--channel-spread", "DB",
+     "a static link (no drift, no fades): each channel's signal\n"
+     "a fixed offset, uniform within DB each way (0 to 30)",
+     [](std::string_view v, SimOptions& o) {
+       return DecibelsUpTo("--channel-spread", v, 30.0, o.Generator.ChannelSpreadDb);
+     }},
+    {"--signal-sigma", "DB",
+     "a static link: the signal's scatter from hop to hop,\n"
+     "a standard deviation (0 to 20)",
+     [](std::string_view v, SimOptions& o) {
+       return DecibelsUpTo("--signal-sigma", v, 20.0, o.Generator.SignalSigmaDb);
+     }},
+    {"--step-at", "S", "the whole link's signal changes at S seconds by the\n--step-db after it (repeatable)",
+     StepAt},
+    {"--step-db", "X", "the size of that change in dB (-60 to 60)", StepDb},
     {"--help", "", "this text", [](std::string_view, SimOptions& o) { return SetFlag(o.Help); }},
     {"--version", "", "print the version and exit",
      [](std::string_view, SimOptions& o) { return SetFlag(o.Version); }},
@@ -283,6 +331,8 @@ std::optional<std::string> CheckOutputOptions(const SimOptions& o,
   if (o.Out == "udp" && !o.To) return "--out udp needs --to HOST:PORT";
   if (o.Out == "capture" && o.Seconds == 0.0)
     return "--seconds 0 (until stopped) goes with a live output only";
+  if (!o.Generator.Steps.empty() && std::isnan(o.Generator.Steps.back().Db))
+    return "--step-at wants a --step-db after it";
   return std::nullopt;
 }
 

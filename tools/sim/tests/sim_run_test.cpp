@@ -73,6 +73,16 @@ TEST(SimOptionsTest, EveryOptionTakesItsValueEitherWay) {
   EXPECT_EQ(o.FramesPerLine, 5);
 }
 
+TEST(SimOptionsTest, StaticSignalAndStepsAreRead) {
+  const SimOptions o = Parsed({"--channel-spread", "6", "--step-at", "60", "--step-db", "3",
+                               "--step-at=90", "--step-db=-3"});
+  EXPECT_EQ(o.Generator.ChannelSpreadDb, 6.0);
+  EXPECT_FALSE(o.Generator.SignalSigmaDb);
+  ASSERT_EQ(o.Generator.Steps.size(), 2U);
+  EXPECT_EQ(o.Generator.Steps[1].AtS, 90.0);
+  EXPECT_EQ(o.Generator.Steps[1].Db, -3.0);
+}
+
 TEST(SimOptionsTest, NoiseFloorAndInterferersAreRead) {
   const SimOptions o =
       Parsed({"--noise-floor", "-109", "--noise-spread=3", "--interferer",
@@ -126,6 +136,12 @@ TEST(SimRunTest, BadInputGivesOneErrorLineAndExitCode2) {
       {"--interferer", "4,duty=0,level=-80"},
       {"--interferer", "4,level=-80,speed=2"},
       {"--interferer", "4,level=-80,"},
+      {"--channel-spread", "31"},
+      {"--signal-sigma", "-1"},
+      {"--step-db", "3"},                        // no --step-at before it
+      {"--step-at", "60"},                       // no --step-db after it
+      {"--step-at", "60", "--step-at", "70", "--step-db", "3"},
+      {"--step-at", "60", "--step-db", "61"},
   };
   for (const auto& args : cases) {
     const RunResult r = RunProgram(args);
