@@ -168,6 +168,36 @@ std::optional<std::string> InterferenceDb(std::string_view value, Options& o) {
   return std::nullopt;
 }
 
+std::optional<std::string> Dbm(std::string_view option, std::string_view value, double& out) {
+  double dbm = 0;
+  const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), dbm);
+  if (value.empty() || ec != std::errc() || end != value.data() + value.size() || !(dbm >= -127) ||
+      dbm > 0) {
+    return std::string(option) + " wants dBm from -127 to 0, not " + Quoted(value);
+  }
+  out = dbm;
+  return std::nullopt;
+}
+
+std::optional<std::string> ToneMode(std::string_view value, Options& o) {
+  const auto mode = ToneModeNamed(value);
+  if (!mode) return "--tone-mode wants absolute, magnifier or link, not " + Quoted(value);
+  o.Tone.Mode = *mode;
+  return std::nullopt;
+}
+
+std::optional<std::string> AlignLog(std::string_view value, Options& o) {
+  if (value.empty()) return "--align-log wants a file name";
+  o.AlignLogFile = std::string(value);
+  return std::nullopt;
+}
+
+std::optional<std::string> ToneWav(std::string_view value, Options& o) {
+  if (!EndsWithNoCase(value, ".wav")) return "--tone-wav wants a file name ending in .wav, not " + Quoted(value);
+  o.ToneWavFile = std::string(value);
+  return std::nullopt;
+}
+
 std::optional<std::string> Command(std::string_view value, Options& o) {
   const auto id = WholeNumber(value);
   if (!id || *id > 65535) {
@@ -257,6 +287,22 @@ constexpr Entry kOptionTable[] = {
      "a channel visit counts as interfered when its noise is\n"
      "T dB or more over the link's floor (default 10)",
      InterferenceDb},
+    {"--align-log", "FILE.csv",
+     "write the alignment figures, one row per timer tick:\n"
+     "level, raw signal, SNR, good %, peak, best, tone",
+     AlignLog},
+    {"--tone-mode", "MODE",
+     "the alignment tone: absolute (pitch by level, default),\n"
+     "magnifier (each dB a step from the last 10 s) or link",
+     ToneMode},
+    {"--tone-squelch", "DBM", "absolute tone: silent below this level (default -100)",
+     [](std::string_view v, Options& o) { return Dbm("--tone-squelch", v, o.Tone.SquelchDbm); }},
+    {"--tone-top", "DBM", "absolute tone: the highest pitch from this level (default -40)",
+     [](std::string_view v, Options& o) { return Dbm("--tone-top", v, o.Tone.TopDbm); }},
+    {"--tone-wav", "FILE.wav",
+     "render the alignment tone of the whole run into a WAV\n"
+     "(16-bit mono, 44.1 kHz), whether the tone is on or not",
+     ToneWav},
     {"--metrics", "[HOST:]PORT",
      "serve the link's figures for Prometheus at\n"
      "http://HOST:PORT/metrics (HOST 127.0.0.1 unless given;\n"
@@ -299,6 +345,7 @@ std::optional<std::string> CheckCombination(const Options& o) {
       (o.SerialPort ? 1 : 0) + (o.TcpTarget ? 1 : 0) + (o.Udp ? 1 : 0) + (o.Demo ? 1 : 0);
   if (links > 1) return "choose one link: --serial, --tcp, --udp or --demo";
   if (o.UntilMs && !o.ReplayFile) return "--until only applies to --replay";
+  if (o.Tone.SquelchDbm >= o.Tone.TopDbm) return "--tone-squelch must be below --tone-top";
   if (o.Scale != 1 && !(o.SnapshotFile && IsPngPath(*o.SnapshotFile))) {
     return "--scale is for PNG snapshots (--snapshot FILE.png)";
   }

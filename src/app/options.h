@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "alignment/tone.h"
 #include "quality/channel_quality.h"
 
 namespace ptpdiag {
@@ -47,6 +48,11 @@ struct Options {
   bool NoReconnect = false;
   // An interfered visit: noise this many dB over the link's floor.
   double InterferenceDb = kDefaultInterferenceDb;
+  // Alignment: the per-tick log, the tone as a WAV, and the tone's mode and
+  // range (also for the window's tone).
+  std::optional<std::string> AlignLogFile;
+  std::optional<std::string> ToneWavFile;
+  ToneSettings Tone;
   // --metrics [HOST:]PORT: the Prometheus endpoint, 127.0.0.1 unless a host is named.
   std::optional<std::string> MetricsHost;
   std::uint16_t MetricsPort = 0;

@@ -9,6 +9,8 @@
 #include <system_error>
 #include <vector>
 
+#include "alignment/alignment_json.h"
+#include "files/align_log.h"
 #include "files/csv_export.h"
 #include "link/store_report.h"
 #include "platform/svg_canvas.h"
@@ -40,6 +42,8 @@ std::optional<std::string> CheckOutputPaths(const Options& options) {
   std::vector<std::string> paths;
   if (options.ReportFile) paths.push_back(*options.ReportFile);
   if (options.SnapshotFile) paths.push_back(*options.SnapshotFile);
+  if (options.AlignLogFile) paths.push_back(*options.AlignLogFile);
+  if (options.ToneWavFile) paths.push_back(*options.ToneWavFile);
   if (options.ExportCsvName) {
     paths.push_back(*options.ExportCsvName + "-channels.csv");
     paths.push_back(*options.ExportCsvName + "-history.csv");
@@ -76,9 +80,18 @@ std::optional<std::string> WriteSnapshot(BackedWindow& window, const std::string
   return WriteTextFile(path, svg.Document());
 }
 
+namespace {
+
+std::string AlignmentReport(const AppContext& app) {
+  const AlignmentFigures& f = app.Alignment.LastMeasured();
+  return AlignmentJson(f, AlignTime(f.BestMs, app.SystemClock, app.Elapsed.OriginLocal()));
+}
+
+}  // namespace
+
 int WriteRequestedOutputs(AppContext& app, BackedWindow& window, const Options& options,
-                          AppBackend& backend) {
-  int status = 0;
+                          AppBackend& backend, AlignmentOutputs& alignment) {
+  int status = alignment.Finish();
   if (options.SnapshotFile) {
     app.QualityShown.Clear();  // the picture shows the figures the report holds
     if (auto error = WriteSnapshot(window, *options.SnapshotFile, backend, options.Scale)) {
@@ -95,7 +108,8 @@ int WriteRequestedOutputs(AppContext& app, BackedWindow& window, const Options& 
   if (options.ReportFile) {
     const QualityFigures quality = app.Quality.Figures();
     if (auto error = WriteTextFile(*options.ReportFile,
-                                   StoreReportJson(app.Store, app.Window.ScreenNumber, &quality))) {
+                                   StoreReportJson(app.Store, app.Window.ScreenNumber, &quality,
+                                                   AlignmentReport(app)))) {
       std::cerr << "ptpdiag: " << *error << "\n";
       status = 1;
     }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "app/alignment_outputs.h"
 #include "app/backend.h"
 #include "app/options.h"
 #include "platform/backed_window.h"
@@ -31,9 +32,10 @@ std::optional<std::string> WriteSnapshot(BackedWindow& window, const std::string
 // a file. One line naming the file when one cannot.
 std::optional<std::string> CheckOutputPaths(const Options& options);
 
-// Writes the report and the snapshot the options ask for; returns the exit
-// status (0, or 1 when a file could not be written, said on stderr).
+// Completes the alignment outputs, then writes the report and the
+// snapshot the options ask for; returns the exit status (0, or 1 when a
+// file could not be written, said on stderr).
 int WriteRequestedOutputs(AppContext& app, BackedWindow& window, const Options& options,
-                          AppBackend& backend);
+                          AppBackend& backend, AlignmentOutputs& alignment);
 
 }  // namespace ptpdiag

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/live_session.h"
+#include "app/alignment_outputs.h"
 #include "app/outputs.h"
 #include "app/port_list.h"
 #include "app/startup_commands.h"
@@ -107,6 +108,7 @@ void StartUp(AppContext& app, BackedWindow& window, const Options& options) {
   SetStartValues(app);
   app.Window.ScreenNumber = static_cast<std::uint8_t>(options.Screen);
   app.Quality.SetThresholdDb(options.InterferenceDb);
+  app.Tone = TonePitch(options.Tone);
   CreateMainWindow(app, window);
 }
 
@@ -132,12 +134,14 @@ int RunHeadlessLive(const Options& options, AppBackend& backend) {
     return 2;
   }
   StartUp(app, window, options);
+  AlignmentOutputs alignment(app);
+  if (!alignment.Open(options)) return 2;
   session.BeginRecording(app);
   bool written = true;
   bool outputsDone = false;
   const auto writeOutputs = [&] {
     if (outputsDone) return;
-    written = WriteRequestedOutputs(app, window, options, backend) == 0;
+    written = WriteRequestedOutputs(app, window, options, backend, alignment) == 0;
     outputsDone = true;
   };
   // Taken as the run ends, before the outputs, so that a cycle that ran
@@ -216,6 +220,8 @@ int RunHeadless(const Options& options, AppBackend& backend) {
   BackedWindow window(options.Width, options.Height, &blank);
   window.SetMessageSink(&std::cerr);
   StartUp(app, window, options);
+  AlignmentOutputs alignment(app);
+  if (!alignment.Open(options)) return 2;
   const StartupOutcome started = RunStartupCommands(app, window, options);
   if (capture.Reader) {
     CaptureReader& reader = *capture.Reader;
@@ -227,7 +233,7 @@ int RunHeadless(const Options& options, AppBackend& backend) {
     RunReplay(app, window, replayClock, *capture.Feed, plan);
     if (!ReplayReadWhole(reader)) return 2;
   }
-  const int status = WriteRequestedOutputs(app, window, options, backend);
+  const int status = WriteRequestedOutputs(app, window, options, backend, alignment);
   window.Send(WM_CLOSE, 0, 0);
   return ExitStatus(true, started.Opened, status == 0 && started.Saved);
 }
@@ -247,6 +253,8 @@ int RunWindowed(const Options& options, AppBackend& backend) {
   const std::unique_ptr<LoopWindow> main =
       backend.MakeMainWindow(options.Width, options.Height, !options.SizeGiven);
   StartUp(app, main->Window(), options);
+  AlignmentOutputs alignment(app);
+  if (!alignment.Open(options)) return 2;
   session.BeginRecording(app);
   if (capture.Reader) app.Link.ReplayFeed = capture.Feed.get();
   main->SetTickHook([&] {
@@ -275,7 +283,7 @@ int RunWindowed(const Options& options, AppBackend& backend) {
   const auto stop = backend.HandleStopRequests([&main] { main->Close(); });
   const int exitCode = main->RunLoop();
   const bool recorded = session.End(app, std::cerr);
-  const int status = WriteRequestedOutputs(app, main->Window(), options, backend);
+  const int status = WriteRequestedOutputs(app, main->Window(), options, backend, alignment);
   app.Link.ReplayFeed = nullptr;
   if (capture.Reader && capture.Reader->Error()) {
     std::cerr << "ptpdiag: " << capture.Reader->Error()->Text() << "\n";

@@ -1,8 +1,6 @@
 #include "files/csv_export.h"
 
-#include <charconv>
-#include <cstdio>
-
+#include "files/csv_text.h"
 #include "files/radio_file.h"
 #include "state/app_context.h"
 #include "state/civil_time.h"
@@ -10,19 +8,6 @@
 
 namespace ptpdiag {
 namespace {
-
-// `v` with at most `decimals` decimals, without trailing zeros; '.' always.
-std::string Decimal(double v, int decimals) {
-  char text[64];
-  const auto [end, ec] = std::to_chars(text, text + sizeof text, v, std::chars_format::fixed, decimals);
-  if (ec != std::errc()) return {};
-  std::string s(text, end);
-  if (s.find('.') != std::string::npos) {
-    while (s.back() == '0') s.pop_back();
-    if (s.back() == '.') s.pop_back();
-  }
-  return s == "-0" ? "0" : s;
-}
 
 std::string Optional(const std::optional<double>& v) {
   return v ? Decimal(*v, 4) : "";
@@ -35,16 +20,6 @@ std::string ChannelRow(const DiagnosticsStore& s, int c) {
   row += "," + Optional(f.SignalDbm) + "," + Decimal(f.NoiseDbm, 4) + "," + Optional(f.PeakNoiseDbm);
   row += "," + Decimal(f.GoodPercent, 4) + "," + Optional(f.Vswr) + "," + Optional(f.CurrentMa);
   return row + "\r\n";
-}
-
-std::string IsoTime(const ZonedTime& t) {
-  char text[40];
-  const int offset = t.UtcOffsetSeconds;
-  const int magnitude = offset < 0 ? -offset : offset;
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", t.Local.Year,
-                t.Local.Month, t.Local.Day, t.Local.Hour, t.Local.Minute, t.Local.Second,
-                offset < 0 ? '-' : '+', magnitude / 3600, magnitude / 60 % 60);
-  return text;
 }
 
 std::string HistoryRow(const DiagnosticsStore& s, const Clock& zone, const LocalDateTime& origin,

@@ -100,16 +100,25 @@ void ApplyCheckedFrame(AppContext& app, const DiagFrame& frame) {
   LinkTally& tally = app.Link.Tally;
   if (!CheckFrame(frame)) {
     ++tally.FramesFailedCheck;
+    app.Alignment.AddFailedCheck(app.SessionMs());
     return;
   }
   ++(ApplyFrame(app.Store, frame) ? tally.FramesGood : tally.FramesIgnoredChannel);
   app.Link.LastFrameMs = app.SystemClock.MonotonicMs();
   // Times from the session's origin, as its recording stamps them, so a
   // replay gives the same figures.
-  app.Quality.AddFrame(frame[1] - kChannelByteOffset, frame[2], frame[3], app.SessionMs());
+  const std::int64_t ms = app.SessionMs();
+  app.Quality.AddFrame(frame[1] - kChannelByteOffset, frame[2], frame[3], ms);
+  app.Alignment.AddFrame(frame[1] - kChannelByteOffset, frame[3], ms);
 }
 
 }  // namespace
+
+void MeasureAlignment(AppContext& app) {
+  const AlignmentFigures& figures = app.Alignment.EndTick(app.SessionMs(), app.Quality.FloorDbm());
+  app.ToneNow = app.Tone.AtTick(figures);
+  for (AlignmentListener* listener : app.AlignmentListeners) listener->AlignmentTick(figures, app.ToneNow);
+}
 
 void ReportBackgroundFailures(AppContext& app) {
   ReportLinkThreadEvents(app);

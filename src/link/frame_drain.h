@@ -31,6 +31,10 @@ std::int32_t LinkBytesAvailable(AppContext& app);
 // delivers nothing.
 void DrainFrames(AppContext& app);
 
+// At the end of every tick, frames or not: the alignment figures of the
+// tick and its tone, told to the alignment listeners.
+void MeasureAlignment(AppContext& app);
+
 // For a tick that took frames: the period's values as the header shows
 // them (with the longest missed run).
 void ShowPeriodValues(AppContext& app);

@@ -11,6 +11,8 @@ void ResetStatistics(AppContext& app) {
   ResetHistoryAndTables(app.Store);
   app.Quality.Reset();
   app.QualityShown.Clear();
+  app.Alignment.Reset();
+  app.Tone.Reset();
   RefreshClientRect(app.Window);
   RepaintNow(app.Window, true);
 }

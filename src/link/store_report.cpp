@@ -54,7 +54,7 @@ class JsonObject {
 }  // namespace
 
 std::string StoreReportJson(const DiagnosticsStore& s, std::uint8_t screenNumber,
-                            const QualityFigures* quality) {
+                            const QualityFigures* quality, const std::string& alignmentJson) {
   JsonObject j;
   j.Number("ShownSignal", s.ShownSignal);
   j.Number("ShownNoise", s.ShownNoise);
@@ -99,6 +99,7 @@ std::string StoreReportJson(const DiagnosticsStore& s, std::uint8_t screenNumber
   j.Number("LinkRingCount", s.LinkRingCount.load());
   j.Number("BytesAvailable", s.BytesAvailable);
   if (quality != nullptr) j.Raw("ChannelQuality", QualityJson(*quality));
+  if (!alignmentJson.empty()) j.Raw("Alignment", alignmentJson);
   return j.Finish();
 }
 

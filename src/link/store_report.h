@@ -9,8 +9,10 @@
 
 namespace ptpdiag {
 
-// With the channel-quality figures under "ChannelQuality", when given.
+// With the channel-quality figures under "ChannelQuality" and the
+// alignment figures (a JSON object) under "Alignment", when given.
 std::string StoreReportJson(const DiagnosticsStore& store, std::uint8_t screenNumber,
-                            const QualityFigures* quality = nullptr);
+                            const QualityFigures* quality = nullptr,
+                            const std::string& alignmentJson = {});
 
 }  // namespace ptpdiag

@@ -97,7 +97,7 @@ void ChannelQuality::AddFrame(int channel, std::uint8_t noiseByte, std::uint8_t 
   }
 }
 
-std::optional<double> ChannelQuality::Floor() const {
+std::optional<double> ChannelQuality::FloorDbm() const {
   std::vector<int> medians;
   for (const Channel& c : channels_) {
     if (c.Visits >= kMinVisits) medians.push_back(NoisePercentileDbm(c.NoiseCounts, c.Visits, 50));
@@ -161,7 +161,7 @@ QualityFigures ChannelQuality::Figures() const {
   QualityFigures figures;
   figures.ThresholdDb = thresholdDb_;
   figures.Outside = outside_;
-  figures.FloorDbm = Floor();
+  figures.FloorDbm = FloorDbm();
   for (int channel = 1; channel <= kQualityChannels; ++channel)
     figures.Channels[static_cast<std::size_t>(channel - 1)] = FiguresOf(channel, figures.FloorDbm);
   AddPeriods(figures);

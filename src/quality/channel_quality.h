@@ -61,6 +61,9 @@ class ChannelQuality {
   // this is for reports and the odd repaint, not every frame.
   QualityFigures Figures() const;
   const Waterfall& Rows() const { return waterfall_; }
+  // The link's floor alone, cheap enough for every tick; nothing until a
+  // channel has kMinVisits visits.
+  std::optional<double> FloorDbm() const;
   // Visits to channels 1 to 111 since the last reset.
   std::uint64_t Visits() const { return visits_; }
 
@@ -76,7 +79,6 @@ class ChannelQuality {
     std::size_t RecentNext = 0;
   };
 
-  std::optional<double> Floor() const;
   QualityOfChannel FiguresOf(int channel, std::optional<double> floor) const;
   void AddPeriods(QualityFigures& figures) const;
 

@@ -1,45 +1,13 @@
 #include "quality/quality_json.h"
 
-#include <charconv>
-#include <string_view>
+#include "quality/json_fields.h"
 
 namespace ptpdiag {
 namespace {
 
-// The shortest text that reads back as the same double, so both builds
-// write the same bytes.
-std::string Real(double value) {
-  char text[64];
-  const auto [end, error] = std::to_chars(text, text + sizeof text, value);
-  return error == std::errc() ? std::string(text, end) : "null";
-}
-
-template <typename T>
-std::string Maybe(const std::optional<T>& value) {
-  if (!value) return "null";
-  if constexpr (std::is_floating_point_v<T>) {
-    return Real(*value);
-  } else {
-    return std::to_string(*value);
-  }
-}
-
-class Fields {
- public:
-  void Add(std::string_view key, const std::string& value) {
-    text_ += first_ ? "{" : ", ";
-    first_ = false;
-    text_ += '"';
-    text_ += key;
-    text_ += "\": ";
-    text_ += value;
-  }
-  std::string Close() { return text_ + "}"; }
-
- private:
-  std::string text_;
-  bool first_ = true;
-};
+using json::Fields;
+using json::Maybe;
+using json::Real;
 
 std::string ChannelJson(const QualityOfChannel& c) {
   Fields f;

@@ -68,6 +68,7 @@ bool TakeTheLinksWork(AppContext& app, TickView& view) {
   w.ScreenDC.SetTextColor(kPollValueGreen);
   if (BringBackSerialPort(app)) DrainFrames(app);
   app.Link.View = nullptr;
+  MeasureAlignment(app);
   DrawConnectionLine(app);  // quiet time, retry countdowns, the recording mark move on
   UpdateShownSignal(app.Store);
   if (app.Store.PeriodFrames <= 0) return false;

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
+#include "alignment/alignment_meter.h"
+#include "alignment/tone.h"
 #include "platform/clock.h"
 #include "quality/channel_quality.h"
 #include "quality/shown_figures.h"
@@ -14,6 +17,13 @@
 #include "state/window_state.h"
 
 namespace ptpdiag {
+
+// Hears the alignment figures and the tone once a tick.
+class AlignmentListener {
+ public:
+  virtual ~AlignmentListener() = default;
+  virtual void AlignmentTick(const AlignmentFigures& figures, const ToneState& tone) = 0;
+};
 
 struct AppContext {
   explicit AppContext(const Clock& clock) : SystemClock(clock) {}
@@ -29,6 +39,14 @@ struct AppContext {
   RadioList Radios;
   ChannelQuality Quality;
   ShownFigures QualityShown;
+  AlignmentMeter Alignment;
+  TonePitch Tone;
+  // The tone of the tick just ended, and whether it is switched on to sound.
+  ToneState ToneNow;
+  bool ToneOn = false;
+  // Told of each tick's alignment figures and tone (the log, the WAV, the
+  // sound); not owned.
+  std::vector<AlignmentListener*> AlignmentListeners;
   const Clock& SystemClock;
   ElapsedClock Elapsed;
 

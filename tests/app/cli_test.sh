@@ -107,6 +107,10 @@ expect 0 "Norvalen's Support number is" -- --headless --command 3080
 expect 0 "CLOSE selected" -- --headless --command 3074 --command 3072
 expect 2 "--command wants a command identifier" -- --headless --command 70000
 expect 2 "--interference-db wants decibels from 1 to 60, not '0'" -- --headless --interference-db 0
+expect 2 "--tone-mode wants absolute, magnifier or link, not 'loud'" -- --headless --tone-mode loud
+expect 2 "--tone-wav wants a file name ending in .wav" -- --headless --tone-wav tone.mp3
+expect 2 "--tone-squelch must be below --tone-top" -- --headless --tone-squelch -50 --tone-top -60
+expect 2 "cannot write $work/no/such/dir/a.csv" -- --headless --align-log "$work/no/such/dir/a.csv"
 # A radio file that cannot be read is an input that failed: exit 2.
 expect 2 "The radio list is unchanged" -- --headless --open "$work/none.RAD"
 for i in $(seq 2100); do printf '%8d  1 RADIO%03d\r\n' "$i" $((i % 1000)); done >"$work/big.RAD"
