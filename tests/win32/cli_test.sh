@@ -53,11 +53,14 @@ for capture in "$@"; do
   name=$(basename "$capture" .cap)
   for screen in 1 2 3 4; do
     wine "$exe" --headless --replay "$capture" --screen "$screen" --report "$work/w.json" \
-      --snapshot "$work/w.svg" 2>"$work/err" || fail "$name screen $screen: $(cat "$work/err")"
+      --snapshot "$work/w.svg" --align-log "$work/w.csv" 2>"$work/err" ||
+      fail "$name screen $screen: $(cat "$work/err")"
     "$linux" --headless --replay "$capture" --screen "$screen" --report "$work/l.json" \
-      --snapshot "$work/l.svg" || fail "$name screen $screen: the Linux build failed"
+      --snapshot "$work/l.svg" --align-log "$work/l.csv" ||
+      fail "$name screen $screen: the Linux build failed"
     cmp -s "$work/w.json" "$work/l.json" || fail "$name screen $screen: the reports differ"
     cmp -s "$work/w.svg" "$work/l.svg" || fail "$name screen $screen: the SVG snapshots differ"
+    cmp -s "$work/w.csv" "$work/l.csv" || fail "$name screen $screen: the alignment logs differ"
   done
 done
 
