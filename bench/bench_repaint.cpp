@@ -33,7 +33,7 @@ void BM_Repaint(benchmark::State& state) {
   }
   state.counters["history_points"] = r.App.Store.HistIndex;
 }
-BENCHMARK(BM_Repaint)->ArgName("screen")->Arg(1)->Arg(2)->Arg(3)->Arg(4)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Repaint)->ArgName("screen")->Arg(1)->Arg(2)->Arg(3)->Arg(4)->Arg(5)->Unit(benchmark::kMicrosecond);
 
 // Screen 4 at its busiest: all 256 waterfall rows, every cell visited, the
 // loudest noise scattered over 20 dB so that few neighbours share a colour.

@@ -51,6 +51,8 @@ void AlignmentMeter::AddFrame(int channel, std::uint8_t signalByte, std::int64_t
   if (signalByte == 0) return;
   ++tick.Good;
   const double signalDbm = -static_cast<double>(signalByte);
+  rawLow_ = rawCount_ == 0 ? signalDbm : std::min(rawLow_, signalDbm);
+  rawHigh_ = rawCount_ == 0 ? signalDbm : std::max(rawHigh_, signalDbm);
   rawSum_ += signalDbm;
   ++rawCount_;
   if (channel < 1 || channel > kAlignmentChannels) return;
@@ -108,7 +110,13 @@ const AlignmentFigures& AlignmentMeter::EndTick(std::int64_t tickMs, std::option
   figures_.Ms = tickMs;
   figures_.LevelDbm = Level();
   figures_.RawDbm.reset();
-  if (rawCount_ > 0) figures_.RawDbm = rawSum_ / rawCount_;
+  figures_.RawLowDbm.reset();
+  figures_.RawHighDbm.reset();
+  if (rawCount_ > 0) {
+    figures_.RawDbm = rawSum_ / rawCount_;
+    figures_.RawLowDbm = rawLow_;
+    figures_.RawHighDbm = rawHigh_;
+  }
   rawSum_ = 0;
   rawCount_ = 0;
   figures_.SnrDb.reset();
@@ -128,6 +136,8 @@ const AlignmentFigures& AlignmentMeter::EndTick(std::int64_t tickMs, std::option
     figures_.BestMs = tickMs;
   }
   if (figures_.LevelDbm) lastMeasured_ = figures_;
+  while (!trace_.empty() && trace_.front().Ms <= tickMs - kTraceMs) trace_.pop_front();
+  trace_.push_back(figures_);
   return figures_;
 }
 

@@ -25,12 +25,15 @@ inline constexpr std::int64_t kLevelWindowMs = 1000;
 // Peak hold: held this long, then falling this fast.
 inline constexpr std::int64_t kPeakHoldMs = 2000;
 inline constexpr double kPeakFallDbPerS = 3.0;
+// The trace the alignment screen draws.
+inline constexpr std::int64_t kTraceMs = 60000;
 
 struct AlignmentFigures {
   std::int64_t Ms = 0;  // the tick's time from the session's start
   // Nothing without a good frame in the last second (or this tick, for Raw).
   std::optional<double> LevelDbm;
   std::optional<double> RawDbm;  // the mean of this tick's good frames, uncorrected
+  std::optional<double> RawLowDbm, RawHighDbm;  // and their extremes
   std::optional<double> SnrDb;   // level over the link's noise floor
   std::optional<double> GoodPct;  // of the frames of the last second
   std::optional<double> PeakDbm;
@@ -54,6 +57,9 @@ class AlignmentMeter {
   // The figures of the last tick that had a level (for a report written
   // after the frames stopped); the latest when none had.
   const AlignmentFigures& LastMeasured() const { return lastMeasured_ ? *lastMeasured_ : figures_; }
+
+  // The ticks of the last minute, oldest first.
+  const std::deque<AlignmentFigures>& Trace() const { return trace_; }
 
   // Best starts again from the next level.
   void ResetBest();
@@ -85,6 +91,8 @@ class AlignmentMeter {
   std::deque<TickFrames> recent_;  // the last second's ticks, oldest first
   double rawSum_ = 0;
   int rawCount_ = 0;
+  double rawLow_ = 0, rawHigh_ = 0;
+  std::deque<AlignmentFigures> trace_;
   std::vector<double> scratch_;
   double peakHeldDbm_ = 0;
   std::int64_t peakSetMs_ = 0;

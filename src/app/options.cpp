@@ -87,8 +87,8 @@ std::optional<std::string> Snapshot(std::string_view value, Options& o) {
 }
 
 std::optional<std::string> Screen(std::string_view value, Options& o) {
-  if (value != "1" && value != "2" && value != "3" && value != "4") {
-    return "--screen wants 1, 2, 3 or 4, not " + Quoted(value);
+  if (value.size() != 1 || value[0] < '1' || value[0] > '5') {
+    return "--screen wants 1 to 5, not " + Quoted(value);
   }
   o.Screen = value[0] - '0';
   return std::nullopt;
@@ -230,7 +230,8 @@ constexpr Entry kOptionTable[] = {
     {"--until", "MS", "replay: time of the last timer tick", Until},
     {"--screen", "N",
      "screen at start: 1 transmitter, 2 signal vs frequency,\n"
-     "3 signal vs time (default), 4 channel quality vs time",
+     "3 signal vs time (default), 4 channel quality vs time,\n"
+     "5 antenna alignment",
      Screen},
     {"--report", "FILE.json", "at exit, write the diagnostics store as JSON",
      [](std::string_view v, Options& o) -> std::optional<std::string> {
@@ -326,7 +327,7 @@ constexpr Entry kOptionTable[] = {
      "3073 Open  3074 Close  3075 Save  3076 Exit\n"
      "3080 Help  3081 About  3090 Record  3091 Export CSV\n"
      "3092 Save Picture  3093 Stop Recording  3094 User Guide\n"
-     "3095 Screen4",
+     "3095 Screen4  3096 Screen5  3097 Tone",
      Command},
     {"--save", "FILE.RAD",
      "after the commands, save the radio list and the\n"

@@ -42,6 +42,8 @@
 #define IDM_STOP_RECORDING 3093
 #define IDM_USER_GUIDE 3094
 #define IDM_SHOW_SCREEN4 3095
+#define IDM_SHOW_SCREEN5 3096
+#define IDM_TONE 3097
 
 /* Identifiers the program has always answered that do nothing but repaint
    or pass the message on */

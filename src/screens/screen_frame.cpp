@@ -1,5 +1,9 @@
 #include "screens/screen_frame.h"
 
+#include <cstdio>
+#include <string>
+
+#include "screens/alignment_screen.h"
 #include "screens/channel_quality_screen.h"
 #include "screens/connection_line.h"
 #include "screens/format_masked.h"
@@ -8,11 +12,22 @@
 #include "screens/text_grid.h"
 #include "screens/transmitter_screen.h"
 #include "state/app_context.h"
+#include "state/civil_time.h"
 
 namespace ptpdiag {
 namespace {
 
 constexpr Rgb kRepaintValueGreen{0, 160, 0};
+
+// When the best level was reached, as the time of day.
+std::string BestTimeText(const AppContext& app) {
+  const AlignmentFigures& f = app.Alignment.Figures();
+  if (!f.BestDbm) return {};
+  const LocalDateTime t = ZonedAfter(app.SystemClock, app.Elapsed.OriginLocal(), f.BestMs / 1000).Local;
+  char text[16];
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d", t.Hour, t.Minute, t.Second);
+  return text;
+}
 
 void DrawHeader(WindowState& w, const DiagnosticsStore& s) {
   w.ScreenDC.SetTextColor(kBlack);
@@ -41,6 +56,10 @@ void DrawBody(AppContext& app) {
       if (w.ScreenDC.Discards()) break;
       DrawChannelQualityScreen(w, app.Quality.Rows(),
                                app.QualityShown.At(app.Quality, app.SessionMs()));
+      break;
+    case 5:
+      DrawAlignmentScreen(w, AlignmentView{app.Alignment, app.ToneNow, app.Tone.Settings().Mode,
+                                           app.ToneOn, BestTimeText(app)});
       break;
     default:
       break;

@@ -48,6 +48,15 @@ void ShowLayer(AppContext& app, WaterfallLayer layer) {
   Repaint(app, true);
 }
 
+// T, M and R on the alignment screen: the tone on or off, its next mode,
+// the best level forgotten. M is the misses layer on screen 4.
+void AlignmentKey(AppContext& app, char key) {
+  if (key == 'T') app.ToneOn = !app.ToneOn;
+  if (key == 'M') app.Tone.SetMode(NextToneMode(app.Tone.Settings().Mode));
+  if (key == 'R') app.Alignment.ResetBest();
+  Repaint(app, true);
+}
+
 void ShowScreen(AppContext& app, std::uint8_t screen) {
   app.Window.ScreenNumber = screen;
   Repaint(app, true);
@@ -77,6 +86,7 @@ LRESULT OnKeyDown(AppContext& app, WPARAM key) {
     case VK_0 + 2:
     case VK_0 + 3:
     case VK_0 + 4:
+    case VK_0 + 5:
       ShowScreen(app, static_cast<std::uint8_t>(key - VK_0));
       break;
     case VK_A + ('W' - 'A'):
@@ -88,7 +98,19 @@ LRESULT OnKeyDown(AppContext& app, WPARAM key) {
       ShowLayer(app, WaterfallLayer::Signal);
       break;
     case VK_A + ('M' - 'A'):
-      ShowLayer(app, WaterfallLayer::Misses);
+      if (app.Window.ScreenNumber == 5) {
+        AlignmentKey(app, 'M');
+      } else {
+        ShowLayer(app, WaterfallLayer::Misses);
+      }
+      break;
+    case VK_A + ('T' - 'A'):
+    case VK_A + ('R' - 'A'):
+      if (app.Window.ScreenNumber == 5) {
+        AlignmentKey(app, static_cast<char>('A' + (key - VK_A)));
+      } else {
+        Repaint(app, true);
+      }
       break;
     default:
       Repaint(app, true);

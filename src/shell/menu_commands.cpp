@@ -124,6 +124,12 @@ LRESULT OnCommand(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM 
     case IDM_SHOW_SCREEN4:
       app.Window.ScreenNumber = 4;
       return RepaintThenZero(app);
+    case IDM_SHOW_SCREEN5:
+      app.Window.ScreenNumber = 5;
+      return RepaintThenZero(app);
+    case IDM_TONE:
+      app.ToneOn = !app.ToneOn;
+      return RepaintThenZero(app);
     case IDM_OPEN_UDP:
       return CommandOpenUdp(app, message, wParam, lParam);
     case IDM_LOCATE_RADIO:

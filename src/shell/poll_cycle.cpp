@@ -77,7 +77,7 @@ bool TakeTheLinksWork(AppContext& app, TickView& view) {
   DrawHeaderValues(w, app.Store);
   DrawMaxMissed(w, app.Store);
   const bool sampled = SampleHistoryIfDue(app);
-  return screen == 2 || screen == 4 || (sampled && (screen == 3 || screen == 1));
+  return screen == 2 || screen == 4 || screen == 5 || (sampled && (screen == 3 || screen == 1));
 }
 
 }  // namespace

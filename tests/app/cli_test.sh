@@ -31,7 +31,7 @@ grep -qxE 'ptpdiag [0-9]+\.[0-9]+\.[0-9]+' "$work/out" ||
   { echo "FAIL: --version printed '$(cat "$work/out")'"; failures=$((failures + 1)); }
 expect 2 "unknown option '--version=2'" -- --version=2
 expect 2 "unknown option '--bogus'" -- --bogus
-expect 2 "--screen wants 1, 2, 3 or 4" -- --headless --screen 9
+expect 2 "--screen wants 1 to 5" -- --headless --screen 9
 expect 2 "--size wants" -- --headless --size 10
 expect 2 "bad_hex.cap:3: not a hex digit: 'G'" -- --headless --replay "$data/bad_hex.cap"
 expect 2 "cannot open the capture file" -- --headless --replay "$work/none.cap"

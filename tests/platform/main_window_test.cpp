@@ -114,7 +114,9 @@ TEST_F(MainWindow, MenuHoldsTheItemsWithTheirIdentifiers) {
                            {"Screen2\t2", 142},
                            {"Screen3\t3", 143},
                            {"-", 0},
-                           {"Screen4\t4", 3095}}));
+                           {"Screen4\t4", 3095},
+                           {"Screen5\t5", 3096},
+                           {"Tone\tT", 3097}}));
   // Help sits at the right end of the bar.
   auto* right = qobject_cast<QMenuBar*>(main.MenuBar().cornerWidget(Qt::TopRightCorner));
   ASSERT_NE(right, nullptr);

@@ -33,7 +33,7 @@ expect 0 "" -- --version
 [ "$(tr -d '\r' <"$work/out")" = "$("$linux" --version)" ] ||
   fail "--version says '$(cat "$work/out")', the Linux build '$("$linux" --version)'"
 expect 2 "unknown option '--bogus'" -- --bogus
-expect 2 "--screen wants 1, 2, 3 or 4" -- --headless --screen 9
+expect 2 "--screen wants 1 to 5" -- --headless --screen 9
 expect 2 "bad_hex.cap:3: not a hex digit: 'G'" -- --headless --replay "$data/bad_hex.cap"
 expect 2 "cannot open the capture file" -- --headless --replay "$work/none.cap"
 # Devices are never opened as files (reading COM1 would wait forever).
@@ -51,7 +51,7 @@ expect 3 "Could not open comm port!" -- --headless --seconds 1 --port Com2=COM15
 # screen.
 for capture in "$@"; do
   name=$(basename "$capture" .cap)
-  for screen in 1 2 3 4; do
+  for screen in 1 2 3 4 5; do
     wine "$exe" --headless --replay "$capture" --screen "$screen" --report "$work/w.json" \
       --snapshot "$work/w.svg" --align-log "$work/w.csv" 2>"$work/err" ||
       fail "$name screen $screen: $(cat "$work/err")"
