@@ -16,7 +16,8 @@ mkdir -p "$build"
 if ! { cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DPTPDIAG_BUILD_TESTS=OFF \
   -DPTPDIAG_BUILD_BENCH=ON &&
   cmake --build "$build" -j"$(nproc)" \
-    --target bench_frames bench_poll_cycle bench_repaint bench_frame_loss ptpdiag ptpdiag-sim; } >"$log" 2>&1; then
+    --target bench_frames bench_poll_cycle bench_repaint bench_frame_loss \
+      bench_quality_accuracy bench_alignment_accuracy ptpdiag ptpdiag-sim; } >"$log" 2>&1; then
   tail -30 "$log" >&2
   echo "run_all: the build failed; full output in $log" >&2
   exit 1
@@ -30,6 +31,10 @@ for bench in bench_frames bench_poll_cycle bench_repaint; do
 done
 echo
 "$build/bench/bench_frame_loss"
+echo
+"$build/bench/bench_quality_accuracy"
+echo
+"$build/bench/bench_alignment_accuracy"
 echo
 "$root/bench/udp_flood.sh" "$build"
 echo
