@@ -110,6 +110,7 @@ LRESULT CommandSavePicture(AppContext& app) {
 void UpdateMenuStates(AppContext& app) {
   PlatformWindow* window = app.Window.CurrentWindow;
   window->CheckMenuItem(IDM_RECORD, IsRecording(app));
+  window->CheckMenuItem(IDM_TONE, app.ToneOn);
   window->EnableMenuItem(IDM_STOP_RECORDING, IsRecording(app));
   window->EnableMenuItem(IDM_CLOSE_NETWORK, app.Link.NetLinkMode != NetLink::None);
 }

@@ -66,7 +66,7 @@ fi
 
 # The user guide where Help -> User Guide... looks for it (beside the
 # documentation, reached from /usr/bin).
-for page in index.html screen1.html screen2.html screen3.html screen4.html; do
+for page in index.html screen1.html screen2.html screen3.html screen4.html screen5.html; do
   [ -f "$docs/guide/$page" ] || fail "the user guide lacks $page"
 done
 

@@ -49,6 +49,8 @@ TEST(Screen5, ToneModeAndBestKeys) {
   FeedLevel(t, 62);
   t.window.Send(WM_KEYDOWN, VK_A + ('T' - 'A'), 0);
   EXPECT_TRUE(t.app.ToneOn);
+  t.window.Send(WM_INITMENUPOPUP, 0, 0);
+  EXPECT_TRUE(t.window.MenuItemChecked(IDM_TONE));
   t.window.Send(WM_KEYDOWN, VK_A + ('M' - 'A'), 0);
   EXPECT_EQ(t.app.Tone.Settings().Mode, ToneMode::Magnifier);
   EXPECT_EQ(t.app.Window.QualityLayer, WaterfallLayer::Noise);
