@@ -29,6 +29,16 @@ std::optional<std::int64_t> WholeNumber(std::string_view text) {
   return value;
 }
 
+// The whole text as a decimal number; nothing for anything else (NaN too).
+std::optional<double> DecimalNumber(std::string_view text) {
+  double value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value != value) {
+    return std::nullopt;
+  }
+  return value;
+}
+
 std::optional<std::string> ParseSize(std::string_view text, Options& o) {
   const std::size_t x = text.find_first_of("xX");
   const auto w = x == std::string_view::npos ? std::nullopt : WholeNumber(text.substr(0, x));
@@ -158,24 +168,20 @@ std::optional<std::string> SaveFile(std::string_view value, Options& o) {
 }
 
 std::optional<std::string> InterferenceDb(std::string_view value, Options& o) {
-  double db = 0;
-  const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), db);
-  if (value.empty() || ec != std::errc() || end != value.data() + value.size() || !(db >= 1) ||
-      db > 60) {
+  const auto db = DecimalNumber(value);
+  if (!db || *db < 1 || *db > 60) {
     return "--interference-db wants decibels from 1 to 60, not " + Quoted(value);
   }
-  o.InterferenceDb = db;
+  o.InterferenceDb = *db;
   return std::nullopt;
 }
 
 std::optional<std::string> Dbm(std::string_view option, std::string_view value, double& out) {
-  double dbm = 0;
-  const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), dbm);
-  if (value.empty() || ec != std::errc() || end != value.data() + value.size() || !(dbm >= -127) ||
-      dbm > 0) {
+  const auto dbm = DecimalNumber(value);
+  if (!dbm || *dbm < -127 || *dbm > 0) {
     return std::string(option) + " wants dBm from -127 to 0, not " + Quoted(value);
   }
-  out = dbm;
+  out = *dbm;
   return std::nullopt;
 }
 
@@ -193,7 +199,9 @@ std::optional<std::string> AlignLog(std::string_view value, Options& o) {
 }
 
 std::optional<std::string> ToneWav(std::string_view value, Options& o) {
-  if (!EndsWithNoCase(value, ".wav")) return "--tone-wav wants a file name ending in .wav, not " + Quoted(value);
+  if (!EndsWithNoCase(value, ".wav")) {
+    return "--tone-wav wants a file name ending in .wav, not " + Quoted(value);
+  }
   o.ToneWavFile = std::string(value);
   return std::nullopt;
 }
