@@ -17,8 +17,11 @@ std::int64_t SampleAt(std::int64_t ms) {
 
 void ToneSynth::Render(const ToneState& tone, std::int64_t fromMs, std::int64_t toMs,
                        std::vector<std::int16_t>& out) {
-  const std::int64_t first = SampleAt(fromMs);
-  const std::int64_t end = SampleAt(toMs);
+  RenderSamples(tone, SampleAt(fromMs), SampleAt(toMs), out);
+}
+
+void ToneSynth::RenderSamples(const ToneState& tone, std::int64_t first, std::int64_t end,
+                              std::vector<std::int16_t>& out) {
   for (std::int64_t n = first; n < end; ++n) {
     const bool on = tone.Hz > 0 && BeepSounds(tone.Pattern, n * 1000 / kToneSampleRate);
     const double target = on ? 1.0 : 0.0;

@@ -19,6 +19,9 @@ class ToneSynth {
   // sample n lies at n / 44.1 ms, so pieces join without drift.
   void Render(const ToneState& tone, std::int64_t fromMs, std::int64_t toMs,
               std::vector<std::int16_t>& out);
+  // The same for samples [first, end) of the session.
+  void RenderSamples(const ToneState& tone, std::int64_t first, std::int64_t end,
+                     std::vector<std::int16_t>& out);
 
  private:
   double phase_ = 0;  // in cycles

@@ -5,6 +5,7 @@
 
 #include "app/live_session.h"
 #include "app/alignment_outputs.h"
+#include "app/tone_player.h"
 #include "app/outputs.h"
 #include "app/port_list.h"
 #include "app/startup_commands.h"
@@ -255,6 +256,7 @@ int RunWindowed(const Options& options, AppBackend& backend) {
   StartUp(app, main->Window(), options);
   AlignmentOutputs alignment(app);
   if (!alignment.Open(options)) return 2;
+  const TonePlayer tone(app, backend.MakeSoundOut());
   session.BeginRecording(app);
   if (capture.Reader) app.Link.ReplayFeed = capture.Feed.get();
   main->SetTickHook([&] {
