@@ -9,6 +9,7 @@ source "$(dirname "$0")/lib/packages.sh"
 run_packages=(
   g++ make cmake pkg-config
   qt6-base-dev          # Qt 6 widgets and painting
+  qt6-multimedia-dev    # the alignment tone on the sound device
   libgl-dev             # OpenGL headers that Qt's CMake files ask for
   fonts-dejavu-core     # the screen font, DejaVu Sans Mono Bold
   libserialport-dev     # serial ports, with USB descriptions for port discovery
@@ -16,6 +17,7 @@ run_packages=(
 )
 test_packages=(
   socat                 # pseudo-terminal pairs for the serial link tests
+  pulseaudio pulseaudio-utils  # a null sound sink the tone test plays into and records
   xvfb xdotool          # the window test: a virtual display, driven like a user
   libgtest-dev          # unit tests
   qt6-svg-dev           # the test that draws the scalable icon

@@ -15,6 +15,7 @@
 #include "platform/network.h"
 #include "platform/port_names.h"
 #include "platform/serial_port.h"
+#include "platform/sound_out.h"
 
 namespace ptpdiag {
 
@@ -42,6 +43,10 @@ class AppBackend {
   // client size given.
   virtual std::unique_ptr<LoopWindow> MakeMainWindow(int clientWidth, int clientHeight,
                                                      bool outerSize) = 0;
+
+  // The sound device for the alignment tone; it is opened only when the
+  // tone is switched on.
+  virtual std::unique_ptr<SoundOut> MakeSoundOut() = 0;
 
   // Ctrl+C, SIGTERM or the console closing run `stop` on the loop's
   // thread while the returned object lives; a request that came before

@@ -11,6 +11,7 @@
 #include "platform/qt/image_png.h"
 #include "platform/qt/main_window.h"
 #include "platform/qt/qt_dialog_host.h"
+#include "platform/qt/qt_sound_out.h"
 #include "platform/qt/raster_canvas.h"
 
 namespace ptpdiag {
@@ -83,6 +84,10 @@ std::unique_ptr<SerialDriver> QtBackend::MakeSerialDriver(const PortMappings& ma
 
 std::unique_ptr<Network> QtBackend::MakeNetwork() {
   return std::make_unique<PosixNetwork>();
+}
+
+std::unique_ptr<SoundOut> QtBackend::MakeSoundOut() {
+  return MakeQtSoundOut();
 }
 
 std::unique_ptr<LoopWindow> QtBackend::MakeHeadlessWindow(int clientWidth, int clientHeight,

@@ -18,6 +18,7 @@ class QtBackend final : public AppBackend {
   // Needs a QApplication.
   std::unique_ptr<LoopWindow> MakeMainWindow(int clientWidth, int clientHeight,
                                              bool outerSize) override;
+  std::unique_ptr<SoundOut> MakeSoundOut() override;
   // The signals' handlers are installed with the backend.
   QtBackend();
   std::unique_ptr<StopRequests> HandleStopRequests(std::function<void()> stop) override;

@@ -5,6 +5,7 @@
 #include "platform/win32/comm_port.h"
 #include "platform/win32/console.h"
 #include "platform/win32/gdi_canvas.h"
+#include "platform/win32/wave_out.h"
 #include "platform/win32/win32_loop_window.h"
 #include "platform/win32/winsock_network.h"
 
@@ -33,6 +34,10 @@ std::unique_ptr<SerialDriver> Win32Backend::MakeSerialDriver(const PortMappings&
 
 std::unique_ptr<Network> Win32Backend::MakeNetwork() {
   return std::make_unique<WinsockNetwork>();
+}
+
+std::unique_ptr<SoundOut> Win32Backend::MakeSoundOut() {
+  return MakeWaveOut();
 }
 
 std::unique_ptr<LoopWindow> Win32Backend::MakeHeadlessWindow(int clientWidth, int clientHeight,

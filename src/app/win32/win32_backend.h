@@ -18,6 +18,7 @@ class Win32Backend final : public AppBackend {
                                                  std::ostream& messages) override;
   std::unique_ptr<LoopWindow> MakeMainWindow(int clientWidth, int clientHeight,
                                              bool outerSize) override;
+  std::unique_ptr<SoundOut> MakeSoundOut() override;
   // The console's events reach the window made last, through its loop.
   std::unique_ptr<StopRequests> HandleStopRequests(std::function<void()> stop) override;
   bool StopRequested() const override;
