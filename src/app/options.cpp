@@ -308,6 +308,17 @@ constexpr Entry kOptionTable[] = {
      [](std::string_view v, Options& o) { return Dbm("--tone-squelch", v, o.Tone.SquelchDbm); }},
     {"--tone-top", "DBM", "absolute tone: the highest pitch from this level (default -40)",
      [](std::string_view v, Options& o) { return Dbm("--tone-top", v, o.Tone.TopDbm); }},
+    {"--alarms", "FILE.json", "the alarm rules (default: the installed set)",
+     [](std::string_view v, Options& o) -> std::optional<std::string> {
+       if (v.empty()) return "--alarms wants a file name";
+       o.AlarmsFile = std::string(v);
+       return std::nullopt;
+     }},
+    {"--print-alarms", "", "print the alarm rules in effect as JSON (a file for\n--alarms to start from) and exit",
+     [](std::string_view, Options& o) { return SetFlag(o.PrintAlarms); }},
+    {"--print-prometheus-rules", "",
+     "print Prometheus alerting rules for the alarm rules and exit",
+     [](std::string_view, Options& o) { return SetFlag(o.PrintPrometheusRules); }},
     {"--tone-wav", "FILE.wav",
      "render the alignment tone of the whole run into a WAV\n"
      "(16-bit mono, 44.1 kHz), whether the tone is on or not",

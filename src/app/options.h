@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "alarms/alarm_rules.h"
 #include "alignment/tone.h"
 #include "quality/channel_quality.h"
 
@@ -53,6 +54,11 @@ struct Options {
   std::optional<std::string> AlignLogFile;
   std::optional<std::string> ToneWavFile;
   ToneSettings Tone;
+  // Alarm rules: the file they come from (--alarms), else the defaults.
+  std::optional<std::string> AlarmsFile;
+  std::vector<AlarmRule> AlarmRules = DefaultAlarmRules();
+  bool PrintPrometheusRules = false;
+  bool PrintAlarms = false;
   // --metrics [HOST:]PORT: the Prometheus endpoint, 127.0.0.1 unless a host is named.
   std::optional<std::string> MetricsHost;
   std::uint16_t MetricsPort = 0;

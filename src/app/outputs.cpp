@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "alignment/alignment_json.h"
+#include "files/alarm_file.h"
 #include "files/align_log.h"
 #include "files/csv_export.h"
 #include "link/store_report.h"
@@ -87,6 +88,12 @@ std::string AlignmentReport(const AppContext& app) {
   return AlignmentJson(f, AlignTime(f.BestMs, app.SystemClock, app.Elapsed.OriginLocal()));
 }
 
+std::string AlarmsReport(const AppContext& app) {
+  return AlarmHistoryJson(app.Alarms, [&app](std::int64_t ms) {
+    return AlignTime(ms, app.SystemClock, app.Elapsed.OriginLocal());
+  });
+}
+
 }  // namespace
 
 int WriteRequestedOutputs(AppContext& app, BackedWindow& window, const Options& options,
@@ -109,7 +116,7 @@ int WriteRequestedOutputs(AppContext& app, BackedWindow& window, const Options& 
     const QualityFigures quality = app.Quality.Figures();
     if (auto error = WriteTextFile(*options.ReportFile,
                                    StoreReportJson(app.Store, app.Window.ScreenNumber, &quality,
-                                                   AlignmentReport(app)))) {
+                                                   AlignmentReport(app), AlarmsReport(app)))) {
       std::cerr << "ptpdiag: " << *error << "\n";
       status = 1;
     }

@@ -1,6 +1,9 @@
 #include "app/run.h"
 
+#include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <sstream>
 #include <memory>
 
 #include "app/live_session.h"
@@ -9,7 +12,9 @@
 #include "app/outputs.h"
 #include "app/port_list.h"
 #include "app/startup_commands.h"
+#include "files/alarm_file.h"
 #include "link/replay.h"
+#include "metrics/prometheus_rules.h"
 #include "shell/startup.h"
 #include "state/app_context.h"
 #include "version.h"
@@ -110,6 +115,7 @@ void StartUp(AppContext& app, BackedWindow& window, const Options& options) {
   app.Window.ScreenNumber = static_cast<std::uint8_t>(options.Screen);
   app.Quality.SetThresholdDb(options.InterferenceDb);
   app.Tone = TonePitch(options.Tone);
+  app.Alarms = AlarmEngine(options.AlarmRules);
   CreateMainWindow(app, window);
 }
 
@@ -177,6 +183,36 @@ int RunHeadlessLive(const Options& options, AppBackend& backend) {
 
 }  // namespace
 
+namespace {
+
+// The rules of --alarms into the options; false, said on standard error,
+// when the file cannot be read or holds a rule that is wrong.
+bool ReadAlarmsFile(Options& options) {
+  const std::string& path = *options.AlarmsFile;
+  // A pipe or device would hold the start up, or never end.
+  std::error_code code;
+  if (std::filesystem::exists(path, code) && !std::filesystem::is_regular_file(path, code)) {
+    std::cerr << "ptpdiag: " << path << ": is not a regular file (a pipe, device or socket)\n";
+    return false;
+  }
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (!in) {
+    std::cerr << "ptpdiag: cannot read " << path << "\n";
+    return false;
+  }
+  auto rules = ReadAlarmRules(text.str());
+  if (const std::string* problem = std::get_if<std::string>(&rules)) {
+    std::cerr << "ptpdiag: " << path << ": " << *problem << "\n";
+    return false;
+  }
+  options.AlarmRules = std::get<std::vector<AlarmRule>>(std::move(rules));
+  return true;
+}
+
+}  // namespace
+
 std::optional<int> ReadCommandLine(std::span<const std::string_view> args, Options& options) {
   const OptionsResult parsed = ParseOptions(args);
   if (parsed.Error) {
@@ -190,6 +226,15 @@ std::optional<int> ReadCommandLine(std::span<const std::string_view> args, Optio
   }
   if (options.Version) {
     std::cout << "ptpdiag " PTPDIAG_VERSION "\n";
+    return 0;
+  }
+  if (options.AlarmsFile && !ReadAlarmsFile(options)) return 2;
+  if (options.PrintAlarms) {
+    std::cout << AlarmRulesJson(options.AlarmRules);
+    return 0;
+  }
+  if (options.PrintPrometheusRules) {
+    std::cout << PrometheusRules(options.AlarmRules);
     return 0;
   }
   return std::nullopt;

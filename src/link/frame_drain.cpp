@@ -110,6 +110,7 @@ void ApplyCheckedFrame(AppContext& app, const DiagFrame& frame) {
   const std::int64_t ms = app.SessionMs();
   app.Quality.AddFrame(frame[1] - kChannelByteOffset, frame[2], frame[3], ms);
   app.Alignment.AddFrame(frame[1] - kChannelByteOffset, frame[3], ms);
+  app.Transmitter.AddFrame(frame[6], frame[7], ms);
 }
 
 }  // namespace
@@ -117,7 +118,12 @@ void ApplyCheckedFrame(AppContext& app, const DiagFrame& frame) {
 void MeasureAlignment(AppContext& app) {
   const AlignmentFigures& figures = app.Alignment.EndTick(app.SessionMs(), app.Quality.FloorDbm());
   app.ToneNow = app.Tone.AtTick(figures);
-  for (AlignmentListener* listener : app.AlignmentListeners) listener->AlignmentTick(figures, app.ToneNow);
+}
+
+void TellAlignmentListeners(AppContext& app) {
+  for (AlignmentListener* listener : app.AlignmentListeners) {
+    listener->AlignmentTick(app.Alignment.Figures(), app.ToneNow);
+  }
 }
 
 void ReportBackgroundFailures(AppContext& app) {

@@ -32,8 +32,10 @@ std::int32_t LinkBytesAvailable(AppContext& app);
 void DrainFrames(AppContext& app);
 
 // At the end of every tick, frames or not: the alignment figures of the
-// tick and its tone, told to the alignment listeners.
+// tick and its tone.
 void MeasureAlignment(AppContext& app);
+// Then, once the alarms are checked too, the listeners hear the tick.
+void TellAlignmentListeners(AppContext& app);
 
 // For a tick that took frames: the period's values as the header shows
 // them (with the longest missed run).

@@ -51,9 +51,9 @@ std::int64_t ArrivalReplayEndMs(std::int64_t lastDataMs, std::optional<std::int6
 namespace {
 
 // Nothing can change before more data arrives: no frame waits, no period
-// is open.
+// is open, and no alarm waits on the silence.
 bool Idle(const AppContext& app, CaptureFeed& feed) {
-  return feed.BytesAvailable() <= 8 && app.Store.PeriodFrames <= 0;
+  return feed.BytesAvailable() <= 8 && app.Store.PeriodFrames <= 0 && !app.Alarms.MayChangeWithoutData();
 }
 
 void Tick(BackedWindow& window, ReplayClock& clock, CaptureFeed& feed, std::int64_t t) {
@@ -73,8 +73,11 @@ std::int64_t RunArrivalReplay(AppContext& app, BackedWindow& window, ReplayClock
   for (;;) {
     if (Stopped(plan)) break;
     const std::optional<std::int64_t> next = feed.NextArrivalMs();
-    const std::int64_t end = next ? (plan.UntilMs ? ArrivalReplayEndMs(0, plan.UntilMs) : INT64_MAX)
-                                  : ArrivalReplayEndMs(feed.LastArrivalMs(), plan.UntilMs);
+    std::int64_t end = next ? (plan.UntilMs ? ArrivalReplayEndMs(0, plan.UntilMs) : INT64_MAX)
+                            : ArrivalReplayEndMs(feed.LastArrivalMs(), plan.UntilMs);
+    // A recorded end past the data: the radio fell silent before it.
+    const std::optional<std::int64_t> recorded = plan.EndMs ? plan.EndMs() : std::nullopt;
+    if (!next && !plan.UntilMs && recorded) end = std::max(end, ArrivalReplayEndMs(0, *recorded));
     std::int64_t due = t + kTickMs;
     if (Idle(app, feed)) {
       // Straight to the tick that sees the next data (or the last tick).

@@ -13,6 +13,9 @@ void ResetStatistics(AppContext& app) {
   app.QualityShown.Clear();
   app.Alignment.Reset();
   app.Tone.Reset();
+  app.Alarms.Reset();
+  app.Transmitter.Reset();
+  app.QuietSinceMs = 0;
   RefreshClientRect(app.Window);
   RepaintNow(app.Window, true);
 }

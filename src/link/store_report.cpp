@@ -54,7 +54,8 @@ class JsonObject {
 }  // namespace
 
 std::string StoreReportJson(const DiagnosticsStore& s, std::uint8_t screenNumber,
-                            const QualityFigures* quality, const std::string& alignmentJson) {
+                            const QualityFigures* quality, const std::string& alignmentJson,
+                            const std::string& alarmsJson) {
   JsonObject j;
   j.Number("ShownSignal", s.ShownSignal);
   j.Number("ShownNoise", s.ShownNoise);
@@ -100,6 +101,7 @@ std::string StoreReportJson(const DiagnosticsStore& s, std::uint8_t screenNumber
   j.Number("BytesAvailable", s.BytesAvailable);
   if (quality != nullptr) j.Raw("ChannelQuality", QualityJson(*quality));
   if (!alignmentJson.empty()) j.Raw("Alignment", alignmentJson);
+  if (!alarmsJson.empty()) j.Raw("Alarms", alarmsJson);
   return j.Finish();
 }
 

@@ -9,10 +9,11 @@
 
 namespace ptpdiag {
 
-// With the channel-quality figures under "ChannelQuality" and the
-// alignment figures (a JSON object) under "Alignment", when given.
+// With the channel-quality figures under "ChannelQuality", the alignment
+// figures (a JSON object) under "Alignment" and the session's alarms (a
+// JSON array) under "Alarms", when given.
 std::string StoreReportJson(const DiagnosticsStore& store, std::uint8_t screenNumber,
                             const QualityFigures* quality = nullptr,
-                            const std::string& alignmentJson = {});
+                            const std::string& alignmentJson = {}, const std::string& alarmsJson = {});
 
 }  // namespace ptpdiag

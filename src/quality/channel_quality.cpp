@@ -106,6 +106,17 @@ std::optional<double> ChannelQuality::FloorDbm() const {
   return Median(std::move(medians));
 }
 
+int ChannelQuality::FlaggedChannels(std::optional<double> floor) const {
+  if (!floor) return 0;
+  int flagged = 0;
+  for (const Channel& c : channels_) {
+    if (c.Visits < kMinVisits) continue;
+    const std::uint64_t interfered = VisitsAtOrAbove(c.NoiseCounts, *floor + thresholdDb_);
+    if (WilsonInterval(interfered, c.Visits).Low >= kFlagDutyLow) ++flagged;
+  }
+  return flagged;
+}
+
 QualityOfChannel ChannelQuality::FiguresOf(int channel, std::optional<double> floor) const {
   const Channel& c = channels_[static_cast<std::size_t>(channel - 1)];
   QualityOfChannel f;

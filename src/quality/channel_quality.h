@@ -64,6 +64,9 @@ class ChannelQuality {
   // The link's floor alone, cheap enough for every tick; nothing until a
   // channel has kMinVisits visits.
   std::optional<double> FloorDbm() const;
+  // How many channels are flagged, as Figures() would say, without their
+  // periods: cheap enough for every tick. None while `floor` is unknown.
+  int FlaggedChannels(std::optional<double> floor) const;
   // Visits to channels 1 to 111 since the last reset.
   std::uint64_t Visits() const { return visits_; }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "screens/alarm_line.h"
 #include "screens/alignment_screen.h"
 #include "screens/channel_quality_screen.h"
 #include "screens/connection_line.h"
@@ -71,6 +72,7 @@ void DrawFooter(AppContext& app) {
   WindowState& w = app.Window;
   w.ScreenDC.SetTextColor(kBlack);
   PrintAt(w, 32.5F, 37, "Raw Data Stream:");
+  DrawAlarmLine(app);
   DrawConnectionLine(app);
 }
 

@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <string>
 
+#include "link/alarm_check.h"
 #include "link/capture_recorder.h"
 #include "link/frame_drain.h"
+#include "screens/alarm_line.h"
 #include "screens/connection_line.h"
 #include "screens/screen_frame.h"
 #include "screens/text_grid.h"
@@ -69,6 +71,9 @@ bool TakeTheLinksWork(AppContext& app, TickView& view) {
   if (BringBackSerialPort(app)) DrainFrames(app);
   app.Link.View = nullptr;
   MeasureAlignment(app);
+  CheckAlarms(app);
+  TellAlignmentListeners(app);
+  DrawAlarmLine(app);
   DrawConnectionLine(app);  // quiet time, retry countdowns, the recording mark move on
   UpdateShownSignal(app.Store);
   if (app.Store.PeriodFrames <= 0) return false;

@@ -5,6 +5,8 @@
 #include <optional>
 #include <vector>
 
+#include "alarms/alarm_engine.h"
+#include "alarms/transmitter_window.h"
 #include "alignment/alignment_meter.h"
 #include "alignment/tone.h"
 #include "platform/clock.h"
@@ -47,6 +49,11 @@ struct AppContext {
   // Told of each tick's alignment figures and tone (the log, the WAV, the
   // sound); not owned.
   std::vector<AlignmentListener*> AlignmentListeners;
+  // The alarm rules, checked at the end of every tick; and the session
+  // time since which the link has passed no good frame.
+  AlarmEngine Alarms;
+  TransmitterWindow Transmitter;
+  std::int64_t QuietSinceMs = 0;
   const Clock& SystemClock;
   ElapsedClock Elapsed;
 

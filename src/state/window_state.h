@@ -31,6 +31,8 @@ struct WindowState {
   std::int32_t ClickY = 0;
   std::string StatusText;
   std::string StatusNote;
+  // The footer names active alarms (a tick wipes them once they clear).
+  bool AlarmLineShown = false;
   // A menu item's help is on the status bar (link messages wait).
   bool MenuHelpShown = false;
   float PollInterval = 0.0F;

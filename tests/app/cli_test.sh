@@ -47,6 +47,7 @@ head -c 2000000 /dev/zero | tr '\0' '1' >>"$work/long.cap"
 head -c 50000000 /dev/zero | gzip -1 >"$work/bomb.cap.gz"
 program=$work/soon expect 2 "fifo.cap: is not a regular file" -- --headless --replay "$work/fifo.cap"
 program=$work/soon expect 2 "/dev/zero: is not a regular file" -- --headless --replay /dev/zero
+program=$work/soon expect 2 "fifo.cap: is not a regular file" -- --alarms "$work/fifo.cap"
 program=$work/soon expect 2 "long.cap:3: the line is longer than 1 MiB" -- --headless --replay "$work/long.cap"
 program=$work/soon expect 2 "bomb.cap.gz:1: the line is longer than 1 MiB" -- --headless --replay "$work/bomb.cap.gz"
 program=$work/soon expect 2 "it is not a regular file" -- --headless --open "$work/fifo.cap"
@@ -111,6 +112,17 @@ expect 2 "--tone-mode wants absolute, magnifier or link, not 'loud'" -- --headle
 expect 2 "--tone-wav wants a file name ending in .wav" -- --headless --tone-wav tone.mp3
 expect 2 "--tone-squelch must be below --tone-top" -- --headless --tone-squelch -50 --tone-top -60
 expect 2 "cannot write $work/no/such/dir/a.csv" -- --headless --align-log "$work/no/such/dir/a.csv"
+# The alarm rules: the kept set and Prometheus rules are what the program
+# writes; a wrong file is refused at start with its place.
+expect 0 "" -- --print-alarms
+cmp -s "$work/out" "$root/contrib/alarms/ptpdiag-alarms.json" ||
+  { echo "FAIL: contrib/alarms/ptpdiag-alarms.json is not ptpdiag --print-alarms"; failures=$((failures + 1)); }
+expect 0 "" -- --alarms "$root/contrib/alarms/ptpdiag-alarms.json" --print-prometheus-rules
+cmp -s "$work/out" "$root/contrib/prometheus/ptpdiag_rules.yml" ||
+  { echo "FAIL: contrib/prometheus/ptpdiag_rules.yml is not ptpdiag --print-prometheus-rules"; failures=$((failures + 1)); }
+printf '{"Alarms": [{"Name": "Low", "Figure": "level", "Direction": "below", "Threshold": -90, "Clear": -95}]}' >"$work/alarms.json"
+expect 2 "alarms.json: alarm 1 (\"Low\") a 'below' rule clears at or above its threshold" -- --alarms "$work/alarms.json"
+expect 2 "cannot read $work/none.json" -- --alarms "$work/none.json"
 # A radio file that cannot be read is an input that failed: exit 2.
 expect 2 "The radio list is unchanged" -- --headless --open "$work/none.RAD"
 for i in $(seq 2100); do printf '%8d  1 RADIO%03d\r\n' "$i" $((i % 1000)); done >"$work/big.RAD"

@@ -135,6 +135,7 @@ TEST(SerialReopen, WithoutReconnectEveryTickIsAnEvent) {
 // connected; each event also goes to the event log once.
 TEST(TcpProgressShown, FollowsTheThreadsNews) {
   TestApp t;
+  t.app.Alarms = AlarmEngine(std::vector<AlarmRule>{});  // the link's own lines only
   std::ostringstream log;
   t.app.Link.EventLog.SetStream(&log);
   t.app.Link.NetLinkMode = NetLink::Tcp;  // as ConnectTcp leaves it, without the thread
@@ -166,6 +167,7 @@ TEST(TcpProgressShown, FollowsTheThreadsNews) {
 // says it once per 10 s.
 TEST(LinkEventLogLines, RepeatsAtMostOncePerTenSeconds) {
   TestApp t;
+  t.app.Alarms = AlarmEngine(std::vector<AlarmRule>{});  // the link's own lines only
   std::ostringstream log;
   t.app.Link.EventLog.SetStream(&log);
   t.window.Send(WM_COMMAND, IDM_OPEN_COMM, 0);
