@@ -54,7 +54,8 @@ install(FILES ${_staged}/ptpdiag.1.gz ${_staged}/ptpdiag-sim.1.gz
 install(FILES ${_staged}/README.md.gz ${_staged}/CHANGELOG.md.gz ${_staged}/changelog.gz
               ${_staged}/copyright LICENSE
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
-install(FILES ${_staged}/demo.cap.gz samples/example.RAD
+install(FILES ${_staged}/demo.cap.gz samples/example.RAD contrib/alarms/ptpdiag-alarms.json
+              contrib/prometheus/ptpdiag_rules.yml
         DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 # The user guide, which Help -> User Guide... opens.
 install(DIRECTORY docs/guide DESTINATION ${CMAKE_INSTALL_DOCDIR})

@@ -3,6 +3,9 @@
 #include <charconv>
 #include <cmath>
 #include <functional>
+#include <map>
+
+#include "platform/link_error.h"
 
 namespace ptpdiag {
 namespace {
@@ -78,8 +81,21 @@ void WriteLink(Writer& w, const MetricsSnapshot& m) {
            static_cast<double>(m.Tally.FramesIgnoredChannel));
   w.Family("ptpdiag_link_events_total", "counter",
            "Link events by type, as the footer's Type= numbers them.");
-  for (const auto& [type, count] : m.Tally.EventsByType)
+  // Every known type from the start, so a rule on a counter's increase
+  // has a series before the first event.
+  std::map<std::int32_t, std::uint64_t> events = m.Tally.EventsByType;
+  for (const std::int32_t type : kLinkEventTypes) events.try_emplace(type, 0);
+  for (const auto& [type, count] : events)
     w.Sample("ptpdiag_link_events_total", Label("type", std::to_string(type)), static_cast<double>(count));
+}
+
+void WriteAlarms(Writer& w, const MetricsSnapshot& m) {
+  w.Family("ptpdiag_alarm_active", "gauge", "1 while the alarm is raised.");
+  for (const MetricsSnapshot::Alarm& a : m.Alarms) w.Sample("ptpdiag_alarm_active", Label("alarm", a.Name), a.Active ? 1 : 0);
+  w.Family("ptpdiag_alarm_transitions_total", "counter", "Times the alarm was raised or cleared.");
+  for (const MetricsSnapshot::Alarm& a : m.Alarms) {
+    w.Sample("ptpdiag_alarm_transitions_total", Label("alarm", a.Name), static_cast<double>(a.Transitions));
+  }
 }
 
 void WriteHeaderValues(Writer& w, const MetricsSnapshot& m) {
@@ -151,6 +167,7 @@ void WriteChannelFamilies(Writer& w, const MetricsSnapshot& m) {
 std::string FormatMetrics(const MetricsSnapshot& m) {
   Writer w;
   WriteLink(w, m);
+  WriteAlarms(w, m);
   WriteHeaderValues(w, m);
   WriteRates(w, m);
   WriteChannelFamilies(w, m);

@@ -42,6 +42,9 @@ MetricsSnapshot TakeMetricsSnapshot(const AppContext& app, const std::string& ve
   m.ReceivedRatio = s.RcvdRateSmooth / 100.0;
   m.LongestMissedRun = s.ShownMaxMissed;
   m.HistorySlots = s.HistIndex;
+  for (std::size_t i = 0; i < app.Alarms.Rules().size(); ++i) {
+    m.Alarms.push_back({app.Alarms.Rules()[i].Name, app.Alarms.Active(i), app.Alarms.Transitions(i)});
+  }
   if (s.HistIndex >= 1) m.LastSlot = FiguresOfSlot(s, s.HistIndex);
   for (int c = kFirstShownChannel; c <= kLastShownChannel; ++c) {
     const ChannelFigures f = FiguresOfChannel(s, c);

@@ -36,6 +36,12 @@ struct MetricsSnapshot {
   // The newest closed history slot's rates, once there is one.
   std::optional<SlotFigures> LastSlot;
   std::int32_t HistorySlots = 0;
+  struct Alarm {
+    std::string Name;
+    bool Active = false;
+    std::uint64_t Transitions = 0;
+  };
+  std::vector<Alarm> Alarms;  // every rule, in the rules' order
   // The channels a frame has reached, with their figures.
   std::vector<std::pair<int, ChannelFigures>> Channels;
 };

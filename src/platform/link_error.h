@@ -35,4 +35,10 @@ inline constexpr std::int32_t kErrSerialRead = 57;     // errno
 inline constexpr std::int32_t kErrSerialGone = 58;     // errno, 0 on hang-up
 inline constexpr std::int32_t kErrRecordWrite = 75;    // errno
 
+// Every type above, so their counters can be shown from the start.
+inline constexpr std::int32_t kLinkEventTypes[] = {
+    kErrUdpShortfall, kErrTcpNoAddress, kErrTcpResolve, kErrTcpConnect, kErrTcpTimeout,
+    kErrTcpPeerClosed, kErrTcpReceive,  kErrTcpClose,   kErrUdpBind,    kErrUdpReceive,
+    kErrRingOverflow, kErrSerialRead,   kErrSerialGone, kErrRecordWrite};
+
 }  // namespace ptpdiag

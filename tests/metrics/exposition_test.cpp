@@ -40,14 +40,21 @@ Parsed Parse(const std::string& text) {
 TEST(Exposition, AnIdleProgramHasItsLinkDownAndNoFigures) {
   MetricsSnapshot m;
   m.Version = "1.0.0";
+  m.Alarms = {{"No data", true, 1}, {"Signal low", false, 0}};
   const Parsed p = Parse(FormatMetrics(m));
   EXPECT_EQ(p.Samples.at("ptpdiag_build_info{version=\"1.0.0\"}"), "1");
   EXPECT_EQ(p.Samples.at("ptpdiag_link_up{kind=\"none\",port=\"\"}"), "0");
   EXPECT_EQ(p.Samples.at("ptpdiag_frames_total{result=\"good\"}"), "0");
   EXPECT_EQ(p.Samples.count("ptpdiag_signal_dbm"), 0U);
   EXPECT_EQ(p.Samples.count("ptpdiag_seconds_since_last_good_frame"), 0U);
-  // No family goes out without a sample: link events have none yet.
-  EXPECT_EQ(p.Types.count("ptpdiag_link_events_total"), 0U);
+  // Counters are there from the start, so a rule on their increase has a
+  // series before the first event.
+  EXPECT_EQ(p.Samples.at("ptpdiag_link_events_total{type=\"58\"}"), "0");
+  EXPECT_EQ(p.Samples.at("ptpdiag_link_events_total{type=\"30\"}"), "0");
+  EXPECT_EQ(p.Samples.at("ptpdiag_alarm_active{alarm=\"No data\"}"), "1");
+  EXPECT_EQ(p.Samples.at("ptpdiag_alarm_transitions_total{alarm=\"No data\"}"), "1");
+  EXPECT_EQ(p.Samples.at("ptpdiag_alarm_active{alarm=\"Signal low\"}"), "0");
+  EXPECT_EQ(p.Samples.at("ptpdiag_alarm_transitions_total{alarm=\"Signal low\"}"), "0");
   EXPECT_EQ(p.Types.size(), static_cast<std::size_t>(p.HelpLines));
 }
 

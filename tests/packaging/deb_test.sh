@@ -63,6 +63,10 @@ else
 fi
 /usr/bin/ptpdiag --headless --open "$docs/examples/example.RAD" 2>"$work/err" && [ ! -s "$work/err" ] ||
   fail "the installed example radio file: $(cat "$work/err")"
+# The installed alarm set is the program's own default.
+/usr/bin/ptpdiag --alarms "$docs/examples/ptpdiag-alarms.json" --print-alarms 2>&1 |
+  cmp -s - <(/usr/bin/ptpdiag --print-alarms) ||
+  fail "the installed alarm set differs from the default"
 
 # The user guide where Help -> User Guide... looks for it (beside the
 # documentation, reached from /usr/bin).
