@@ -2,12 +2,15 @@
 // Tone in the menu): each tick sets the pitch, and the device pulls the
 // samples on its own thread, so a change is heard as soon as the device
 // asks for more. Without a device the status bar says so and the session
-// goes on; the sound never touches the link or a recording.
+// goes on; the sound never touches the link or a recording. An alarm
+// raised or cleared sounds once, tone or not: two notes up when raised,
+// down when cleared (the system's beep without a device).
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "alignment/tone_synth.h"
@@ -26,20 +29,27 @@ class TonePlayer final : public AlignmentListener, public SampleSource {
 
   void AlignmentTick(const AlignmentFigures& figures, const ToneState& tone) override;
   void FillSamples(std::int16_t* out, std::size_t count) override;
+  // Samples of the chime still to sound.
+  std::int64_t ChimeLeft();
   bool Playing() const { return playing_; }
 
  private:
-  void StartDevice();
+  void QueueChime();
+  bool StartDevice();
   void StopDevice();
 
   AppContext& app_;
   std::unique_ptr<SoundOut> device_;
   bool playing_ = false;
   bool refused_ = false;   // the device failed since the tone was switched on
+  bool chimeWanted_ = false;  // a chime is queued or sounding
   int silentTicks_ = 0;    // since the tone was switched off, while still playing
+  std::string deviceError_;
 
   std::mutex mutex_;       // guards tone_ against the device's thread
   ToneState tone_;
+  std::int64_t chimeLeft_ = 0;  // samples
+  bool chimeRising_ = true;
   // The device's thread only:
   ToneSynth synth_;
   std::int64_t nextSample_ = 0;

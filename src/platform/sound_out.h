@@ -26,6 +26,9 @@ class SoundOut {
   virtual bool Start(SampleSource& source, std::string& error) = 0;
   // Stops; the source is no longer called when this returns.
   virtual void Stop() = 0;
+  // The system's own beep, for a signal that must be heard when no device
+  // can play.
+  virtual void Beep() = 0;
 };
 
 }  // namespace ptpdiag

@@ -31,6 +31,7 @@ SKIP = 77
 RATE = 44100
 PIECE = RATE // 20  # 50 ms
 SECONDS = 13
+STARTUP = 30  # at most, for the program to start listening
 
 if not shutil.which("pulseaudio") or not shutil.which("parec"):
     print("skipped: pulseaudio and parec are not installed")
@@ -41,6 +42,19 @@ def free_udp_port():
     with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as s:
         s.bind(("127.0.0.1", 0))
         return s.getsockname()[1]
+
+
+def wait_until_bound(port, seconds):
+    """Until something holds the UDP port (the program listening), at most `seconds`."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as s:
+            try:
+                s.bind(("127.0.0.1", port))
+            except OSError:
+                return True
+        time.sleep(0.2)
+    return False
 
 
 def pitches(raw):
@@ -89,15 +103,23 @@ with tempfile.TemporaryDirectory() as folder:
         parec = subprocess.Popen(["parec", "-d", "ptpdiag.monitor", "--raw", "--format=s16le",
                                   f"--rate={RATE}", "--channels=1", "--latency-msec=20"],
                                  env=env, stdout=recording)
-        window = subprocess.Popen(launcher + [program, "--udp", "--udp-port", str(port), "--seconds", str(SECONDS),
-                                   "--command", "3097", "--align-log", str(log)],
+        # A busy machine may take long to start Wine: the window lasts for
+        # the start-up as well, and the radio waits for it to listen.
+        window = subprocess.Popen(launcher + [program, "--udp", "--udp-port", str(port), "--seconds",
+                                              str(SECONDS + STARTUP), "--command", "3097",
+                                              "--align-log", str(log)],
                                   env=env, stderr=subprocess.PIPE, text=True)
-        time.sleep(1)
+        if not wait_until_bound(port, STARTUP - 2):
+            window.kill()
+            sys.exit(f"FAIL: the program did not listen on UDP {port} within {STARTUP - 2} s")
         subprocess.run([sim, "--out", "udp", "--to", f"127.0.0.1:{port}", "--seconds", str(SECONDS - 2),
                         "--miss", "0", "--channel-spread", "6", "--signal-sigma", "1",
                         "--step-at", "4", "--step-db", "6", "--step-at", "8", "--step-db", "-6"],
                        check=True, timeout=60)
-        _, errors = window.communicate(timeout=60)
+        if not launcher:  # SIGTERM ends it as closing the window would
+            time.sleep(1)
+            window.terminate()
+        _, errors = window.communicate(timeout=STARTUP + SECONDS + 30)
         parec.terminate()
         parec.wait(timeout=10)
         recording.close()

@@ -23,12 +23,14 @@ class FakeSound final : public SoundOut {
     return true;
   }
   void Stop() override { Source = nullptr; }
+  void Beep() override { ++Beeps; }
+  int Beeps = 0;
 };
 
 // The pitch of 0.2 s pulled from the device, from its rising zero
 // crossings; 0 for silence once the first ramp has passed.
-double HeardHz(SampleSource& source) {
-  std::vector<std::int16_t> s(8820);
+double HeardHz(SampleSource& source, std::size_t samples = 8820) {
+  std::vector<std::int16_t> s(samples);
   source.FillSamples(s.data(), s.size());
   int rises = 0, loudest = 0;
   for (std::size_t i = 200; i < s.size(); ++i) {
@@ -76,6 +78,50 @@ TEST(TonePlayer, PlaysEachTicksPitchOnlyWhileSwitchedOn) {
     if (s.playing) {
       EXPECT_NEAR(HeardHz(*sound.Source), s.heardHz, s.heardHz * 0.02);
     }
+  }
+}
+
+// An alarm raised or cleared sounds two notes, up or down, with the tone
+// off; without a device, the system's beep.
+TEST(TonePlayer, ChimesOnceForEachAlarmTransition) {
+  test::TestApp t;
+  t.app.Alarms = AlarmEngine({{"Low", AlarmFigure::Level, AlarmDirection::Below, -90, -88, 0}});
+  auto device = std::make_unique<FakeSound>();
+  FakeSound& sound = *device;
+  TonePlayer player(t.app, std::move(device));
+  std::int64_t ms = 0;
+  const auto tick = [&](double level) {
+    AlarmInputs in;
+    in[AlarmFigure::Level] = level;
+    t.app.Alarms.Check(in, ms += 250);
+    for (AlignmentListener* l : t.app.AlignmentListeners) l->AlignmentTick({}, ToneState{700});
+  };
+  struct Case {
+    double level;
+    bool works;
+    double firstHz, secondHz;  // 0: no chime
+  };
+  const Case cases[] = {
+      {-95, true, 880, 1320},  // raised: up
+      {-80, true, 1320, 880},  // cleared: down
+      {-95, false, 0, 0},      // no device: a beep
+  };
+  for (const Case& c : cases) {
+    sound.Works = c.works;
+    const int beeps = sound.Beeps;
+    tick(c.level);
+    if (c.firstHz == 0) {
+      EXPECT_EQ(sound.Source, nullptr);
+      EXPECT_EQ(sound.Beeps, beeps + 1);
+      continue;
+    }
+    ASSERT_NE(sound.Source, nullptr) << c.level;
+    EXPECT_NEAR(HeardHz(*sound.Source, 6615), c.firstHz, c.firstHz * 0.02);
+    EXPECT_NEAR(HeardHz(*sound.Source, 6615), c.secondHz, c.secondHz * 0.02);
+    EXPECT_EQ(HeardHz(*sound.Source), 0.0);  // then the tone, switched off
+    tick(c.level);
+    tick(c.level);  // the silent tick, then the device stops
+    EXPECT_EQ(sound.Source, nullptr);
   }
 }
 

@@ -3,6 +3,7 @@
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
+#include <QApplication>
 #include <QIODevice>
 #include <QMediaDevices>
 
@@ -77,6 +78,8 @@ class QtSoundOut final : public SoundOut {
     sink_.reset();
     samples_.reset();
   }
+
+  void Beep() override { QApplication::beep(); }
 
   ~QtSoundOut() override { Stop(); }
 

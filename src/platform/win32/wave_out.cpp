@@ -12,10 +12,10 @@
 namespace ptpdiag {
 namespace {
 
-// Four buffers of 30 ms: at most 120 ms queued, so a new pitch is heard
-// well within a tick.
+// Four buffers of 40 ms: at most 160 ms queued, so a new pitch is heard
+// within a tick, with room for a busy machine to refill them in time.
 constexpr std::size_t kBuffers = 4;
-constexpr std::size_t kBufferSamples = kSoundSampleRate / 1000 * 30;
+constexpr std::size_t kBufferSamples = kSoundSampleRate / 1000 * 40;
 
 std::string WaveOutWords(MMRESULT result) {
   std::array<char, MAXERRORLENGTH> text{};
@@ -66,6 +66,8 @@ class WaveOut final : public SoundOut {
     return true;
   }
 
+  void Beep() override { MessageBeep(MB_OK); }
+
   void Stop() override {
     if (!device_) return;
     stopping_ = true;
@@ -90,6 +92,8 @@ class WaveOut final : public SoundOut {
   // Each buffer the device has played is filled again and queued behind
   // the others.
   void Refill() {
+    // Sound that stops for a busy moment is worse than a late repaint.
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
     while (!stopping_) {
       WaitForSingleObject(done_, INFINITE);
       for (std::size_t i = 0; i < kBuffers && !stopping_; ++i) {
