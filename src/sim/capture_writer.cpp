@@ -19,6 +19,7 @@ void CaptureWriter::WriteHeader(const std::vector<std::string>& comments,
 }
 
 void CaptureWriter::Add(const GeneratedHop& hop) {
+  if (hop.Silent) return;
   for (int i = 0; i < hop.GarbageCount; ++i)
     line_.Add(hop.Garbage[static_cast<std::size_t>(i)]);
   for (std::uint8_t byte : hop.Frame)

@@ -84,6 +84,14 @@ std::optional<std::string> ValidateSettings(const GeneratorSettings& s) {
     if (!(step.AtS >= 0.0 && std::isfinite(step.AtS)) || !(step.Db >= -60.0 && step.Db <= 60.0))
       return "a signal step must be at 0 s or later and from -60 to 60 dB";
   }
+  for (const VswrFault& f : s.VswrFaults) {
+    if (f.FirstChannel < 1 || f.LastChannel > 111 || f.FirstChannel > f.LastChannel)
+      return "VSWR fault channels must be from 1 to 111, the first not above the last";
+    if (!(f.AtS >= 0.0 && std::isfinite(f.AtS)) || f.Value < 1 || f.Value > 255)
+      return "a VSWR fault must start at 0 s or later with a value from 1 to 255";
+  }
+  if (s.StopAtS && !(*s.StopAtS >= 0.0 && std::isfinite(*s.StopAtS)))
+    return "the radio must fall silent at 0 s or later";
   return std::nullopt;
 }
 
@@ -99,6 +107,7 @@ std::uint8_t FrameCheck(const DiagFrame& frame) {
 }
 
 void AppendHopBytes(const GeneratedHop& hop, std::vector<std::uint8_t>& out) {
+  if (hop.Silent) return;
   out.insert(out.end(), hop.Garbage.begin(), hop.Garbage.begin() + hop.GarbageCount);
   out.insert(out.end(), hop.Frame.begin(), hop.Frame.end());
 }
@@ -243,6 +252,13 @@ bool FrameGenerator::Interfere(int channel, double seconds, double& noiseDbm) {
   return on;
 }
 
+const VswrFault* FrameGenerator::FaultOn(int channel, double seconds) const {
+  for (const VswrFault& f : settings_.VswrFaults) {
+    if (channel >= f.FirstChannel && channel <= f.LastChannel && seconds >= f.AtS) return &f;
+  }
+  return nullptr;
+}
+
 double FrameGenerator::SignalDbm(int channel, double seconds) {
   const auto u = static_cast<std::size_t>(channel);
   double steps = 0.0;
@@ -289,7 +305,9 @@ GeneratedHop FrameGenerator::Next() {
   const bool wide = hop.Interfered || settings_.NoiseFloorDbm.has_value();
   const double signalDbm = SignalDbm(c, static_cast<double>(hop.TimeMs) / 1000.0);
   const bool miss = NextMiss(c);
-  const bool transmit = radio_.Chance(0.3 + 0.45 * txLoad_.Level);
+  const double seconds = static_cast<double>(hop.TimeMs) / 1000.0;
+  const VswrFault* fault = FaultOn(c, seconds);
+  const bool transmit = radio_.Chance(0.3 + 0.45 * txLoad_.Level) || fault != nullptr;
   const bool peerSent = radio_.Chance(0.3 + 0.45 * rxLoad_.Level);
 
   DiagFrame& f = hop.Frame;
@@ -301,7 +319,7 @@ GeneratedHop FrameGenerator::Next() {
   if (transmit) {
     const std::uint8_t vswr = ClampByte(vswrBase_[u] + 1.5 * radio_.Gauss(), 15, 40);
     f[4] = static_cast<std::uint8_t>(TrafficBytes(txLoad_));
-    f[6] = vswr;
+    f[6] = fault != nullptr ? static_cast<std::uint8_t>(fault->Value) : vswr;
     // A poorer match draws a little more current from the power amplifier.
     f[7] = ClampByte(72.0 + 0.8 * (vswr - 25) + 2.0 * radio_.Gauss(), 60, 90);
   }
@@ -309,6 +327,7 @@ GeneratedHop FrameGenerator::Next() {
   f[8] = FrameCheck(f);
 
   ApplyFaults(hop);
+  hop.Silent = settings_.StopAtS && seconds >= *settings_.StopAtS;
   return hop;
 }
 

@@ -37,6 +37,15 @@ struct SignalStep {
   double Db = 0.0;
 };
 
+// A transmitter fault: from AtS seconds on, every hop on the channels
+// transmits and reads Value as its VSWR.
+struct VswrFault {
+  int FirstChannel = 1;  // as the frames name them, 1 to 111
+  int LastChannel = 1;
+  double AtS = 0.0;
+  int Value = 0;  // the VSWR byte, 1 to 255
+};
+
 struct GeneratorSettings {
   std::uint64_t Seed = 1;
   double HopsPerSecond = 50.0;
@@ -61,6 +70,9 @@ struct GeneratorSettings {
   std::optional<double> ChannelSpreadDb;
   std::optional<double> SignalSigmaDb;
   std::vector<SignalStep> Steps;  // on either kind of link
+  std::vector<VswrFault> VswrFaults;
+  // The radio falls silent at this time: its hops send nothing.
+  std::optional<double> StopAtS;
 
   bool StaticSignal() const { return ChannelSpreadDb || SignalSigmaDb; }
 };
@@ -76,12 +88,14 @@ struct GeneratedHop {
   DiagFrame Frame{};
   HopFault Fault = HopFault::None;
   bool Interfered = false;  // an interferer was on over this hop's channel
+  bool Silent = false;  // the radio had fallen silent: nothing is sent
   // Line noise sent just before the frame.
   int GarbageCount = 0;
   std::array<std::uint8_t, kMaxGarbageBytes> Garbage{};
 };
 
-// The bytes the hop puts on the wire: its garbage, then its frame.
+// The bytes the hop puts on the wire: its garbage, then its frame (none
+// for a silent hop).
 void AppendHopBytes(const GeneratedHop& hop, std::vector<std::uint8_t>& out);
 
 // XOR of bytes 1..7, the check the decoder expects in byte 8.
@@ -120,6 +134,7 @@ class FrameGenerator {
   double NoiseDbm(int channel);
   // Raises `noiseDbm` to the level of an interferer that is on.
   bool Interfere(int channel, double seconds, double& noiseDbm);
+  const VswrFault* FaultOn(int channel, double seconds) const;
   double SignalDbm(int channel, double seconds);
 
   GeneratorSettings settings_;

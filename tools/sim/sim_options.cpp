@@ -230,6 +230,43 @@ std::optional<std::string> AddInterferer(std::string_view value, SimOptions& o) 
   return std::nullopt;
 }
 
+std::optional<std::string> AddVswrFault(std::string_view value, SimOptions& o) {
+  const std::string error = "--vswr-fault wants CHANNELS,at=S,value=V (channels 1 to 111 as N or "
+                            "N-M; at 0 s or later; value 1 to 255), not " + Quoted(value);
+  Interferer channels;
+  const std::size_t comma = value.find(',');
+  if (comma == std::string_view::npos || !ReadChannels(value.substr(0, comma), channels)) return error;
+  VswrFault f{channels.FirstChannel, channels.LastChannel, 0.0, 0};
+  std::string_view rest = value.substr(comma + 1);
+  for (;;) {
+    const std::size_t next = rest.find(',');
+    const std::string_view field = rest.substr(0, next);
+    const std::size_t equals = field.find('=');
+    const auto x = equals == std::string_view::npos ? std::nullopt : Number(field.substr(equals + 1));
+    if (!x) return error;
+    const std::string_view key = field.substr(0, equals);
+    if (key == "at" && *x >= 0.0) {
+      f.AtS = *x;
+    } else if (key == "value" && *x >= 1.0 && *x <= 255.0 && *x == std::floor(*x)) {
+      f.Value = static_cast<int>(*x);
+    } else {
+      return error;
+    }
+    if (next == std::string_view::npos) break;
+    rest = rest.substr(next + 1);
+  }
+  if (f.Value == 0) return error;
+  o.Generator.VswrFaults.push_back(f);
+  return std::nullopt;
+}
+
+std::optional<std::string> StopAt(std::string_view value, SimOptions& o) {
+  const auto x = Number(value);
+  if (!x || !(*x >= 0.0)) return "--stop-at wants seconds from 0, not " + Quoted(value);
+  o.Generator.StopAtS = *x;
+  return std::nullopt;
+}
+
 // Every option: parsing and --help both come from here.
 constexpr Entry kSimOptionTable[] = {
     {"--out", "MODE",
@@ -302,6 +339,10 @@ constexpr Entry kSimOptionTable[] = {
     {"--step-at", "S", "the whole link's signal changes at S seconds by the\n--step-db after it (repeatable)",
      StepAt},
     {"--step-db", "X", "the size of that change in dB (-60 to 60)", StepDb},
+    {"--vswr-fault", "CHANNELS,at=S,value=V",
+     "a transmitter fault: from S seconds on, every hop on\nCHANNELS transmits with VSWR reading V (repeatable)",
+     AddVswrFault},
+    {"--stop-at", "S", "the radio falls silent at S seconds (a capture still\nlasts --seconds)", StopAt},
     {"--help", "", "this text", [](std::string_view, SimOptions& o) { return SetFlag(o.Help); }},
     {"--version", "", "print the version and exit",
      [](std::string_view, SimOptions& o) { return SetFlag(o.Version); }},

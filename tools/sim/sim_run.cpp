@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "link/capture_lines.h"
 #include "live_run.h"
 #include "sim/capture_writer.h"
 #include "sim/frame_generator.h"
@@ -39,6 +40,8 @@ void WriteCapture(const SimOptions& options, const std::vector<std::string>& com
   while (generator.HopTimeMs(generator.HopsGenerated()) < endMs)
     writer.Add(generator.Next());
   writer.Finish();
+  // A radio that fell silent: the recording still lasts the whole time.
+  if (options.Generator.StopAtS) out << CaptureEndLine(endMs);
 }
 
 std::string CommandLineText(std::span<const std::string_view> args) {
