@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "link/capture_file.h"
+#include "sim/frame_generator.h"
 #include "support/fake_links.h"
 
 namespace ptpdiag::sim {
@@ -102,6 +103,29 @@ TEST(SimOptionsTest, NoiseFloorAndInterferersAreRead) {
   EXPECT_EQ(b.Duty, 1.0);  // always on unless told
 }
 
+// A fault from 30 s on channels 40 to 44: every hop there transmits it;
+// silent from 60 s: nothing is sent.
+TEST(SimOptionsTest, VswrFaultAndSilenceShowInTheHops) {
+  const SimOptions o = Parsed({"--miss", "0", "--vswr-fault", "40-44,at=30,value=90", "--stop-at", "60"});
+  FrameGenerator generator(o.Generator);
+  int faulty = 0, faultyBefore = 0;
+  std::vector<std::uint8_t> bytes;
+  for (GeneratedHop hop = generator.Next(); hop.TimeMs < 90000; hop = generator.Next()) {
+    bytes.clear();
+    AppendHopBytes(hop, bytes);
+    EXPECT_EQ(bytes.empty(), hop.TimeMs >= 60000) << hop.TimeMs;
+    const bool onFaultyChannel = hop.Channel >= 40 && hop.Channel <= 44;
+    if (!onFaultyChannel || hop.Silent) continue;
+    const bool fault = hop.Frame[6] == 90 && hop.Frame[7] != 0;
+    (hop.TimeMs >= 30000 ? faulty : faultyBefore) += fault ? 1 : 0;
+    if (hop.TimeMs >= 30000) {
+      EXPECT_TRUE(fault) << hop.TimeMs;
+    }
+  }
+  EXPECT_GT(faulty, 50);
+  EXPECT_EQ(faultyBefore, 0);
+}
+
 TEST(SimRunTest, BadInputGivesOneErrorLineAndExitCode2) {
   const std::vector<std::vector<std::string_view>> cases = {
       {"--bogus"},
@@ -142,6 +166,11 @@ TEST(SimRunTest, BadInputGivesOneErrorLineAndExitCode2) {
       {"--step-at", "60"},                       // no --step-db after it
       {"--step-at", "60", "--step-at", "70", "--step-db", "3"},
       {"--step-at", "60", "--step-db", "61"},
+      {"--vswr-fault", "40-44,at=30"},              // no value
+      {"--vswr-fault", "40-44,at=30,value=256"},
+      {"--vswr-fault", "40-44,at=-1,value=90"},
+      {"--vswr-fault", "44-40,value=90"},
+      {"--stop-at", "-5"},
   };
   for (const auto& args : cases) {
     const RunResult r = RunProgram(args);
