@@ -73,4 +73,19 @@ const std::vector<AlarmTransition>& AlarmEngine::Check(const AlarmInputs& inputs
   return now_;
 }
 
+std::vector<AlarmSpell> AlarmSpells(const AlarmEngine& alarms) {
+  std::vector<AlarmSpell> spells;
+  std::vector<std::optional<std::size_t>> open(alarms.Rules().size());
+  for (const AlarmTransition& t : alarms.History()) {
+    if (t.Raised) {
+      open[t.Rule] = spells.size();
+      spells.push_back({t.Rule, t, std::nullopt});
+    } else if (open[t.Rule]) {
+      spells[*open[t.Rule]].Cleared = t;
+      open[t.Rule].reset();
+    }
+  }
+  return spells;
+}
+
 }  // namespace ptpdiag

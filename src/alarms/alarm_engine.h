@@ -69,4 +69,14 @@ class AlarmEngine {
   std::uint64_t historyDropped_ = 0;
 };
 
+// One raise of an alarm and the clear that followed it (none while raised).
+struct AlarmSpell {
+  std::size_t Rule = 0;
+  AlarmTransition Raised;
+  std::optional<AlarmTransition> Cleared;
+};
+
+// The session's spells, oldest raise first.
+std::vector<AlarmSpell> AlarmSpells(const AlarmEngine& alarms);
+
 }  // namespace ptpdiag

@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "link/capture_recorder.h"
+#include "link/link_words.h"
 #include "link/recording.h"
 #include "metrics/metrics_server.h"
 #include "platform/host_port.h"
@@ -106,6 +107,14 @@ bool LiveSession::Prepare(AppContext& app, const Options& options, AppBackend& b
 
 bool LiveSession::OpenLink(AppContext& app, BackedWindow& window, const Options& options,
                            std::string& error) {
+  const bool opened = OpenAskedLink(app, window, options, error);
+  app.Link.SessionLinkName = OpenLinkName(app);
+  if (app.Link.Recorder != nullptr) app.Link.Recorder->NoteLink(app.Link.SessionLinkName);
+  return opened;
+}
+
+bool LiveSession::OpenAskedLink(AppContext& app, BackedWindow& window, const Options& options,
+                                std::string& error) {
   const auto command = [&window](std::uint16_t id) { window.Send(WM_COMMAND, id, 0); };
   if (options.SerialPort) {
     ChangeCommPort(app, CommPortName(*options.SerialPort).value_or("Com1"));

@@ -53,6 +53,8 @@ class LiveSession {
   [[nodiscard]] bool End(AppContext& app, std::ostream& err);
 
  private:
+  bool OpenAskedLink(AppContext& app, BackedWindow& window, const Options& options, std::string& error);
+
   std::unique_ptr<SerialDriver> serial_;
   std::unique_ptr<Network> network_;
   std::unique_ptr<sim::LiveStreamer> demo_;

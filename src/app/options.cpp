@@ -167,6 +167,22 @@ std::optional<std::string> SaveFile(std::string_view value, Options& o) {
   return std::nullopt;
 }
 
+std::optional<std::string> LinkReport(std::string_view value, Options& o) {
+  if (value.empty()) return "--link-report wants a file name";
+  o.LinkReportFile = std::string(value);
+  return std::nullopt;
+}
+
+std::optional<std::string> ReportField(std::string_view value, Options& o) {
+  const std::size_t eq = value.find('=');
+  if (eq == std::string_view::npos || eq == 0 || value.size() > 4096) {
+    return "--report-field wants KEY=VALUE (at most 4096 characters), not " + Quoted(value.substr(0, 60));
+  }
+  if (o.ReportFields.size() >= kMaxReportFields) return "more than 100 --report-field options";
+  o.ReportFields.emplace_back(std::string(value.substr(0, eq)), std::string(value.substr(eq + 1)));
+  return std::nullopt;
+}
+
 std::optional<std::string> InterferenceDb(std::string_view value, Options& o) {
   const auto db = DecimalNumber(value);
   if (!db || *db < 1 || *db > 60) {
@@ -319,6 +335,24 @@ constexpr Entry kOptionTable[] = {
     {"--print-prometheus-rules", "",
      "print Prometheus alerting rules for the alarm rules and exit",
      [](std::string_view, Options& o) { return SetFlag(o.PrintPrometheusRules); }},
+    {"--link-report", "FILE.html",
+     "at exit, write the commissioning report: verdicts\n"
+     "against the profile's limits, evidence, screens and\n"
+     "history, in one HTML page, and its twin FILE.json",
+     LinkReport},
+    {"--profile", "FILE.json", "the report's limits (default: the installed profile)",
+     [](std::string_view v, Options& o) -> std::optional<std::string> {
+       if (v.empty()) return "--profile wants a file name";
+       o.ProfileFile = std::string(v);
+       return std::nullopt;
+     }},
+    {"--print-profile", "", "print the report's limits in effect as JSON and exit",
+     [](std::string_view, Options& o) { return SetFlag(o.PrintProfile); }},
+    {"--report-field", "KEY=VALUE",
+     "a line of the report's site details, such as\n"
+     "\"Site A=North mast\" or \"Engineer=J. Smith\"\n"
+     "(repeatable, kept in order)",
+     ReportField},
     {"--tone-wav", "FILE.wav",
      "render the alignment tone of the whole run into a WAV\n"
      "(16-bit mono, 44.1 kHz), whether the tone is on or not",

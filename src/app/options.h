@@ -14,6 +14,7 @@
 #include "alarms/alarm_rules.h"
 #include "alignment/tone.h"
 #include "quality/channel_quality.h"
+#include "report/report_profile.h"
 
 namespace ptpdiag {
 
@@ -58,6 +59,13 @@ struct Options {
   std::optional<std::string> AlarmsFile;
   std::vector<AlarmRule> AlarmRules = DefaultAlarmRules();
   bool PrintPrometheusRules = false;
+  // The commissioning report, its limits (--profile, else the defaults)
+  // and the site details it lists.
+  std::optional<std::string> LinkReportFile;
+  std::optional<std::string> ProfileFile;
+  ReportProfile Profile;
+  bool PrintProfile = false;
+  std::vector<std::pair<std::string, std::string>> ReportFields;
   bool PrintAlarms = false;
   // --metrics [HOST:]PORT: the Prometheus endpoint, 127.0.0.1 unless a host is named.
   std::optional<std::string> MetricsHost;
@@ -83,6 +91,7 @@ struct [[nodiscard]] OptionsResult {
 
 inline constexpr int kMaxClientSide = 4096;
 inline constexpr int kMaxScale = 4;
+inline constexpr std::size_t kMaxReportFields = 100;
 
 // `args` excludes the program name.
 OptionsResult ParseOptions(std::span<const std::string_view> args);

@@ -10,12 +10,14 @@
 #include <vector>
 
 #include "alignment/alignment_json.h"
+#include "app/link_report_output.h"
 #include "files/alarm_file.h"
 #include "files/align_log.h"
 #include "files/csv_export.h"
 #include "link/store_report.h"
 #include "platform/svg_canvas.h"
 #include "state/app_context.h"
+#include "version.h"
 
 namespace ptpdiag {
 namespace {
@@ -45,6 +47,10 @@ std::optional<std::string> CheckOutputPaths(const Options& options) {
   if (options.SnapshotFile) paths.push_back(*options.SnapshotFile);
   if (options.AlignLogFile) paths.push_back(*options.AlignLogFile);
   if (options.ToneWavFile) paths.push_back(*options.ToneWavFile);
+  if (options.LinkReportFile) {
+    paths.push_back(*options.LinkReportFile);
+    paths.push_back(TwinJsonPath(*options.LinkReportFile));
+  }
   if (options.ExportCsvName) {
     paths.push_back(*options.ExportCsvName + "-channels.csv");
     paths.push_back(*options.ExportCsvName + "-history.csv");
@@ -94,10 +100,17 @@ std::string AlarmsReport(const AppContext& app) {
   });
 }
 
+StoreReportMeta MetaOf(const AppContext& app, const Options& options, const ReportSource& source) {
+  const auto at = [&app](std::int64_t ms) { return AlignTime(ms, app.SystemClock, app.Elapsed.OriginLocal()); };
+  StoreReportMeta meta{"ptpdiag " PTPDIAG_VERSION, source.LinkName, options.ReplayFile.value_or(""), at(0),
+                       at(app.Alignment.Figures().Ms)};
+  return meta;
+}
+
 }  // namespace
 
 int WriteRequestedOutputs(AppContext& app, BackedWindow& window, const Options& options,
-                          AppBackend& backend, AlignmentOutputs& alignment) {
+                          AppBackend& backend, AlignmentOutputs& alignment, const ReportSource& source) {
   int status = alignment.Finish();
   if (options.SnapshotFile) {
     app.QualityShown.Clear();  // the picture shows the figures the report holds
@@ -114,9 +127,10 @@ int WriteRequestedOutputs(AppContext& app, BackedWindow& window, const Options& 
   }
   if (options.ReportFile) {
     const QualityFigures quality = app.Quality.Figures();
+    const StoreReportMeta meta = MetaOf(app, options, source);
+    const StoreReportSections sections{&quality, AlignmentReport(app), AlarmsReport(app), &meta};
     if (auto error = WriteTextFile(*options.ReportFile,
-                                   StoreReportJson(app.Store, app.Window.ScreenNumber, &quality,
-                                                   AlignmentReport(app), AlarmsReport(app)))) {
+                                   StoreReportJson(app.Store, app.Window.ScreenNumber, sections))) {
       std::cerr << "ptpdiag: " << *error << "\n";
       status = 1;
     }

@@ -7,6 +7,7 @@
 
 #include "app/alignment_outputs.h"
 #include "app/backend.h"
+#include "app/link_report_output.h"
 #include "app/options.h"
 #include "platform/backed_window.h"
 
@@ -36,6 +37,6 @@ std::optional<std::string> CheckOutputPaths(const Options& options);
 // snapshot the options ask for; returns the exit status (0, or 1 when a
 // file could not be written, said on stderr).
 int WriteRequestedOutputs(AppContext& app, BackedWindow& window, const Options& options,
-                          AppBackend& backend, AlignmentOutputs& alignment);
+                          AppBackend& backend, AlignmentOutputs& alignment, const ReportSource& source);
 
 }  // namespace ptpdiag

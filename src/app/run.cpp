@@ -6,6 +6,7 @@
 #include <sstream>
 #include <memory>
 
+#include "app/link_report_output.h"
 #include "app/live_session.h"
 #include "app/alignment_outputs.h"
 #include "app/tone_player.h"
@@ -110,12 +111,35 @@ bool ReplayReadWhole(const CaptureReader& reader) {
   return true;
 }
 
+// The commissioning report, when asked for; false, said on standard error,
+// when it cannot be written.
+bool WriteAskedLinkReport(AppContext& app, BackedWindow& window, const Options& options,
+                          const ReportSource& source, AppBackend& backend) {
+  if (!options.LinkReportFile) return true;
+  const std::optional<std::string> error = WriteLinkReport(app, window, options, source, backend.SystemTime());
+  if (error) std::cerr << "ptpdiag: " << *error << "\n";
+  return !error;
+}
+
+// A live session's report names the recording once it is complete.
+ReportSource LiveReportSource(const AppContext& app, const Options& options, bool recorded) {
+  ReportSource source{app.Link.SessionLinkName, std::nullopt};
+  if (options.RecordFile && recorded) source.Capture = *options.RecordFile;
+  return source;
+}
+
+ReportSource ReplayReportSource(const OpenCapture& capture, const Options& options) {
+  if (!capture.Reader) return {};
+  return {capture.Reader->LinkNote(), *options.ReplayFile};
+}
+
 void StartUp(AppContext& app, BackedWindow& window, const Options& options) {
   SetStartValues(app);
   app.Window.ScreenNumber = static_cast<std::uint8_t>(options.Screen);
   app.Quality.SetThresholdDb(options.InterferenceDb);
   app.Tone = TonePitch(options.Tone);
   app.Alarms = AlarmEngine(options.AlarmRules);
+  app.Samples.SetMinutes(options.Profile.WindowMinutes);
   CreateMainWindow(app, window);
 }
 
@@ -148,7 +172,8 @@ int RunHeadlessLive(const Options& options, AppBackend& backend) {
   bool outputsDone = false;
   const auto writeOutputs = [&] {
     if (outputsDone) return;
-    written = WriteRequestedOutputs(app, window, options, backend, alignment) == 0;
+    written = WriteRequestedOutputs(app, window, options, backend, alignment,
+                                    LiveReportSource(app, options, false)) == 0;
     outputsDone = true;
   };
   // Taken as the run ends, before the outputs, so that a cycle that ran
@@ -177,6 +202,8 @@ int RunHeadlessLive(const Options& options, AppBackend& backend) {
   const bool recorded = session.End(app, std::cerr);
   if (options.TickStats) PrintTickStats(ticks ? *ticks : loop->Stats());
   writeOutputs();
+  written = WriteAskedLinkReport(app, window, options, LiveReportSource(app, options, recorded), backend) &&
+            written;
   const bool framesCame = !opened || !options.LiveLink() || SayIfNoFrameCame(app);
   return ExitStatus(opened, started.Opened, written && recorded && started.Saved, framesCame);
 }
@@ -185,29 +212,51 @@ int RunHeadlessLive(const Options& options, AppBackend& backend) {
 
 namespace {
 
-// The rules of --alarms into the options; false, said on standard error,
-// when the file cannot be read or holds a rule that is wrong.
-bool ReadAlarmsFile(Options& options) {
-  const std::string& path = *options.AlarmsFile;
+// The text of a file the user names for settings; nothing, said on
+// standard error, when it cannot be read.
+std::optional<std::string> ReadSettingsFile(const std::string& path) {
   // A pipe or device would hold the start up, or never end.
   std::error_code code;
   if (std::filesystem::exists(path, code) && !std::filesystem::is_regular_file(path, code)) {
     std::cerr << "ptpdiag: " << path << ": is not a regular file (a pipe, device or socket)\n";
-    return false;
+    return std::nullopt;
   }
   std::ifstream in(path, std::ios::binary);
   std::ostringstream text;
   text << in.rdbuf();
   if (!in) {
     std::cerr << "ptpdiag: cannot read " << path << "\n";
-    return false;
+    return std::nullopt;
   }
-  auto rules = ReadAlarmRules(text.str());
+  return text.str();
+}
+
+// The rules of --alarms into the options; false, said on standard error,
+// when the file cannot be read or holds a rule that is wrong.
+bool ReadAlarmsFile(Options& options) {
+  const std::string& path = *options.AlarmsFile;
+  const std::optional<std::string> text = ReadSettingsFile(path);
+  if (!text) return false;
+  auto rules = ReadAlarmRules(*text);
   if (const std::string* problem = std::get_if<std::string>(&rules)) {
     std::cerr << "ptpdiag: " << path << ": " << *problem << "\n";
     return false;
   }
   options.AlarmRules = std::get<std::vector<AlarmRule>>(std::move(rules));
+  return true;
+}
+
+// The limits of --profile into the options, as the alarms are read.
+bool ReadProfileFile(Options& options) {
+  const std::string& path = *options.ProfileFile;
+  const std::optional<std::string> text = ReadSettingsFile(path);
+  if (!text) return false;
+  auto profile = ReadReportProfile(*text);
+  if (const std::string* problem = std::get_if<std::string>(&profile)) {
+    std::cerr << "ptpdiag: " << path << ": " << *problem << "\n";
+    return false;
+  }
+  options.Profile = std::get<ReportProfile>(profile);
   return true;
 }
 
@@ -229,6 +278,11 @@ std::optional<int> ReadCommandLine(std::span<const std::string_view> args, Optio
     return 0;
   }
   if (options.AlarmsFile && !ReadAlarmsFile(options)) return 2;
+  if (options.ProfileFile && !ReadProfileFile(options)) return 2;
+  if (options.PrintProfile) {
+    std::cout << ReportProfileJson(options.Profile);
+    return 0;
+  }
   if (options.PrintAlarms) {
     std::cout << AlarmRulesJson(options.AlarmRules);
     return 0;
@@ -279,9 +333,11 @@ int RunHeadless(const Options& options, AppBackend& backend) {
     RunReplay(app, window, replayClock, *capture.Feed, plan);
     if (!ReplayReadWhole(reader)) return 2;
   }
-  const int status = WriteRequestedOutputs(app, window, options, backend, alignment);
+  const ReportSource source = ReplayReportSource(capture, options);
+  const int status = WriteRequestedOutputs(app, window, options, backend, alignment, source);
+  const bool reported = WriteAskedLinkReport(app, window, options, source, backend);
   window.Send(WM_CLOSE, 0, 0);
-  return ExitStatus(true, started.Opened, status == 0 && started.Saved);
+  return ExitStatus(true, started.Opened, status == 0 && reported && started.Saved);
 }
 
 int RunWindowed(const Options& options, AppBackend& backend) {
@@ -330,14 +386,17 @@ int RunWindowed(const Options& options, AppBackend& backend) {
   const auto stop = backend.HandleStopRequests([&main] { main->Close(); });
   const int exitCode = main->RunLoop();
   const bool recorded = session.End(app, std::cerr);
-  const int status = WriteRequestedOutputs(app, main->Window(), options, backend, alignment);
+  const ReportSource source =
+      capture.Reader ? ReplayReportSource(capture, options) : LiveReportSource(app, options, recorded);
+  const int status = WriteRequestedOutputs(app, main->Window(), options, backend, alignment, source);
+  const bool reported = WriteAskedLinkReport(app, main->Window(), options, source, backend);
   app.Link.ReplayFeed = nullptr;
   if (capture.Reader && capture.Reader->Error()) {
     std::cerr << "ptpdiag: " << capture.Reader->Error()->Text() << "\n";
     return 2;
   }
   if (exitCode != 0) return exitCode;
-  return ExitStatus(true, started.Opened, status == 0 && recorded && started.Saved);
+  return ExitStatus(true, started.Opened, status == 0 && recorded && reported && started.Saved);
 }
 
 }  // namespace ptpdiag

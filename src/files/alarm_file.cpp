@@ -97,24 +97,8 @@ std::string AlarmRulesJson(const std::vector<AlarmRule>& rules) {
 
 std::string AlarmHistoryJson(const AlarmEngine& alarms,
                              const std::function<std::string(std::int64_t)>& timeOf) {
-  struct Spell {
-    std::size_t Rule;
-    AlarmTransition Raised;
-    std::optional<AlarmTransition> Cleared;
-  };
-  std::vector<Spell> spells;
-  std::vector<std::optional<std::size_t>> open(alarms.Rules().size());
-  for (const AlarmTransition& t : alarms.History()) {
-    if (t.Raised) {
-      open[t.Rule] = spells.size();
-      spells.push_back({t.Rule, t, std::nullopt});
-    } else if (open[t.Rule]) {
-      spells[*open[t.Rule]].Cleared = t;
-      open[t.Rule].reset();
-    }
-  }
   std::string text = "[";
-  for (const Spell& s : spells) {
+  for (const AlarmSpell& s : AlarmSpells(alarms)) {
     json::Fields f;
     f.Add("Name", Quoted(alarms.Rules()[s.Rule].Name));
     f.Add("Raised", Quoted(timeOf(s.Raised.Ms)));

@@ -27,8 +27,9 @@ AlarmInputs AlarmInputsOf(AppContext& app) {
   in[AlarmFigure::GoodPct] = tick.GoodPct;
   in[AlarmFigure::SecondsWithoutData] = QuietSeconds(app, tick);
   in[AlarmFigure::Vswr] = app.Transmitter.HighestVswr(app.SessionMs());
-  // Known while frames come (in the last second).
-  if (tick.GoodPct) {
+  // Known while frames come (in the last second), once a period has closed
+  // since the reset: the header shows nought until then.
+  if (tick.GoodPct && app.Store.HistIndex > 0) {
     const DiagnosticsStore& s = app.Store;
     in[AlarmFigure::ReceivedRate] = s.RcvdRateSmooth;
     in[AlarmFigure::Current] = s.ShownCurrent;
@@ -47,7 +48,9 @@ std::string AlarmTransitionWords(const AlarmRule& rule, const AlarmTransition& t
 }
 
 void CheckAlarms(AppContext& app) {
-  const auto& transitions = app.Alarms.Check(AlarmInputsOf(app), app.SessionMs());
+  const AlarmInputs inputs = AlarmInputsOf(app);
+  app.Samples.Add(inputs, app.SessionMs());
+  const auto& transitions = app.Alarms.Check(inputs, app.SessionMs());
   for (const AlarmTransition& t : transitions) {
     const std::string words = AlarmTransitionWords(app.Alarms.Rules()[t.Rule], t);
     ShowStatusText(app.Window, words);

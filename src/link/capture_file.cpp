@@ -175,6 +175,7 @@ CaptureReader::LineResult CaptureReader::Fail(std::string message) {
 
 CaptureReader::LineResult CaptureReader::Line(std::string_view raw, CaptureLine& out) {
   const std::string_view text = Trim(raw);
+  if (text.starts_with("# link ") && text.size() <= kMaxLinkNote) linkNote_ = Trim(text.substr(7));
   if (text.empty() || text.front() == '#') return LineResult::Skip;
   if (endMs_) return Fail("nothing may follow the 'end' line");
   if (const auto rest = AfterKeyword(text, "start")) return StartLine(*rest);

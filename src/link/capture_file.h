@@ -31,6 +31,8 @@ inline constexpr std::int64_t kMaxCaptureMs = 1'000'000'000'000;
 // bytes); a longer one ends the reading there, so that no file, however
 // made, can fill the memory.
 inline constexpr std::size_t kMaxCaptureLineBytes = 1024 * 1024;
+// A longer "# link" comment is not taken as the link's name.
+inline constexpr std::size_t kMaxLinkNote = 200;
 // A cancel is looked for this often while lines are read.
 inline constexpr int kLinesBetweenCancelChecks = 4096;
 
@@ -102,6 +104,8 @@ class CaptureReader {
   // How the text ended, once the capture was read to its end.
   TextEnd Ending() const { return text_ ? text_->End() : TextEnd::Whole; }
   const std::string& FileName() const { return file_; }
+  // The link named by a "# link NAME" comment, once read; empty without.
+  const std::string& LinkNote() const { return linkNote_; }
 
  private:
   enum class LineResult { Skip, Data, Stop };
@@ -129,6 +133,7 @@ class CaptureReader {
   std::optional<CaptureError> error_;
   bool cutShort_ = false;
   std::string line_;
+  std::string linkNote_;
   std::function<bool()> cancel_;
   bool cancelled_ = false;
 };

@@ -89,6 +89,11 @@ void CaptureRecorder::Append(std::uint8_t byte) {
   data_.Add(byte);
 }
 
+void CaptureRecorder::NoteLink(const std::string& name) {
+  if (!begun_ || name.empty() || name.find_first_of("\r\n") != std::string::npos) return;
+  line_ += "# link " + name + "\n";
+}
+
 void CaptureRecorder::EndLine() {
   data_.EndInto(tickMs_, line_);
 }

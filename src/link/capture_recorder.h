@@ -36,6 +36,9 @@ class CaptureRecorder {
   // tick is stamped with its time.
   void StartTick(std::int64_t nowMs);
   void Append(std::uint8_t byte);
+  // Names the link in a comment line ("# link UDP port 4131"), so a
+  // report rebuilt from the recording names it as the session did.
+  void NoteLink(const std::string& name);
   // Writes the tick's bytes (or its tick line) out to the file.
   void EndTick();
   // Writes the end line (the last tick's time) and everything left, and

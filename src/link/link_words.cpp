@@ -25,6 +25,14 @@ std::string TcpTarget(const AppContext& app) {
   return app.Link.UdpAddress + ":" + (port ? std::to_string(*port) : app.Link.UdpPort);
 }
 
+std::string OpenLinkName(const AppContext& app) {
+  const LinkState& link = app.Link;
+  if (link.CommOpen == 1) return "serial port " + link.CommPortName;
+  if (link.NetLinkMode == NetLink::Tcp) return "TCP " + TcpTarget(app);
+  if (link.NetLinkMode != NetLink::Udp) return {};
+  return "UDP port " + std::to_string(link.UdpListenPort) + (link.DemoPort ? ", demo radio" : "");
+}
+
 std::string LinkEventWords(const AppContext& app, const LinkError& error) {
   const std::string tcp = "TCP: " + TcpTarget(app);
   const std::string serial = "Serial: " + app.Link.CommPortName;

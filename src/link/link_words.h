@@ -24,6 +24,11 @@ std::string SerialReopenedWords(const AppContext& app, std::int64_t downMs);
 // "HOST:PORT" of the TCP link, as the user gave them.
 std::string TcpTarget(const AppContext& app);
 
+// The open link in words: "serial port Com1", "TCP 10.0.0.7:4000", "UDP
+// port 4131" (with ", demo radio" for the program's own); empty when none
+// is open.
+std::string OpenLinkName(const AppContext& app);
+
 // A link event or connection in words: on the status bar (unless a menu
 // item's help is showing there), and on the link's event log (headless
 // runs write it to standard error).

@@ -15,6 +15,7 @@ void ResetStatistics(AppContext& app) {
   app.Tone.Reset();
   app.Alarms.Reset();
   app.Transmitter.Reset();
+  app.Samples.Clear();
   app.QuietSinceMs = 0;
   RefreshClientRect(app.Window);
   RepaintNow(app.Window, true);

@@ -4,6 +4,7 @@
 #include <span>
 #include <string_view>
 
+#include "quality/json_fields.h"
 #include "quality/quality_json.h"
 
 namespace ptpdiag {
@@ -51,11 +52,60 @@ class JsonObject {
   bool first_ = true;
 };
 
+// How each stored figure reads: the store keeps levels as 128 less the
+// radio's byte, scaled, so that they fit whole numbers.
+constexpr std::pair<std::string_view, std::string_view> kUnits[] = {
+    {"ShownSignal", "dBm, negated (72: -72 dBm)"},
+    {"ShownNoise", "dBm, negated (72: -72 dBm)"},
+    {"ShownVswr", "VSWR reading"},
+    {"ShownCurrent", "mA"},
+    {"ShownRcvdRate", "%"},
+    {"RcvdRateSmooth", "%"},
+    {"ShownMaxMissed", "hops"},
+    {"PeriodSignalSum", "sum of (dBm + 128) over good hops"},
+    {"PeriodNoiseSum", "sum of (dBm + 128) over frames"},
+    {"PeriodVswrSum", "sum of VSWR readings"},
+    {"PeriodCurrentSum", "sum of current bytes (mA x 0.1234)"},
+    {"PeriodXmitSum", "bytes"},
+    {"PeriodRcvdSum", "bytes"},
+    {"FreqSignal", "(dBm + 128) x 16"},
+    {"FreqNoise", "(dBm + 128) x 16"},
+    {"FreqPeakNoise", "dBm + 128"},
+    {"FreqVswr", "VSWR reading x 16"},
+    {"FreqCurrent", "mA x 8"},
+    {"FreqGoodScore", "% x 10"},
+    {"HistTime", "s since StartSeconds"},
+    {"HistSignal", "dBm + 128"},
+    {"HistNoise", "dBm + 128"},
+    {"HistVswr", "VSWR reading"},
+    {"HistCurrent", "mA"},
+    {"HistErrorRate", "% x 2.56"},
+    {"HistMissCount", "hops"},
+    {"HistGoodCount", "hops"},
+    {"HistXmit", "bytes"},
+    {"HistRcvd", "bytes"},
+    {"StartSeconds", "s"},
+};
+
+std::string Quoted(std::string_view text) {
+  return json::Text(text);
+}
+
+std::string MetaJson(const StoreReportMeta& meta) {
+  std::string units = "{";
+  for (const auto& [key, unit] : kUnits)
+    units += (units.size() > 1 ? ", " : "") + Quoted(key) + ": " + Quoted(unit);
+  units += "}";
+  const auto maybe = [](const std::string& text) { return text.empty() ? "null" : Quoted(text); };
+  return "{\"Program\": " + Quoted(meta.Program) + ", \"Link\": " + maybe(meta.Link) +
+         ", \"Replay\": " + maybe(meta.Replay) + ", \"Start\": " + Quoted(meta.Start) +
+         ", \"End\": " + Quoted(meta.End) + ",\n    \"Units\": " + units + "}";
+}
+
 }  // namespace
 
 std::string StoreReportJson(const DiagnosticsStore& s, std::uint8_t screenNumber,
-                            const QualityFigures* quality, const std::string& alignmentJson,
-                            const std::string& alarmsJson) {
+                            const StoreReportSections& sections) {
   JsonObject j;
   j.Number("ShownSignal", s.ShownSignal);
   j.Number("ShownNoise", s.ShownNoise);
@@ -99,9 +149,10 @@ std::string StoreReportJson(const DiagnosticsStore& s, std::uint8_t screenNumber
   j.Number("ScreenNumber", screenNumber);
   j.Number("LinkRingCount", s.LinkRingCount.load());
   j.Number("BytesAvailable", s.BytesAvailable);
-  if (quality != nullptr) j.Raw("ChannelQuality", QualityJson(*quality));
-  if (!alignmentJson.empty()) j.Raw("Alignment", alignmentJson);
-  if (!alarmsJson.empty()) j.Raw("Alarms", alarmsJson);
+  if (sections.Quality != nullptr) j.Raw("ChannelQuality", QualityJson(*sections.Quality));
+  if (!sections.AlignmentJson.empty()) j.Raw("Alignment", sections.AlignmentJson);
+  if (!sections.AlarmsJson.empty()) j.Raw("Alarms", sections.AlarmsJson);
+  if (sections.Meta != nullptr) j.Raw("Meta", MetaJson(*sections.Meta));
   return j.Finish();
 }
 

@@ -99,4 +99,9 @@ std::string SvgCanvas::Document() const {
          "\" viewBox=\"0 0 " + w + " " + h + "\">\n" + body_ + "</svg>\n";
 }
 
+std::string SvgCanvas::InlineElement() const {
+  return "<svg viewBox=\"0 0 " + Number(width_) + " " + Number(height_) + "\">\n" + body_ +
+         "</svg>\n";
+}
+
 }  // namespace ptpdiag

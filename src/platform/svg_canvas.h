@@ -20,6 +20,9 @@ class SvgCanvas final : public Canvas {
 
   // The whole document: the svg element around the elements drawn so far.
   std::string Document() const;
+  // The svg element for a place inside an HTML page: no namespace (HTML
+  // gives it) and scaled to the page's width.
+  std::string InlineElement() const;
 
  private:
   int width_;

@@ -17,6 +17,27 @@ inline std::string Real(double value) {
   return error == std::errc() ? std::string(text, end) : "null";
 }
 
+// A JSON string of `text`: quotes, backslashes and control characters
+// escaped; other bytes as they stand.
+inline std::string Text(std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out = "\"";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20) {
+      out += "\\u00";
+      out += kHex[byte >> 4];
+      out += kHex[byte & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
 template <typename T>
 inline std::string Maybe(const std::optional<T>& value) {
   if (!value) return "null";

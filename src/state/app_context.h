@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "alarms/alarm_engine.h"
+#include "alarms/figure_samples.h"
 #include "alarms/transmitter_window.h"
 #include "alignment/alignment_meter.h"
 #include "alignment/tone.h"
@@ -54,6 +55,8 @@ struct AppContext {
   AlarmEngine Alarms;
   TransmitterWindow Transmitter;
   std::int64_t QuietSinceMs = 0;
+  // The same figures, tick by tick, over the report's acceptance window.
+  FigureSamples Samples;
   const Clock& SystemClock;
   ElapsedClock Elapsed;
 

@@ -92,6 +92,9 @@ struct LinkState {
   TcpProgress Tcp;
   // The UDP port the program's own demo radio sends to, while it runs.
   std::optional<std::uint16_t> DemoPort;
+  // The link the session was started on, in words ("UDP port 4131"), for
+  // the reports; kept after it closes.
+  std::string SessionLinkName;
   // Link events in words also go here (headless runs); by default nowhere.
   LinkEventLog EventLog;
   // Who sees the link while a timer tick runs (not owned; null between

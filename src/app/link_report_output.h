@@ -1,0 +1,34 @@
+// Writing the commissioning report of a session, live or replayed: the
+// figures from the session, the five screens as they stand, the site
+// details from the options, and the recording it can be rebuilt from.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "app/options.h"
+#include "platform/backed_window.h"
+#include "platform/clock.h"
+
+namespace ptpdiag {
+
+struct AppContext;
+
+// FILE.html's twin: FILE.json (the name's .html or .htm replaced).
+std::string TwinJsonPath(const std::string& htmlPath);
+
+// The command that writes the same report again from `capture`, run in
+// its folder.
+std::string RebuildCommand(const Options& options, const std::string& capture);
+
+struct ReportSource {
+  std::string LinkName;                // empty: not known
+  std::optional<std::string> Capture;  // the recording, complete, when there is one
+};
+
+// Writes the HTML page and its twin JSON; an error line when one cannot be
+// written. `now` says when.
+std::optional<std::string> WriteLinkReport(AppContext& app, BackedWindow& window, const Options& options,
+                                           const ReportSource& source, const Clock& now);
+
+}  // namespace ptpdiag

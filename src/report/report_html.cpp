@@ -1,0 +1,238 @@
+// The report as one HTML page: styles inline, pictures as inline SVG or
+// data URLs, nothing fetched; A4 pages in print, one column on a phone.
+#include <string_view>
+
+#include "alarms/alarm_rules.h"
+#include "report/history_plot.h"
+#include "report/link_report.h"
+
+namespace ptpdiag {
+namespace {
+
+constexpr std::string_view kStyle = R"(
+body{font-family:sans-serif;max-width:60em;margin:0 auto;padding:0 .8em;color:#111;line-height:1.35}
+h1{font-size:1.5em;margin:.6em 0 .2em}h2{font-size:1.2em;border-bottom:1px solid #888;margin-top:1.2em}
+table{border-collapse:collapse;margin:.4em 0}th,td{border:1px solid #bbb;padding:.15em .45em;text-align:right}
+th{background:#eee}th:first-child,td:first-child{text-align:left}
+.scroll{overflow-x:auto}.pass{background:#c6efc6}.fail{background:#f5bdbd}.none{background:#e4e4e4}
+.verdict{display:inline-block;padding:.2em .8em;font-weight:bold;font-size:1.2em}
+svg,img{display:block;width:100%;height:auto;max-width:50em}
+.screen{margin:.6em 0}.note{color:#555;font-size:.9em}code{word-break:break-all}
+@media (max-width:600px){body{padding:0 .4em}table{font-size:.8em}th,td{padding:.1em .25em}}
+@page{size:A4;margin:14mm}
+@media print{section{break-before:page}section.first{break-before:auto}.scroll{overflow:visible}
+figure{break-inside:avoid}}
+)";
+
+std::string Escaped(std::string_view text) {
+  std::string out;
+  for (const char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+std::string Base64(std::string_view bytes) {
+  static constexpr char kDigits[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  for (std::size_t i = 0; i < bytes.size(); i += 3) {
+    const std::size_t n = std::min<std::size_t>(3, bytes.size() - i);
+    std::uint32_t v = 0;
+    for (std::size_t k = 0; k < 3; ++k)
+      v = v << 8 | (k < n ? static_cast<unsigned char>(bytes[i + k]) : 0);
+    for (std::size_t k = 0; k < 4; ++k) out += k <= n ? kDigits[(v >> (18 - 6 * k)) & 63] : '=';
+  }
+  return out;
+}
+
+std::string Cell(std::string_view text, std::string_view cls = {}) {
+  return cls.empty() ? "<td>" + std::string(text) + "</td>"
+                     : "<td class=\"" + std::string(cls) + "\">" + std::string(text) + "</td>";
+}
+
+std::string Row(std::initializer_list<std::string> cells) {
+  std::string row = "<tr>";
+  for (const std::string& c : cells) row += c;
+  return row + "</tr>\n";
+}
+
+std::string Head(std::initializer_list<std::string_view> names) {
+  std::string row = "<tr>";
+  for (std::string_view n : names) row += "<th>" + std::string(n) + "</th>";
+  return row + "</tr>\n";
+}
+
+std::string Table(const std::string& rows) {
+  return "<div class=\"scroll\"><table>\n" + rows + "</table></div>\n";
+}
+
+std::string WithUnit(double v, const std::string& unit) {
+  if (unit.empty()) return AlarmValueText(v);
+  return AlarmValueText(v) + (unit == "%" ? "" : " ") + unit;
+}
+
+std::string Maybe(const std::optional<double>& v, const std::string& unit = {}) {
+  return v ? WithUnit(*v, unit) : "&ndash;";
+}
+
+const char* GradeClass(Grade g) {
+  return g == Grade::Pass ? "pass" : g == Grade::Fail ? "fail" : "none";
+}
+
+std::string Section(const char* id, const char* title, const std::string& body, bool first = false) {
+  return std::string("<section id=\"") + id + "\"" + (first ? " class=\"first\"" : "") + ">\n<h2>" +
+         title + "</h2>\n" + body + "</section>\n";
+}
+
+std::string VerdictSection(const LinkReport& r) {
+  std::string rows = Head({"Limit", "Verdict", "Measured", "Statistic", "Limit", "Samples"});
+  for (const Verdict& v : r.Grades.Verdicts) {
+    rows += Row({Cell(Escaped(v.Name)), Cell(GradeWord(v.Outcome), GradeClass(v.Outcome)),
+                 Cell(Maybe(v.Measured, v.Unit)), Cell(v.Statistic),
+                 Cell((v.AtLeast ? "&ge; " : "&le; ") + WithUnit(v.Limit, v.Unit)),
+                 Cell(std::to_string(v.Samples))});
+  }
+  const std::string window =
+      "<p>Window: the last " + std::to_string(r.Profile.WindowMinutes) +
+      " minutes with a link open; " + std::to_string(r.WindowTicks) + " ticks of 250 ms" +
+      (r.WindowFrom ? ", from " + *r.WindowFrom + " to " + *r.WindowTo : std::string()) + ".</p>\n";
+  return "<p><span class=\"verdict " + std::string(GradeClass(r.Grades.Overall)) + "\">Verdict: " +
+         GradeWord(r.Grades.Overall) + "</span></p>\n" + window + Table(rows);
+}
+
+std::string PercentileCells(const std::optional<Percentiles>& p, const std::string& unit) {
+  if (!p) return Cell("0") + Cell("&ndash;") + Cell("&ndash;") + Cell("&ndash;");
+  return Cell(std::to_string(p->Count)) + Cell(WithUnit(ShownRounding(p->P1), unit)) +
+         Cell(WithUnit(ShownRounding(p->P50), unit)) + Cell(WithUnit(ShownRounding(p->P99), unit));
+}
+
+std::string EvidenceSection(const LinkReport& r) {
+  std::string rows = Head({"Figure", "Samples", "1st", "50th", "99th percentile"});
+  for (const FigureEvidence& e : r.Grades.Evidence)
+    rows += "<tr>" + Cell(e.Figure) + PercentileCells(e.Values, e.Unit) + "</tr>\n";
+  std::string margin = Head({"Fade margin", "Samples", "1st", "50th", "99th percentile"});
+  margin += "<tr>" + Cell("Level &minus; sensitivity (" + WithUnit(r.Profile.SensitivityDbm, "dBm") + ")") +
+            PercentileCells(r.Grades.FadeMarginDb, "dB") + "</tr>\n";
+  return Table(rows) + "<h3>Fade margin</h3>\n<p>Required: at least " +
+         WithUnit(r.Profile.MinFadeMarginDb, "dB") + ".</p>\n" + Table(margin);
+}
+
+std::string ChannelsSection(const LinkReport& r) {
+  const QualityFigures& q = r.Quality;
+  int flagged = 0;
+  for (const QualityOfChannel& c : q.Channels) flagged += c.Flagged ? 1 : 0;
+  std::string text = "<p>Noise floor: " + Maybe(q.FloorDbm, "dBm") + "; interference: noise " +
+                     WithUnit(q.ThresholdDb, "dB") + " over the floor; flagged channels: " +
+                     std::to_string(flagged) + ".";
+  if (!q.Exclude.empty()) {
+    text += " Channels to exclude:";
+    for (int c : q.Exclude) text += " " + std::to_string(c);
+    text += ".";
+  }
+  if (!q.FloorDbm) text += " Not measured: no channel has 20 visits yet.";
+  std::string rows = Head({"Channel", "Flagged", "Visits", "Interfered", "Period", "Good hops",
+                           "Signal", "Noise 50th", "Noise 99th"});
+  for (const QualityOfChannel& c : WorstChannels(q, 10)) {
+    rows += Row({Cell(std::to_string(c.Channel)), Cell(c.Flagged ? "yes" : "no", c.Flagged ? "fail" : ""),
+                 Cell(std::to_string(c.Visits)),
+                 Cell(c.Duty ? WithUnit(*c.Duty * 100, "%") : "&ndash;"), Cell(Maybe(c.PeriodS, "s")),
+                 Cell(Maybe(c.GoodPct, "%")), Cell(Maybe(c.SignalMeanDbm, "dBm")),
+                 Cell(c.NoiseP50Dbm ? std::to_string(*c.NoiseP50Dbm) + " dBm" : "&ndash;"),
+                 Cell(c.NoiseP99Dbm ? std::to_string(*c.NoiseP99Dbm) + " dBm" : "&ndash;")});
+  }
+  return text + "</p>\n<h3>Worst channels</h3>\n" + Table(rows);
+}
+
+std::string AlignmentPart(const LinkReport& r) {
+  const AlignmentFigures& a = r.Alignment;
+  if (!a.LevelDbm && !a.BestDbm) return "<p>Not measured: no good frame came.</p>\n";
+  std::string rows = Head({"Level", "SNR", "Good hops", "Best", "Best at"});
+  rows += Row({Cell(Maybe(a.LevelDbm, "dBm")), Cell(Maybe(a.SnrDb, "dB")), Cell(Maybe(a.GoodPct, "%")),
+               Cell(Maybe(a.BestDbm, "dBm")), Cell(Escaped(r.AlignmentBest))});
+  return Table(rows);
+}
+
+std::string AlarmsPart(const LinkReport& r) {
+  if (r.Alarms.empty()) return "<p>No alarm was raised.</p>\n";
+  std::string rows = Head({"Alarm", "Figure", "Raised", "Value", "Cleared", "Value"});
+  for (const ReportAlarm& a : r.Alarms) {
+    rows += Row({Cell(Escaped(a.Name)), Cell(a.Figure), Cell(a.Raised), Cell(a.RaisedValue),
+                 Cell(a.Cleared ? *a.Cleared : "still raised", a.Cleared ? "" : "fail"),
+                 Cell(a.ClearedValue ? *a.ClearedValue : "&ndash;")});
+  }
+  return Table(rows);
+}
+
+std::string ScreensSection(const LinkReport& r) {
+  static constexpr const char* kTitles[] = {
+      "Signal and noise vs frequency", "Transmitter VSWR and current vs frequency",
+      "Signal, noise and error rate vs time", "Channel quality vs time", "Antenna alignment"};
+  std::string out;
+  for (std::size_t i = 0; i < r.Screens.size(); ++i) {
+    out += "<figure class=\"screen\">\n" + r.Screens[i] + "<figcaption>Screen " + std::to_string(i + 1) +
+           ": " + kTitles[i] + "</figcaption>\n</figure>\n";
+  }
+  return out;
+}
+
+std::string SiteSection(const LinkReport& r) {
+  std::string out;
+  if (r.Fields.empty()) {
+    out += "<p>No site details were given.</p>\n";
+  } else {
+    std::string rows;
+    for (const ReportField& f : r.Fields) rows += Row({Cell(Escaped(f.Key)), Cell(Escaped(f.Value))});
+    out += Table(rows);
+  }
+  for (const ReportPhoto& p : r.Photos) {
+    out += "<figure>\n<img alt=\"" + Escaped(p.File) + "\" width=\"" + std::to_string(p.Width) +
+           "\" height=\"" + std::to_string(p.Height) + "\" src=\"data:" + p.Mime + ";base64," +
+           Base64(p.Bytes) + "\">\n<figcaption>" + Escaped(p.File) + "</figcaption>\n</figure>\n";
+  }
+  return out;
+}
+
+std::string ProvenanceSection(const LinkReport& r) {
+  if (!r.Capture) {
+    return "<p>This session was not recorded, so this report cannot be rebuilt. Record with "
+           "<code>--record FILE.cap</code> to keep the evidence.</p>\n";
+  }
+  return "<p>Made from the recording <code>" + Escaped(r.Capture->File) + "</code>, SHA-256 <code>" +
+         r.Capture->Sha256 + "</code>.</p>\n<p>Rebuilt by:</p>\n<p><code>" +
+         Escaped(r.Capture->Command) + "</code></p>\n";
+}
+
+std::string Title(const LinkReport& r) {
+  return "<h1>Link commissioning report</h1>\n<p>" + Escaped(r.Link) + ", from " + r.Start + " to " +
+         r.End + ".</p>\n";
+}
+
+}  // namespace
+
+std::string LinkReportHtml(const LinkReport& r) {
+  std::string page = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+                     "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+                     "<title>Link commissioning report</title>\n<style>" +
+                     std::string(kStyle) + "</style>\n</head>\n<body>\n";
+  page += Title(r);
+  page += "<p class=\"note\">Generated " + r.Generated + " by " + Escaped(r.Program) + ".</p>\n";
+  page += Section("verdict", "Verdict", VerdictSection(r), true);
+  page += Section("evidence", "Evidence", EvidenceSection(r));
+  page += Section("channels", "Channel quality and interference", ChannelsSection(r));
+  page += Section("alignment", "Alignment and alarms",
+                  AlignmentPart(r) + "<h3>Alarms raised and cleared</h3>\n" + AlarmsPart(r));
+  page += Section("screens", "Screens", ScreensSection(r));
+  page += Section("history", "History of the session", HistoryPlotSvg(r.History));
+  page += Section("site", "Site", SiteSection(r));
+  page += Section("provenance", "Recording", ProvenanceSection(r));
+  return page + "</body>\n</html>\n";
+}
+
+}  // namespace ptpdiag
