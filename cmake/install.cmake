@@ -55,7 +55,7 @@ install(FILES ${_staged}/README.md.gz ${_staged}/CHANGELOG.md.gz ${_staged}/chan
               ${_staged}/copyright LICENSE
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES ${_staged}/demo.cap.gz samples/example.RAD contrib/alarms/ptpdiag-alarms.json
-              contrib/prometheus/ptpdiag_rules.yml
+              contrib/report/ptpdiag-profile.json contrib/prometheus/ptpdiag_rules.yml
         DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 # The user guide, which Help -> User Guide... opens.
 install(DIRECTORY docs/guide DESTINATION ${CMAKE_INSTALL_DOCDIR})

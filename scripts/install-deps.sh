@@ -26,6 +26,7 @@ test_packages=(
   prometheus            # the metrics endpoint scraped by a real server; promtool
   dpkg-dev fakeroot     # the .deb: dpkg-shlibdeps, dpkg-buildflags
   lintian desktop-file-utils appstream mandoc  # checks of the .deb and its files
+  python3-html5lib chromium poppler-utils  # the link report: a strict HTML5 parse, printed to PDF
 )
 
 case "${1:-test}" in

@@ -21,7 +21,7 @@ svg,img{display:block;width:100%;height:auto;max-width:50em}
 @media (max-width:600px){body{padding:0 .4em}table{font-size:.8em}th,td{padding:.1em .25em}}
 @page{size:A4;margin:14mm}
 @media print{section{break-before:page}section.first{break-before:auto}.scroll{overflow:visible}
-figure{break-inside:avoid}}
+figure{break-inside:avoid}.screen svg{max-width:16cm}}
 )";
 
 std::string Escaped(std::string_view text) {
@@ -172,7 +172,7 @@ std::string AlarmsPart(const LinkReport& r) {
 
 std::string ScreensSection(const LinkReport& r) {
   static constexpr const char* kTitles[] = {
-      "Signal and noise vs frequency", "Transmitter VSWR and current vs frequency",
+      "Transmitter VSWR and current vs frequency", "Signal and noise vs frequency",
       "Signal, noise and error rate vs time", "Channel quality vs time", "Antenna alignment"};
   std::string out;
   for (std::size_t i = 0; i < r.Screens.size(); ++i) {

@@ -123,6 +123,17 @@ cmp -s "$work/out" "$root/contrib/prometheus/ptpdiag_rules.yml" ||
 printf '{"Alarms": [{"Name": "Low", "Figure": "level", "Direction": "below", "Threshold": -90, "Clear": -95}]}' >"$work/alarms.json"
 expect 2 "alarms.json: alarm 1 (\"Low\") a 'below' rule clears at or above its threshold" -- --alarms "$work/alarms.json"
 expect 2 "cannot read $work/none.json" -- --alarms "$work/none.json"
+# The report's profile: the kept one is the program's default; a wrong
+# limit is refused at start.
+expect 0 "" -- --print-profile
+cmp -s "$work/out" "$root/contrib/report/ptpdiag-profile.json" ||
+  { echo "FAIL: contrib/report/ptpdiag-profile.json is not ptpdiag --print-profile"; failures=$((failures + 1)); }
+printf '{"MinSignalDbm": -85, "WindowMinutes": 0}' >"$work/profile.json"
+expect 2 "profile.json: \"WindowMinutes\" must be a whole number from 1 to 480" -- --profile "$work/profile.json"
+printf '{"MinSignalDbm": 85}' >"$work/profile.json"
+expect 2 "profile.json: \"MinSignalDbm\" must be a number from -128 to 0" -- --profile "$work/profile.json"
+expect 2 "--report-field wants KEY=VALUE" -- --headless --report-field novalue
+expect 2 "cannot write $work/no/dir/r.html" -- --headless --link-report "$work/no/dir/r.html"
 # A radio file that cannot be read is an input that failed: exit 2.
 expect 2 "The radio list is unchanged" -- --headless --open "$work/none.RAD"
 for i in $(seq 2100); do printf '%8d  1 RADIO%03d\r\n' "$i" $((i % 1000)); done >"$work/big.RAD"

@@ -67,6 +67,9 @@ fi
 /usr/bin/ptpdiag --alarms "$docs/examples/ptpdiag-alarms.json" --print-alarms 2>&1 |
   cmp -s - <(/usr/bin/ptpdiag --print-alarms) ||
   fail "the installed alarm set differs from the default"
+/usr/bin/ptpdiag --profile "$docs/examples/ptpdiag-profile.json" --print-profile 2>&1 |
+  cmp -s - <(/usr/bin/ptpdiag --print-profile) ||
+  fail "the installed report profile differs from the default"
 
 # The user guide where Help -> User Guide... looks for it (beside the
 # documentation, reached from /usr/bin).
