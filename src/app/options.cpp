@@ -348,6 +348,15 @@ constexpr Entry kOptionTable[] = {
      }},
     {"--print-profile", "", "print the report's limits in effect as JSON and exit",
      [](std::string_view, Options& o) { return SetFlag(o.PrintProfile); }},
+    {"--compare", "BEFORE.cap AFTER.cap",
+     "headless: replay both recordings and write how each\n"
+     "figure changed (after less before), per channel too:\n"
+     "as JSON with --report, as a page with --link-report",
+     [](std::string_view v, Options& o) -> std::optional<std::string> {
+       if (v.empty() || o.CompareFiles.size() >= 2) return "--compare wants two recordings, BEFORE and AFTER";
+       o.CompareFiles.emplace_back(v);
+       return std::nullopt;
+     }},
     {"--report-field", "KEY=VALUE",
      "a line of the report's site details, such as\n"
      "\"Site A=North mast\" or \"Engineer=J. Smith\"\n"
@@ -411,6 +420,11 @@ std::optional<std::string> CheckCombination(const Options& o) {
     return "a headless live run needs --seconds N";
   }
   if (o.RecordFile && links == 0) return "--record needs a live link to record";
+  if (!o.CompareFiles.empty()) {
+    if (o.CompareFiles.size() != 2) return "--compare wants two recordings, BEFORE and AFTER";
+    if (!o.Headless || o.ReplayFile || links > 0) return "--compare runs headless, without --replay or a link";
+    if (!o.ReportFile && !o.LinkReportFile) return "--compare writes to --report or --link-report";
+  }
   if (o.MetricsHost && o.Headless && o.ReplayFile) {
     return "--metrics serves a running session; a headless replay ends at once";
   }
@@ -432,9 +446,24 @@ bool IsPngPath(std::string_view path) {
   return EndsWithNoCase(path, ".png");
 }
 
+// "--compare A B" as "--compare A --compare B", so the table's one value
+// per option takes both.
+std::vector<std::string_view> CompareAsPairs(std::span<const std::string_view> args) {
+  std::vector<std::string_view> out;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    out.push_back(args[i]);
+    if (args[i] == "--compare" && i + 2 < args.size() && !args[i + 2].starts_with("--")) {
+      out.insert(out.end(), {args[i + 1], "--compare", args[i + 2]});
+      i += 2;
+    }
+  }
+  return out;
+}
+
 OptionsResult ParseOptions(std::span<const std::string_view> args) {
   OptionsResult result;
-  result.Error = ParseByTable<Options>(kOptionTable, args, result.Parsed);
+  const std::vector<std::string_view> paired = CompareAsPairs(args);
+  result.Error = ParseByTable<Options>(kOptionTable, paired, result.Parsed);
   if (!result.Error) result.Error = CheckCombination(result.Parsed);
   return result;
 }

@@ -66,6 +66,8 @@ struct Options {
   ReportProfile Profile;
   bool PrintProfile = false;
   std::vector<std::pair<std::string, std::string>> ReportFields;
+  // --compare BEFORE AFTER: two recordings.
+  std::vector<std::string> CompareFiles;
   bool PrintAlarms = false;
   // --metrics [HOST:]PORT: the Prometheus endpoint, 127.0.0.1 unless a host is named.
   std::optional<std::string> MetricsHost;

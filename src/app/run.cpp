@@ -14,6 +14,10 @@
 #include "app/port_list.h"
 #include "app/startup_commands.h"
 #include "files/alarm_file.h"
+#include "files/csv_text.h"
+#include "files/sha256.h"
+#include "quality/json_fields.h"
+#include "report/compare.h"
 #include "link/replay.h"
 #include "metrics/prometheus_rules.h"
 #include "shell/startup.h"
@@ -302,6 +306,77 @@ int RunListPorts(const Options& options, AppBackend& backend) {
   return ListPorts(*driver, std::cout);
 }
 
+namespace {
+
+// Plays a capture through, as fast as it goes; false, said on standard
+// error, when it ends on an error.
+bool ReplayToTheEnd(AppContext& app, BackedWindow& window, ReplayClock& clock, OpenCapture& capture,
+                    const Options& options, AppBackend& backend) {
+  CaptureReader& reader = *capture.Reader;
+  ReplayPlan plan;
+  plan.Timing = reader.Timing();
+  plan.UntilMs = options.UntilMs;
+  plan.EndMs = [&reader] { return reader.EndMs(); };
+  plan.Stop = [&backend, &reader] { return backend.StopRequested() || reader.Error(); };
+  RunReplay(app, window, clock, *capture.Feed, plan);
+  return ReplayReadWhole(reader);
+}
+
+// One side of a comparison: the recording replayed whole and reduced to
+// the compared figures; nothing, said on standard error, when it cannot be.
+std::optional<CompareSide> ReplayForComparison(const std::string& file, const Options& options,
+                                               AppBackend& backend) {
+  Options one = options;
+  one.ReplayFile = file;
+  OpenCapture capture;
+  if (!OpenReplay(one, backend, capture)) return std::nullopt;
+  ReplayClock clock = ClockOfReplay(capture, backend);
+  AppContext app(clock);
+  NullCanvas blank;
+  BackedWindow window(options.Width, options.Height, &blank);
+  window.SetMessageSink(&std::cerr);
+  StartUp(app, window, one);
+  if (!ReplayToTheEnd(app, window, clock, capture, one, backend)) return std::nullopt;
+  const std::optional<std::string> sha = Sha256OfFile(file);
+  if (!sha) {
+    std::cerr << "ptpdiag: cannot read " << file << " for its SHA-256\n";
+    return std::nullopt;
+  }
+  CompareSide side{std::filesystem::path(file).filename().string(), *sha,
+                   static_cast<double>(app.Alignment.Figures().Ms) / 60000.0, SummaryOf(app, options.Profile)};
+  window.Send(WM_CLOSE, 0, 0);
+  return side;
+}
+
+}  // namespace
+
+// Two recordings replayed and compared, written as JSON (--report) and
+// as a page with its twin JSON (--link-report).
+int RunCompare(const Options& options, AppBackend& backend) {
+  const std::optional<CompareSide> before = ReplayForComparison(options.CompareFiles[0], options, backend);
+  if (!before) return 2;
+  const std::optional<CompareSide> after = ReplayForComparison(options.CompareFiles[1], options, backend);
+  if (!after) return 2;
+  const std::string json = "{\"Compare\": " + CompareJson(*before, *after) + "}\n";
+  std::cout << CompareSentence(before->Summary, after->Summary) << "\n";
+  bool written = true;
+  const auto write = [&written](const std::string& path, const std::string& text) {
+    if (auto error = WriteTextFile(path, text)) {
+      std::cerr << "ptpdiag: " << *error << "\n";
+      written = false;
+    }
+  };
+  if (options.ReportFile) write(*options.ReportFile, json);
+  if (options.LinkReportFile) {
+    const Clock& clock = backend.SystemTime();
+    const std::string now = IsoTime(ZonedAfter(clock, clock.LocalNow(), 0));
+    write(*options.LinkReportFile, CompareHtml(*before, *after, now, "ptpdiag " PTPDIAG_VERSION));
+    write(TwinJsonPath(*options.LinkReportFile), "{\n  \"Generated\": " + json::Text(now) + ",\n  \"Compare\": " +
+                                                    CompareJson(*before, *after) + "\n}\n");
+  }
+  return written ? 0 : 1;
+}
+
 // Outputs that cannot be written are found before the run, not after it.
 bool OutputsWritable(const Options& options) {
   const std::optional<std::string> failure = CheckOutputPaths(options);
@@ -311,6 +386,7 @@ bool OutputsWritable(const Options& options) {
 
 int RunHeadless(const Options& options, AppBackend& backend) {
   if (!OutputsWritable(options)) return 2;
+  if (!options.CompareFiles.empty()) return RunCompare(options, backend);
   if (options.LiveLink() || options.RunMs) return RunHeadlessLive(options, backend);
   OpenCapture capture;
   if (!OpenReplay(options, backend, capture)) return 2;
@@ -323,16 +399,7 @@ int RunHeadless(const Options& options, AppBackend& backend) {
   AlignmentOutputs alignment(app);
   if (!alignment.Open(options)) return 2;
   const StartupOutcome started = RunStartupCommands(app, window, options);
-  if (capture.Reader) {
-    CaptureReader& reader = *capture.Reader;
-    ReplayPlan plan;
-    plan.Timing = reader.Timing();
-    plan.UntilMs = options.UntilMs;
-    plan.EndMs = [&reader] { return reader.EndMs(); };
-    plan.Stop = [&backend, &reader] { return backend.StopRequested() || reader.Error(); };
-    RunReplay(app, window, replayClock, *capture.Feed, plan);
-    if (!ReplayReadWhole(reader)) return 2;
-  }
+  if (capture.Reader && !ReplayToTheEnd(app, window, replayClock, capture, options, backend)) return 2;
   const ReportSource source = ReplayReportSource(capture, options);
   const int status = WriteRequestedOutputs(app, window, options, backend, alignment, source);
   const bool reported = WriteAskedLinkReport(app, window, options, source, backend);

@@ -29,6 +29,9 @@ int RunListPorts(const Options& options, AppBackend& backend);
 // Returns the process exit code.
 int RunHeadless(const Options& options, AppBackend& backend);
 
+// --compare: both recordings replayed and their figures compared.
+int RunCompare(const Options& options, AppBackend& backend);
+
 // Runs the backend's event loop until the window ends.
 int RunWindowed(const Options& options, AppBackend& backend);
 

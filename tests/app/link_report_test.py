@@ -5,7 +5,10 @@ rebuild command the report gives, write the same bytes but for the line
 that says when. The page is strict HTML5 with nothing fetched from
 anywhere, and Chromium prints it on A4 pages.
 
-Usage: link_report_test.py PTPDIAG
+Before and after: two simulated recordings compared both ways negate
+every change, and one compared with itself changes nothing.
+
+Usage: link_report_test.py PTPDIAG PTPDIAG_SIM
 """
 import hashlib
 import html5lib
@@ -19,7 +22,7 @@ import subprocess
 import sys
 import tempfile
 
-program = sys.argv[1]
+program, sim = sys.argv[1], sys.argv[2]
 failures = []
 FIELDS = ["--report-field", "Site A=Nørd mast", "--report-field", 'Notes=<b>"tilt" & 3°</b>']
 
@@ -46,6 +49,41 @@ def differing(a, b, generated):
 def same_reports(a, b):
     for name, generated in (("r.html", '<p class="note">Generated '), ("r.json", '  "Generated": ')):
         failures.extend(differing(a / name, b / name, generated))
+
+
+def compared(work, before, after, name):
+    out = work / f"{name}.json"
+    subprocess.run([program, "--headless", "--compare", str(before), str(after), "--report", str(out),
+                    "--link-report", str(work / f"{name}.html")], check=True, timeout=60, capture_output=True)
+    return json.loads(out.read_text())["Compare"]
+
+
+def deltas(compare):
+    yield from compare["Summary"].items()
+    for row in compare["Channels"]:
+        yield from ((f"channel {row['Channel']} {k}", v) for k, v in row.items() if k != "Channel")
+
+
+def check_compare(work):
+    before, after = work / "before.cap", work / "after.cap"
+    subprocess.run([sim, "--seconds", "90", "--seed", "5", "--noise-floor", "-108", "--interferer",
+                    "40-44,duty=0.4,period=10,level=-85", "--file", str(before)], check=True, timeout=60)
+    subprocess.run([sim, "--seconds", "90", "--seed", "6", "--noise-floor", "-108", "--step-at", "0",
+                    "--step-db", "6", "--file", str(after)], check=True, timeout=60)
+    forward, backward = compared(work, before, after, "fwd"), compared(work, after, before, "back")
+    itself = compared(work, after, after, "self")
+    ahead, back = dict(deltas(forward)), dict(deltas(backward))
+    if len(forward["Channels"]) != 111 or forward["Summary"]["SignalDb"] is None:
+        failures.append(f"compare: {len(forward['Channels'])} channels, summary {forward['Summary']}")
+    failures.extend(f"compare: {k} is {v} one way, {back[k]} the other" for k, v in ahead.items()
+                    if (v is None) != (back[k] is None) or (v is not None and v != -back[k]))
+    failures.extend(f"compare with itself: {k} is {v}" for k, v in deltas(itself) if v not in (0, None))
+    if forward["Before"]["Sha256"] != hashlib.sha256(before.read_bytes()).hexdigest():
+        failures.append("compare: the before recording's SHA-256 is wrong")
+    try:
+        html5lib.HTMLParser(strict=True).parse((work / "fwd.html").read_text(encoding="utf-8"))
+    except html5lib.html5parser.ParseError as error:
+        failures.append(f"the comparison is not valid HTML5: {error}")
 
 
 def external_references(page):
@@ -99,6 +137,8 @@ with tempfile.TemporaryDirectory() as folder:
         failures.append("the fields are not on the page as typed")
     if page.count("<svg") != 6:
         failures.append(f"{page.count('<svg')} pictures, not the five screens and the history")
+
+    check_compare(work)
 
     chromium = shutil.which("chromium")
     if chromium:
