@@ -64,6 +64,21 @@ for capture in "$@"; do
   done
 done
 
+# The commissioning report and its JSON too, but for when each was made.
+mkdir -p "$work/w" "$work/l"
+for capture in "$@"; do
+  name=$(basename "$capture" .cap)
+  wine "$exe" --headless --replay "$capture" --report-field "Site A=Nørd" --link-report "$work/w/r.html" \
+    2>"$work/err" || fail "$name link report: $(cat "$work/err")"
+  "$linux" --headless --replay "$capture" --report-field "Site A=Nørd" --link-report "$work/l/r.html" ||
+    fail "$name link report: the Linux build failed"
+  for file in r.json r.html; do
+    cmp -s <(grep -v '^  "Generated"\|^<p class="note">Generated' "$work/w/$file") \
+      <(grep -v '^  "Generated"\|^<p class="note">Generated' "$work/l/$file") ||
+      fail "$name: the link reports' $file differ"
+  done
+done
+
 # A PNG snapshot drawn with GDI: a PNG of the client size.
 wine "$exe" --headless --replay "$1" --size 640x480 --snapshot "$work/s.png" ||
   fail "PNG snapshot failed"
