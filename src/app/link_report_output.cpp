@@ -55,15 +55,6 @@ std::string NowText(const Clock& clock) {
 
 }  // namespace
 
-std::string TwinJsonPath(const std::string& htmlPath) {
-  for (const char* ext : {".html", ".htm", ".HTML", ".HTM"}) {
-    const std::string e(ext);
-    if (htmlPath.size() > e.size() && htmlPath.ends_with(e))
-      return htmlPath.substr(0, htmlPath.size() - e.size()) + ".json";
-  }
-  return htmlPath + ".json";
-}
-
 std::string RebuildCommand(const Options& o, const std::string& capture) {
   std::string command = "ptpdiag --headless --replay " + ShellWord(FileName(capture));
   if (o.SizeGiven) command += " --size " + std::to_string(o.Width) + "x" + std::to_string(o.Height);
@@ -88,7 +79,10 @@ std::optional<std::string> WriteLinkReport(AppContext& app, BackedWindow& window
   report.Link = source.LinkName.empty() ? "an unnamed link" : ValidUtf8(source.LinkName);
   for (const auto& [key, value] : options.ReportFields)
     report.Fields.push_back({ValidUtf8(key), ValidUtf8(value)});
-  if (source.Capture) {
+  if (source.Capture && source.CaptureOngoing) {
+    report.Capture = ReportCapture{ValidUtf8(FileName(*source.Capture)), "",
+                                   ValidUtf8(RebuildCommand(options, *source.Capture))};
+  } else if (source.Capture) {
     const std::optional<std::string> sha = Sha256OfFile(*source.Capture);
     if (!sha) return "cannot read " + *source.Capture + " for its SHA-256";
     report.Capture = ReportCapture{ValidUtf8(FileName(*source.Capture)), *sha,

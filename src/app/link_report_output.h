@@ -9,13 +9,11 @@
 #include "app/options.h"
 #include "platform/backed_window.h"
 #include "platform/clock.h"
+#include "report/link_report.h"
 
 namespace ptpdiag {
 
 struct AppContext;
-
-// FILE.html's twin: FILE.json (the name's .html or .htm replaced).
-std::string TwinJsonPath(const std::string& htmlPath);
 
 // The command that writes the same report again from `capture`, run in
 // its folder.
@@ -23,7 +21,8 @@ std::string RebuildCommand(const Options& options, const std::string& capture);
 
 struct ReportSource {
   std::string LinkName;                // empty: not known
-  std::optional<std::string> Capture;  // the recording, complete, when there is one
+  std::optional<std::string> Capture;  // the recording, when there is one
+  bool CaptureOngoing = false;         // still being written: no SHA-256 yet
 };
 
 // Writes the HTML page and its twin JSON; an error line when one cannot be

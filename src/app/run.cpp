@@ -18,6 +18,8 @@
 #include "files/sha256.h"
 #include "quality/json_fields.h"
 #include "report/compare.h"
+#include "link/capture_recorder.h"
+#include "link/link_words.h"
 #include "link/replay.h"
 #include "metrics/prometheus_rules.h"
 #include "shell/startup.h"
@@ -129,6 +131,15 @@ bool WriteAskedLinkReport(AppContext& app, BackedWindow& window, const Options& 
 ReportSource LiveReportSource(const AppContext& app, const Options& options, bool recorded) {
   ReportSource source{app.Link.SessionLinkName, std::nullopt};
   if (options.RecordFile && recorded) source.Capture = *options.RecordFile;
+  return source;
+}
+
+// The report asked for from the menu during a live session: the link open
+// now, and the recording under way, if any.
+ReportSource MenuReportSource(const AppContext& app) {
+  ReportSource source{app.Link.SessionLinkName, std::nullopt, true};
+  if (source.LinkName.empty()) source.LinkName = OpenLinkName(app);
+  if (app.Link.Recorder != nullptr) source.Capture = app.Link.Recorder->Path();
   return source;
 }
 
@@ -427,6 +438,12 @@ int RunWindowed(const Options& options, AppBackend& backend) {
   const TonePlayer tone(app, backend.MakeSoundOut());
   session.BeginRecording(app);
   if (capture.Reader) app.Link.ReplayFeed = capture.Feed.get();
+  app.WriteLinkReport = [&](const std::string& path) {
+    Options asked = options;
+    asked.LinkReportFile = path;
+    const ReportSource source = capture.Reader ? ReplayReportSource(capture, options) : MenuReportSource(app);
+    return WriteLinkReport(app, main->Window(), asked, source, backend.SystemTime());
+  };
   main->SetTickHook([&] {
     if (capture.Reader) {
       // A replay in real time: one capture tick per timer tick.

@@ -101,7 +101,7 @@ std::string CaptureJson(const std::optional<ReportCapture>& capture) {
   if (!capture) return "null";
   json::Fields f;
   f.Add("File", Text(capture->File));
-  f.Add("Sha256", Text(capture->Sha256));
+  f.Add("Sha256", capture->Sha256.empty() ? "null" : Text(capture->Sha256));
   f.Add("Command", Text(capture->Command));
   return f.Close();
 }
@@ -158,6 +158,15 @@ std::vector<QualityOfChannel> WorstChannels(const QualityFigures& quality, std::
   });
   if (visited.size() > count) visited.resize(count);
   return visited;
+}
+
+std::string TwinJsonPath(const std::string& htmlPath) {
+  for (const char* ext : {".html", ".htm", ".HTML", ".HTM"}) {
+    const std::string e(ext);
+    if (htmlPath.size() > e.size() && htmlPath.ends_with(e))
+      return htmlPath.substr(0, htmlPath.size() - e.size()) + ".json";
+  }
+  return htmlPath + ".json";
 }
 
 std::string ValidUtf8(std::string_view text) {

@@ -50,7 +50,7 @@ struct ReportSlot {
 // The recording the report was made from and how to make it again.
 struct ReportCapture {
   std::string File;
-  std::string Sha256;
+  std::string Sha256;  // empty while the recording is still being made
   std::string Command;
 };
 
@@ -80,6 +80,9 @@ std::string LinkReportHtml(const LinkReport& report);
 // The channels the report lists as worst: flagged first, then by the
 // share of visits interfered, then by good hops; at most `count`.
 std::vector<QualityOfChannel> WorstChannels(const QualityFigures& quality, std::size_t count);
+
+// FILE.html's twin: FILE.json (the name's .html or .htm replaced).
+std::string TwinJsonPath(const std::string& htmlPath);
 
 // `text` with every byte sequence that is not UTF-8 replaced by '?', so a
 // field typed in any code page makes a valid page.

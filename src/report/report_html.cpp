@@ -136,9 +136,12 @@ std::string ProvenanceSection(const LinkReport& r) {
     return "<p>This session was not recorded, so this report cannot be rebuilt. Record with "
            "<code>--record FILE.cap</code> to keep the evidence.</p>\n";
   }
-  return "<p>Made from the recording <code>" + Escaped(r.Capture->File) + "</code>, SHA-256 <code>" +
-         r.Capture->Sha256 + "</code>.</p>\n<p>Rebuilt by:</p>\n<p><code>" +
-         Escaped(r.Capture->Command) + "</code></p>\n";
+  const std::string sha = r.Capture->Sha256.empty()
+                              ? "its SHA-256 not yet known: it was still being made when this report was written"
+                              : "SHA-256 <code>" + r.Capture->Sha256 + "</code>";
+  return "<p>Made from the recording <code>" + Escaped(r.Capture->File) + "</code>, " + sha +
+         ".</p>\n<p>Rebuilt, in the recording's folder, by:</p>\n<p><code>" + Escaped(r.Capture->Command) +
+         "</code></p>\n";
 }
 
 std::string Title(const LinkReport& r) {

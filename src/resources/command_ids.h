@@ -44,6 +44,7 @@
 #define IDM_SHOW_SCREEN4 3095
 #define IDM_SHOW_SCREEN5 3096
 #define IDM_TONE 3097
+#define IDM_LINK_REPORT 3098
 
 /* Identifiers the program has always answered that do nothing but repaint
    or pass the message on */

@@ -166,6 +166,8 @@ LRESULT OnCommand(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM 
       return CommandExportCsv(app);
     case IDM_SAVE_PICTURE:
       return CommandSavePicture(app);
+    case IDM_LINK_REPORT:
+      return CommandLinkReport(app);
     default:  // IDM_NOTHING_123, IDM_NOTHING_128, the clipboard ones, every unknown one
       return defaultResult();
   }

@@ -5,6 +5,7 @@
 #include "files/csv_export.h"
 #include "link/capture_recorder.h"
 #include "link/recording.h"
+#include "report/link_report.h"
 #include "resources/main_menu.h"
 #include "screens/connection_line.h"
 #include "shell/link_commands.h"
@@ -103,6 +104,21 @@ LRESULT CommandSavePicture(AppContext& app) {
     Fail(app, kPictureTitle, "Could not save the picture.", *failure);
   } else {
     Say(app, "Saved " + *path);
+  }
+  return 0;
+}
+
+LRESULT CommandLinkReport(AppContext& app) {
+  constexpr const char* kTitle = "Link Report";
+  if (!app.WriteLinkReport) return 0;  // a run without the report writer
+  const auto path = AskSaveTarget(
+      app, Prompt(app, kTitle, "HTML Pages|*.html;*.htm|All Files|*.*", "html"),
+      [](const std::string& page) { return std::vector<std::string>{page, TwinJsonPath(page)}; });
+  if (!path) return 0;
+  if (const auto failure = app.WriteLinkReport(*path)) {
+    Fail(app, kTitle, "Could not write the report.", *failure);
+  } else {
+    Say(app, "Wrote " + *path + " and " + TwinJsonPath(*path));
   }
   return 0;
 }

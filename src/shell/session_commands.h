@@ -21,6 +21,9 @@ LRESULT CommandStopRecording(AppContext& app);
 LRESULT CommandExportCsv(AppContext& app);
 // Save Picture...: asks for a PNG file and saves the client area as shown.
 LRESULT CommandSavePicture(AppContext& app);
+// Asks where, then writes the commissioning report of the session so far
+// (and its twin JSON) through the application's report writer.
+LRESULT CommandLinkReport(AppContext& app);
 
 // WM_INITMENUPOPUP: Record is checked while recording and Stop Recording
 // grey while not; Close Network is grey while no network link is open.

@@ -2,7 +2,9 @@
 // the window state, the radio list and the time base.
 #pragma once
 
+#include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "alarms/alarm_engine.h"
@@ -59,6 +61,10 @@ struct AppContext {
   FigureSamples Samples;
   const Clock& SystemClock;
   ElapsedClock Elapsed;
+  // Writes the commissioning report of the session so far to an HTML page
+  // and its twin JSON (File -> Link Report...); an error line when it
+  // cannot. Set by the application for the window.
+  std::function<std::optional<std::string>(const std::string& htmlPath)> WriteLinkReport;
 
   // The monotonic time of the timer tick under way, which the whole tick
   // reads (as its recording stamps it, so a replay samples the history at

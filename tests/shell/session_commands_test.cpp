@@ -213,6 +213,41 @@ TEST(SavePictureCommand, AWindowWithoutPixelsSaysSo) {
   EXPECT_TRUE(folder.Names().empty());
 }
 
+// The menu's report goes through the application's writer, asked for the
+// page the prompt named; a failure is said in a message box.
+TEST(LinkReportCommand, WritesThroughTheApplicationsWriter) {
+  struct Case {
+    bool writer;
+    std::optional<std::string> failure;
+    std::string status, box;
+  } cases[] = {
+      {true, std::nullopt, "Wrote r.html and r.json", ""},
+      {true, "cannot write r.html: disk full", "", "Could not write the report."},
+      {false, std::nullopt, "", ""},
+  };
+  for (const Case& c : cases) {
+    TempFolder folder;
+    TestApp t;
+    std::vector<std::string> asked;
+    if (c.writer) {
+      t.app.WriteLinkReport = [&asked, &c](const std::string& path) {
+        asked.push_back(path);
+        return c.failure;
+      };
+    }
+    t.window.FileAnswers.push_back("r.html");
+    Command(t, IDM_LINK_REPORT);
+    EXPECT_EQ(asked, c.writer ? std::vector<std::string>{"r.html"} : std::vector<std::string>{});
+    if (!c.status.empty()) {
+      EXPECT_EQ(t.window.StatusText(), c.status);
+    }
+    ASSERT_EQ(t.window.MessageBoxes().size(), c.box.empty() ? 0U : 1U);
+    if (!c.box.empty()) {
+      EXPECT_EQ(t.window.MessageBoxes()[0].Text, c.box);
+    }
+  }
+}
+
 struct MenuStateCase {
   bool recording;
   NetLink netLinkMode;
