@@ -45,6 +45,7 @@
 #define IDM_SHOW_SCREEN5 3096
 #define IDM_TONE 3097
 #define IDM_LINK_REPORT 3098
+#define IDM_COMPARE_RECORDING 3099
 
 /* Identifiers the program has always answered that do nothing but repaint
    or pass the message on */

@@ -122,10 +122,10 @@ ConnectionLine DescribeConnection(const AppContext& app) {
 
 void ShowRecordingNote(AppContext& app) {
   const CaptureRecorder* recorder = app.Link.Recorder;
-  ShowStatusNote(app.Window,
-                 recorder == nullptr
-                     ? ""
-                     : "REC " + std::filesystem::path(recorder->Path()).filename().string());
+  std::string note =
+      recorder == nullptr ? "" : "REC " + std::filesystem::path(recorder->Path()).filename().string();
+  if (app.Reference) note += (note.empty() ? "" : "  ") + std::string("vs ") + app.Reference->Name;
+  ShowStatusNote(app.Window, note);
 }
 
 void DrawConnectionLine(AppContext& app) {

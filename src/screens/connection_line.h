@@ -38,8 +38,8 @@ ConnectionLine DescribeConnection(const AppContext& app);
 // note (ShowRecordingNote).
 void DrawConnectionLine(AppContext& app);
 
-// The status bar's note names the file being recorded ("REC a.cap"), and
-// is empty while nothing is.
+// The status bar's note names the file being recorded ("REC a.cap") and
+// the recording compared with ("vs before.cap"); empty while neither is.
 void ShowRecordingNote(AppContext& app);
 
 }  // namespace ptpdiag

@@ -1,6 +1,8 @@
 #include "screens/frequency_panel.h"
 
 #include <algorithm>
+#include <cmath>
+#include <vector>
 
 #include "screens/format_masked.h"
 #include "screens/text_grid.h"
@@ -98,6 +100,25 @@ SeriesStats PlotChannelSeries(WindowState& w, const Pen& pen, double divisor,
   stats.Average = Nearest(static_cast<double>(stats.Sum) / 111.0);
   stats.Last = values[kShownChannels - 1];
   return stats;
+}
+
+void PlotDottedChannelSeries(WindowState& w, const Pen& pen, double divisor, const ChannelTable& values) {
+  std::vector<Rect> dots;
+  Point from{144, Nearest(480.0 - values[0] / divisor)};
+  double carried = 0;  // the path's length since the last dot
+  for (int i = 1; i < kShownChannels; ++i) {
+    const Point to{ChannelX(kChannelStep, i), Nearest(480.0 - values[static_cast<std::size_t>(i)] / divisor)};
+    const double dx = to.x - from.x, dy = to.y - from.y;
+    const double length = std::hypot(dx, dy);
+    for (double along = 4.0 - carried; along <= length; along += 4.0) {
+      const int x = from.x + static_cast<int>(std::lround(dx * along / length));
+      const int y = from.y + static_cast<int>(std::lround(dy * along / length));
+      dots.push_back(Rect{x, y, x + 2, y + 2});
+    }
+    carried = length > 0 ? std::fmod(carried + length, 4.0) : carried;
+    from = to;
+  }
+  w.ScreenDC.FillRects(dots, pen.Colour);
 }
 
 }  // namespace ptpdiag

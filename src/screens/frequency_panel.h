@@ -58,4 +58,8 @@ std::int32_t ChannelColumnLeft(int channel);
 SeriesStats PlotChannelSeries(WindowState& w, const Pen& pen, double divisor,
                               const ChannelTable& values, float step = kChannelStep);
 
+// The same curve dotted (a dot every 4 pixels along it), for a recording
+// compared with the live link.
+void PlotDottedChannelSeries(WindowState& w, const Pen& pen, double divisor, const ChannelTable& values);
+
 }  // namespace ptpdiag

@@ -43,10 +43,10 @@ void DrawBody(AppContext& app) {
   w.ScreenDC.SetTextColor(kBlack);
   switch (w.ScreenNumber) {
     case 1:
-      DrawTransmitterScreen(w, app.Store);
+      DrawTransmitterScreen(w, app.Store, app.Reference ? &*app.Reference : nullptr);
       break;
     case 2:
-      DrawSignalFrequencyScreen(w, app.Store);
+      DrawSignalFrequencyScreen(w, app.Store, app.Reference ? &*app.Reference : nullptr);
       break;
     case 3:
       DrawSignalVsTime(w, app.Store, app.Now());

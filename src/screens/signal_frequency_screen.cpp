@@ -31,8 +31,13 @@ void PlotPeakNoise(WindowState& w, const ChannelTable& peak) {
 
 }  // namespace
 
-void DrawSignalFrequencyScreen(WindowState& w, const DiagnosticsStore& store) {
+void DrawSignalFrequencyScreen(WindowState& w, const DiagnosticsStore& store,
+                               const ReferenceRecording* reference) {
   DrawFrequencyPanel(w, "Signal Quality vs Frequency", DrawDbmScale);
+  if (reference != nullptr) {
+    PlotDottedChannelSeries(w, w.PenGreen, 4.0, reference->FreqSignal);
+    PlotDottedChannelSeries(w, w.PenRed, 4.0, reference->FreqNoise);
+  }
   const SeriesStats signal = PlotChannelSeries(w, w.PenGreen, 4.0, store.FreqSignal);
   const SeriesStats noise = PlotChannelSeries(w, w.PenRed, 4.0, store.FreqNoise);
   const SeriesStats good = PlotChannelSeries(w, w.PenBlue, static_cast<double>(2.5F),

@@ -5,8 +5,13 @@
 
 namespace ptpdiag {
 
-void DrawTransmitterScreen(WindowState& w, const DiagnosticsStore& store) {
+void DrawTransmitterScreen(WindowState& w, const DiagnosticsStore& store,
+                           const ReferenceRecording* reference) {
   DrawFrequencyPanel(w, "Radio Transmitter vs Frequency");
+  if (reference != nullptr) {
+    PlotDottedChannelSeries(w, w.PenGreen, 4.0, reference->FreqVswr);
+    PlotDottedChannelSeries(w, w.PenRed, 6.0, reference->FreqCurrent);
+  }
   const SeriesStats vswr = PlotChannelSeries(w, w.PenGreen, 4.0, store.FreqVswr);
   const SeriesStats current = PlotChannelSeries(w, w.PenRed, 6.0, store.FreqCurrent);
 

@@ -2,10 +2,13 @@
 #pragma once
 
 #include "state/diagnostics_store.h"
+#include "state/reference_recording.h"
 #include "state/window_state.h"
 
 namespace ptpdiag {
 
-void DrawTransmitterScreen(WindowState& w, const DiagnosticsStore& store);
+// With a recording to compare, its curves dotted under the live ones.
+void DrawTransmitterScreen(WindowState& w, const DiagnosticsStore& store,
+        const ReferenceRecording* reference = nullptr);
 
 }  // namespace ptpdiag

@@ -8,6 +8,7 @@
 #include "shell/dialogs.h"
 #include "shell/file_commands.h"
 #include "shell/link_commands.h"
+#include "shell/reference_command.h"
 #include "shell/session_commands.h"
 #include "state/app_context.h"
 
@@ -168,6 +169,8 @@ LRESULT OnCommand(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM 
       return CommandSavePicture(app);
     case IDM_LINK_REPORT:
       return CommandLinkReport(app);
+    case IDM_COMPARE_RECORDING:
+      return CommandCompareWithRecording(app);
     default:  // IDM_NOTHING_123, IDM_NOTHING_128, the clipboard ones, every unknown one
       return defaultResult();
   }

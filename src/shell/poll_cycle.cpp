@@ -7,6 +7,7 @@
 #include "link/alarm_check.h"
 #include "link/capture_recorder.h"
 #include "link/frame_drain.h"
+#include "shell/reference_command.h"
 #include "screens/alarm_line.h"
 #include "screens/connection_line.h"
 #include "screens/screen_frame.h"
@@ -102,7 +103,7 @@ LRESULT RunPollCycle(AppContext& app) {
   if (window != nullptr) window->ReleaseDC(w.ScreenDC.GetCanvas());
   w.ScreenDC.Release();
 
-  if (repaint) RepaintNow(w, false);
+  if (TakeLoadedReference(app) || repaint) RepaintNow(w, false);
   if (app.Link.Recorder != nullptr) app.Link.Recorder->EndTick();
   app.TickMonotonicMs.reset();
   app.Link.TimerBusy = 0;

@@ -127,6 +127,7 @@ void UpdateMenuStates(AppContext& app) {
   PlatformWindow* window = app.Window.CurrentWindow;
   window->CheckMenuItem(IDM_RECORD, IsRecording(app));
   window->CheckMenuItem(IDM_TONE, app.ToneOn);
+  window->CheckMenuItem(IDM_COMPARE_RECORDING, app.Reference.has_value() || app.LoadingReference.has_value());
   window->EnableMenuItem(IDM_STOP_RECORDING, IsRecording(app));
   window->EnableMenuItem(IDM_CLOSE_NETWORK, app.Link.NetLinkMode != NetLink::None);
 }

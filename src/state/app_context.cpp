@@ -4,6 +4,9 @@ namespace ptpdiag {
 
 AppContext::~AppContext() {
   AbandonLink(*this);
+  // A reference still being read stops at its next lines; its thread is
+  // waited for as the future goes.
+  if (LoadingReference) LoadingReference->Cancel->store(true);
 }
 
 void AbandonLink(AppContext& app) {

@@ -18,6 +18,7 @@
 #include "state/diagnostics_store.h"
 #include "state/link_state.h"
 #include "state/radio_list.h"
+#include "state/reference_recording.h"
 #include "state/time_base.h"
 #include "state/window_state.h"
 
@@ -61,6 +62,9 @@ struct AppContext {
   FigureSamples Samples;
   const Clock& SystemClock;
   ElapsedClock Elapsed;
+  // A recording drawn for comparison, and one being read.
+  std::optional<ReferenceRecording> Reference;
+  std::optional<ReferenceLoading> LoadingReference;
   // Writes the commissioning report of the session so far to an HTML page
   // and its twin JSON (File -> Link Report...); an error line when it
   // cannot. Set by the application for the window.

@@ -69,7 +69,7 @@ sleep 0.3
 xdotool mousemove --sync 20 9 click 1
 sleep 0.5
 shot "file-menu"
-xdotool mousemove --sync 40 188 click 1  # Exit, the last item
+xdotool mousemove --sync 40 205 click 1  # Exit, the last item
 ended keys
 [ "$(screen_of keys)" = 3 ] || fail "keys: screen $(screen_of keys) at exit, expected 3"
 grep -q '"FreqSignal": \[.*[1-9]' "$work/keys.json" || fail "keys: no live data reached the window"

@@ -99,6 +99,7 @@ TEST_F(MainWindow, MenuHoldsTheItemsWithTheirIdentifiers) {
                            {"Export &CSV...", 3091},
                            {"Save &Picture...", 3092},
                            {"&Link Report...", 3098},
+                           {"Compare &With Recording...", 3099},
                            {"-", 0},
                            {"E&xit\tAlt+F4", 3076}}));
   EXPECT_EQ(items[1], (Row{{"Chg Comm port\tF10", 119},
