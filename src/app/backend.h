@@ -13,6 +13,7 @@
 #include "platform/clock.h"
 #include "platform/loop_window.h"
 #include "platform/network.h"
+#include "platform/photo.h"
 #include "platform/port_names.h"
 #include "platform/serial_port.h"
 #include "platform/sound_out.h"
@@ -61,6 +62,9 @@ class AppBackend {
   // lines drawn at that density); an error line on failure.
   [[nodiscard]] virtual std::optional<std::string> WritePng(BackedWindow& window, const std::string& path,
                                               int scale) = 0;
+
+  // A photo for the report, scaled down to fit `mostSide`.
+  virtual PhotoResult LoadScaledPhoto(const std::string& path, int mostSide) = 0;
 };
 
 }  // namespace ptpdiag

@@ -63,11 +63,26 @@ std::string RebuildCommand(const Options& o, const std::string& capture) {
   if (o.AlarmsFile) command += " --alarms " + ShellWord(*o.AlarmsFile);
   if (o.ProfileFile) command += " --profile " + ShellWord(*o.ProfileFile);
   for (const auto& [key, value] : o.ReportFields) command += " --report-field " + ShellWord(key + "=" + value);
+  for (const std::string& photo : o.Photos) command += " --photo " + ShellWord(photo);
   return command + " --link-report " + ShellWord(FileName(o.LinkReportFile.value_or("report.html")));
 }
 
+std::variant<std::vector<ReportPhoto>, std::string> LoadReportPhotos(const Options& options,
+                                                                     AppBackend& backend) {
+  std::vector<ReportPhoto> photos;
+  for (const std::string& path : options.Photos) {
+    PhotoResult loaded = backend.LoadScaledPhoto(path, kMostPhotoSide);
+    if (const std::string* why = std::get_if<std::string>(&loaded)) return path + ": " + *why;
+    ScaledPhoto& p = std::get<ScaledPhoto>(loaded);
+    photos.push_back({ValidUtf8(FileName(path)), p.Mime, std::move(p.Bytes), p.Width, p.Height});
+  }
+  return photos;
+}
+
 std::optional<std::string> WriteLinkReport(AppContext& app, BackedWindow& window, const Options& options,
-                                           const ReportSource& source, const Clock& now) {
+                                           const ReportSource& source, AppBackend& backend) {
+  auto photos = LoadReportPhotos(options, backend);
+  if (const std::string* why = std::get_if<std::string>(&photos)) return "the photo " + *why;
   // The screens and times of the last tick, whenever the report is written.
   const std::optional<std::int64_t> tick = app.TickMonotonicMs;
   app.TickMonotonicMs = app.Elapsed.OriginMonotonicMs() + app.Alignment.Figures().Ms;
@@ -75,7 +90,8 @@ std::optional<std::string> WriteLinkReport(AppContext& app, BackedWindow& window
   report.Screens = ScreensAsSvg(app, window);
   app.TickMonotonicMs = tick;
   report.Program = "ptpdiag " PTPDIAG_VERSION;
-  report.Generated = NowText(now);
+  report.Generated = NowText(backend.SystemTime());
+  report.Photos = std::get<std::vector<ReportPhoto>>(std::move(photos));
   report.Link = source.LinkName.empty() ? "an unnamed link" : ValidUtf8(source.LinkName);
   for (const auto& [key, value] : options.ReportFields)
     report.Fields.push_back({ValidUtf8(key), ValidUtf8(value)});

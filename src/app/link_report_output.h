@@ -5,7 +5,10 @@
 
 #include <optional>
 #include <string>
+#include <variant>
+#include <vector>
 
+#include "app/backend.h"
 #include "app/options.h"
 #include "platform/backed_window.h"
 #include "platform/clock.h"
@@ -28,6 +31,11 @@ struct ReportSource {
 // Writes the HTML page and its twin JSON; an error line when one cannot be
 // written. `now` says when.
 std::optional<std::string> WriteLinkReport(AppContext& app, BackedWindow& window, const Options& options,
-                                           const ReportSource& source, const Clock& now);
+                                           const ReportSource& source, AppBackend& backend);
+
+// The photos of the options, each scaled down to fit 1600 pixels; the
+// first that cannot be used, with its name and why, when one cannot.
+std::variant<std::vector<ReportPhoto>, std::string> LoadReportPhotos(const Options& options,
+                                                                     AppBackend& backend);
 
 }  // namespace ptpdiag

@@ -348,6 +348,16 @@ constexpr Entry kOptionTable[] = {
      }},
     {"--print-profile", "", "print the report's limits in effect as JSON and exit",
      [](std::string_view, Options& o) { return SetFlag(o.PrintProfile); }},
+    {"--photo", "FILE",
+     "a JPEG or PNG photo for the report (the mast, the\n"
+     "antennas), scaled down to at most 1600 pixels a side\n"
+     "(repeatable, at most 20)",
+     [](std::string_view v, Options& o) -> std::optional<std::string> {
+       if (v.empty()) return "--photo wants a JPEG or PNG file";
+       if (o.Photos.size() >= kMaxPhotos) return "more than 20 --photo options";
+       o.Photos.emplace_back(v);
+       return std::nullopt;
+     }},
     {"--compare", "BEFORE.cap AFTER.cap",
      "headless: replay both recordings and write how each\n"
      "figure changed (after less before), per channel too:\n"

@@ -66,6 +66,7 @@ struct Options {
   ReportProfile Profile;
   bool PrintProfile = false;
   std::vector<std::pair<std::string, std::string>> ReportFields;
+  std::vector<std::string> Photos;  // --photo, in order
   // --compare BEFORE AFTER: two recordings.
   std::vector<std::string> CompareFiles;
   bool PrintAlarms = false;
@@ -94,6 +95,7 @@ struct [[nodiscard]] OptionsResult {
 inline constexpr int kMaxClientSide = 4096;
 inline constexpr int kMaxScale = 4;
 inline constexpr std::size_t kMaxReportFields = 100;
+inline constexpr std::size_t kMaxPhotos = 20;
 
 // `args` excludes the program name.
 OptionsResult ParseOptions(std::span<const std::string_view> args);

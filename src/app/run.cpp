@@ -122,7 +122,7 @@ bool ReplayReadWhole(const CaptureReader& reader) {
 bool WriteAskedLinkReport(AppContext& app, BackedWindow& window, const Options& options,
                           const ReportSource& source, AppBackend& backend) {
   if (!options.LinkReportFile) return true;
-  const std::optional<std::string> error = WriteLinkReport(app, window, options, source, backend.SystemTime());
+  const std::optional<std::string> error = WriteLinkReport(app, window, options, source, backend);
   if (error) std::cerr << "ptpdiag: " << *error << "\n";
   return !error;
 }
@@ -388,15 +388,24 @@ int RunCompare(const Options& options, AppBackend& backend) {
   return written ? 0 : 1;
 }
 
-// Outputs that cannot be written are found before the run, not after it.
-bool OutputsWritable(const Options& options) {
+// Outputs that cannot be written, and photos that cannot be used, are
+// found before the run, not after it.
+bool OutputsWritable(const Options& options, AppBackend& backend) {
   const std::optional<std::string> failure = CheckOutputPaths(options);
-  if (failure) std::cerr << "ptpdiag: " << *failure << "\n";
-  return !failure;
+  if (failure) {
+    std::cerr << "ptpdiag: " << *failure << "\n";
+    return false;
+  }
+  const auto photos = LoadReportPhotos(options, backend);
+  if (const std::string* why = std::get_if<std::string>(&photos)) {
+    std::cerr << "ptpdiag: the photo " << *why << "\n";
+    return false;
+  }
+  return true;
 }
 
 int RunHeadless(const Options& options, AppBackend& backend) {
-  if (!OutputsWritable(options)) return 2;
+  if (!OutputsWritable(options, backend)) return 2;
   if (!options.CompareFiles.empty()) return RunCompare(options, backend);
   if (options.LiveLink() || options.RunMs) return RunHeadlessLive(options, backend);
   OpenCapture capture;
@@ -419,7 +428,7 @@ int RunHeadless(const Options& options, AppBackend& backend) {
 }
 
 int RunWindowed(const Options& options, AppBackend& backend) {
-  if (!OutputsWritable(options)) return 2;
+  if (!OutputsWritable(options, backend)) return 2;
   OpenCapture capture;
   if (!OpenReplay(options, backend, capture)) return 2;
   ReplayClock replayClock = ClockOfReplay(capture, backend);
@@ -442,7 +451,7 @@ int RunWindowed(const Options& options, AppBackend& backend) {
     Options asked = options;
     asked.LinkReportFile = path;
     const ReportSource source = capture.Reader ? ReplayReportSource(capture, options) : MenuReportSource(app);
-    return WriteLinkReport(app, main->Window(), asked, source, backend.SystemTime());
+    return WriteLinkReport(app, main->Window(), asked, source, backend);
   };
   main->SetTickHook([&] {
     if (capture.Reader) {

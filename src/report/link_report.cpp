@@ -91,7 +91,6 @@ std::string PhotosJson(const std::vector<ReportPhoto>& photos) {
     f.Add("File", Text(p.File));
     f.Add("Width", std::to_string(p.Width));
     f.Add("Height", std::to_string(p.Height));
-    f.Add("Bytes", std::to_string(p.Bytes.size()));
     text += (text.size() > 1 ? ", " : "") + f.Close();
   }
   return text + "]";

@@ -133,6 +133,8 @@ expect 2 "profile.json: \"WindowMinutes\" must be a whole number from 1 to 480" 
 printf '{"MinSignalDbm": 85}' >"$work/profile.json"
 expect 2 "profile.json: \"MinSignalDbm\" must be a number from -128 to 0" -- --profile "$work/profile.json"
 expect 2 "--report-field wants KEY=VALUE" -- --headless --report-field novalue
+expect 2 "the photo $work/profile.json: not a JPEG or PNG picture" -- --headless --photo "$work/profile.json"
+expect 2 "the photo $work/none.jpg: no such file" -- --headless --photo "$work/none.jpg"
 expect 2 "cannot write $work/no/dir/r.html" -- --headless --link-report "$work/no/dir/r.html"
 # A radio file that cannot be read is an input that failed: exit 2.
 expect 2 "The radio list is unchanged" -- --headless --open "$work/none.RAD"

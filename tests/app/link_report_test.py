@@ -25,6 +25,7 @@ import tempfile
 program, sim = sys.argv[1], sys.argv[2]
 failures = []
 FIELDS = ["--report-field", "Site A=Nørd mast", "--report-field", 'Notes=<b>"tilt" & 3°</b>']
+PHOTO = pathlib.Path(__file__).resolve().parent.parent / "data" / "photo.png"  # 2000 x 200
 
 
 def free_udp_port():
@@ -103,7 +104,7 @@ with tempfile.TemporaryDirectory() as folder:
         (work / name).mkdir()
     profile = work / "profile.json"
     profile.write_text('{"MinSignalDbm": -90, "WindowMinutes": 5}')
-    common = ["--profile", str(profile)] + FIELDS
+    common = ["--profile", str(profile), "--photo", str(PHOTO)] + FIELDS
     subprocess.run([program, "--headless", "--demo", "--udp-port", str(free_udp_port()), "--seconds", "12",
                     "--record", str(work / "a/s.cap"), "--link-report", str(work / "a/r.html")] + common,
                    check=True, timeout=60)
@@ -119,6 +120,8 @@ with tempfile.TemporaryDirectory() as folder:
         failures.append("the SHA-256 is not the recording's")
     if report["Link"] == "an unnamed link" or report["Profile"]["MinSignalDbm"] != -90:
         failures.append(f"link {report['Link']!r} or profile not as given")
+    if report["Photos"] != [{"File": "photo.png", "Width": 1600, "Height": 160}]:
+        failures.append(f"the photo, scaled to 1600 px: {report['Photos']}")
     if report["Window"]["Ticks"] < 40 or len(report["Verdicts"]) != 9:
         failures.append(f"window {report['Window']}, {len(report['Verdicts'])} verdicts")
     # The rebuild command, run in the recording's folder, writes the same report.
@@ -135,6 +138,8 @@ with tempfile.TemporaryDirectory() as folder:
     failures.extend(f"an external reference: {r[:60]}" for r in external_references(page))
     if "&lt;b&gt;&quot;tilt&quot; &amp; 3°&lt;/b&gt;" not in page or "Nørd mast" not in page:
         failures.append("the fields are not on the page as typed")
+    if page.count('src="data:image/png;base64,') != 1:
+        failures.append("the photo is not in the page")
     if page.count("<svg") != 6:
         failures.append(f"{page.count('<svg')} pictures, not the five screens and the history")
 

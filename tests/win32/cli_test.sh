@@ -79,6 +79,13 @@ for capture in "$@"; do
   done
 done
 
+# A photo is scaled by the Windows Imaging Component to the same size.
+wine "$exe" --headless --replay "$1" --photo "$data/photo.png" --link-report "$work/w/p.html" 2>"$work/err" ||
+  fail "a photo: $(cat "$work/err")"
+grep -qF '"Photos": [{"File": "photo.png", "Width": 1600, "Height": 160}]' "$work/w/p.json" ||
+  fail "the photo is not scaled to 1600 x 160: $(grep Photos "$work/w/p.json")"
+grep -qF 'src="data:image/png;base64,iVBOR' "$work/w/p.html" || fail "the photo is not in the page as a PNG"
+
 # A PNG snapshot drawn with GDI: a PNG of the client size.
 wine "$exe" --headless --replay "$1" --size 640x480 --snapshot "$work/s.png" ||
   fail "PNG snapshot failed"

@@ -5,7 +5,7 @@
 set -u
 objdump=$1
 shift
-allowed="kernel32.dll user32.dll gdi32.dll comctl32.dll comdlg32.dll ws2_32.dll ole32.dll msvcrt.dll advapi32.dll shell32.dll setupapi.dll winmm.dll"
+allowed="kernel32.dll user32.dll gdi32.dll comctl32.dll comdlg32.dll ws2_32.dll ole32.dll msvcrt.dll advapi32.dll shell32.dll setupapi.dll winmm.dll windowscodecs.dll"
 failures=0
 for exe in "$@"; do
   dlls=$("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z')

@@ -7,6 +7,7 @@
 #include "platform/os/libserialport_driver.h"
 #include "platform/os/posix_network.h"
 #include "platform/os/stop_signals.h"
+#include "platform/qt/qt_photo.h"
 #include "platform/qt/event_window.h"
 #include "platform/qt/image_png.h"
 #include "platform/qt/main_window.h"
@@ -102,6 +103,10 @@ std::unique_ptr<LoopWindow> QtBackend::MakeMainWindow(int clientWidth, int clien
 
 std::unique_ptr<StopRequests> QtBackend::HandleStopRequests(std::function<void()> stop) {
   return std::make_unique<StopSignals>(std::move(stop));
+}
+
+PhotoResult QtBackend::LoadScaledPhoto(const std::string& path, int mostSide) {
+  return LoadScaledPhotoQt(path, mostSide);
 }
 
 std::optional<std::string> QtBackend::WritePng(BackedWindow& window, const std::string& path,

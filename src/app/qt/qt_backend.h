@@ -26,6 +26,7 @@ class QtBackend final : public AppBackend {
   // Needs a Qt GUI application.
   std::optional<std::string> WritePng(BackedWindow& window, const std::string& path,
                                       int scale) override;
+  PhotoResult LoadScaledPhoto(const std::string& path, int mostSide) override;
 
  private:
   SystemClock clock_;

@@ -2,6 +2,7 @@
 
 #include "app/outputs.h"
 #include "platform/png_file.h"
+#include "platform/win32/wic_photo.h"
 #include "platform/win32/comm_port.h"
 #include "platform/win32/console.h"
 #include "platform/win32/gdi_canvas.h"
@@ -61,6 +62,10 @@ std::unique_ptr<StopRequests> Win32Backend::HandleStopRequests(std::function<voi
 
 bool Win32Backend::StopRequested() const {
   return ptpdiag::StopRequested();
+}
+
+PhotoResult Win32Backend::LoadScaledPhoto(const std::string& path, int mostSide) {
+  return LoadScaledPhotoWic(path, mostSide);
 }
 
 std::optional<std::string> Win32Backend::WritePng(BackedWindow& window, const std::string& path,

@@ -24,6 +24,7 @@ class Win32Backend final : public AppBackend {
   bool StopRequested() const override;
   std::optional<std::string> WritePng(BackedWindow& window, const std::string& path,
                                       int scale) override;
+  PhotoResult LoadScaledPhoto(const std::string& path, int mostSide) override;
 
  private:
   Win32Clock clock_;
