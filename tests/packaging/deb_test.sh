@@ -55,7 +55,9 @@ if /usr/bin/ptpdiag --headless --replay "$docs/examples/demo.cap.gz" --screen 2 
   if [ -n "$built" ]; then
     "$built" --headless --replay "$root/samples/demo.cap" --screen 2 --report built.json \
       --snapshot built.png 2>/dev/null || fail "$built could not replay the demo capture"
-    cmp -s installed.json built.json || fail "the installed replay's report differs from the source tree's"
+    # All but the Meta block, which names the file replayed.
+    cmp -s <(grep -v '^  "Meta"\|^    "Units"' installed.json) <(grep -v '^  "Meta"\|^    "Units"' built.json) ||
+      fail "the installed replay's report differs from the source tree's"
     cmp -s installed.png built.png || fail "the installed replay's picture differs from the source tree's"
   fi
 else
