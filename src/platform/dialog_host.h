@@ -11,7 +11,10 @@ namespace ptpdiag {
 
 using DialogId = int;
 
-enum class ControlKind { PushButton, DefaultPushButton, TextBox, ListBox };
+// TextBox holds the code page's bytes (addresses, passwords, as the radio
+// takes them); FreeTextBox holds UTF-8 (names and notes as typed). A Label
+// is one line of UTF-8 text that takes no focus.
+enum class ControlKind { PushButton, DefaultPushButton, TextBox, ListBox, FreeTextBox, Label };
 
 // Runs when the control sends a command to its dialog, with the
 // notification code (list boxes: 1 selection changed, 2 double click).
@@ -27,6 +30,7 @@ struct ControlPlan {
   int Width = 0;
   int Height = 0;
   ControlCallback Callback;  // may be empty
+  bool Sorted = true;        // list boxes: items in order without case, else as given
 };
 
 // Identifiers the dialogs' keyboard handling sends: Enter the default push
@@ -45,6 +49,9 @@ class DialogHost {
   // The selected item's text; empty when none is selected.
   virtual std::string GetListText(DialogId dialog, int controlId) = 0;
   virtual std::string GetText(DialogId dialog, int controlId) = 0;
+  // Replaces a list box's items (up to the first empty one); none selected.
+  virtual void SetListItems(DialogId dialog, int controlId,
+                            const std::vector<std::string>& items) = 0;
   // Shows the dialog and runs a message loop until EndDialog; returns its
   // result. Other windows keep getting their messages meanwhile, so a
   // second dialog may open on top and return first.

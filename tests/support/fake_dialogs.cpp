@@ -31,8 +31,12 @@ DialogId FakeDialogs::NewDialog(const std::string& caption, int width, int heigh
 void FakeDialogs::AddControl(DialogId dialog, const ControlPlan& control) {
   FakeDialog& d = At(dialog);
   d.Controls.push_back(control);
-  if (control.Kind == ControlKind::TextBox) d.Texts[control.Id] = control.Text;
-  if (control.Kind == ControlKind::ListBox) d.Selected[control.Id] = 0;
+  if (control.Kind == ControlKind::TextBox || control.Kind == ControlKind::FreeTextBox)
+    d.Texts[control.Id] = control.Text;
+  if (control.Kind == ControlKind::ListBox) {
+    d.Selected[control.Id] = 0;
+    d.Items[control.Id] = control.Items;
+  }
 }
 
 void FakeDialogs::SelectListItem(DialogId dialog, int controlId, int number) {
@@ -41,10 +45,17 @@ void FakeDialogs::SelectListItem(DialogId dialog, int controlId, int number) {
 }
 
 std::string FakeDialogs::GetListText(DialogId dialog, int controlId) {
-  const ControlPlan* list = Control(dialog, controlId);
+  const std::vector<std::string>& items = At(dialog).Items[controlId];
   const int number = At(dialog).Selected[controlId];
-  if (list == nullptr || number < 1 || number > static_cast<int>(list->Items.size())) return {};
-  return list->Items[static_cast<std::size_t>(number - 1)];
+  if (number < 1 || number > static_cast<int>(items.size())) return {};
+  return items[static_cast<std::size_t>(number - 1)];
+}
+
+void FakeDialogs::SetListItems(DialogId dialog, int controlId,
+                               const std::vector<std::string>& items) {
+  if (Control(dialog, controlId) == nullptr) return;
+  At(dialog).Items[controlId] = items;
+  At(dialog).Selected[controlId] = 0;
 }
 
 std::string FakeDialogs::GetText(DialogId dialog, int controlId) {

@@ -17,9 +17,10 @@ struct FakeDialog {
   int Width = 0;
   int Height = 0;
   std::vector<ControlPlan> Controls;
-  // List boxes: the number last selected, as given (0: none). Text boxes:
-  // the text.
+  // List boxes: the number last selected, as given (0: none), and the
+  // items (as planned, then as set). Text boxes: the text.
   std::map<int, int> Selected;
+  std::map<int, std::vector<std::string>> Items;
   std::map<int, std::string> Texts;
   bool Shown = false;
   bool Ended = false;
@@ -53,6 +54,7 @@ class FakeDialogs final : public DialogHost {
   void SelectListItem(DialogId dialog, int controlId, int number) override;
   std::string GetListText(DialogId dialog, int controlId) override;
   std::string GetText(DialogId dialog, int controlId) override;
+  void SetListItems(DialogId dialog, int controlId, const std::vector<std::string>& items) override;
   int ShowModal(DialogId dialog) override;
   void EndDialog(DialogId dialog, int result) override;
   void ShowAbout() override { ++aboutCount_; }

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <string>
 
 #include "platform/win32/win32_loop_window.h"
 #include "win32_test_support.h"
@@ -109,6 +110,32 @@ TEST_F(Win32DialogHostTest, ListBoxesAreSortedAndReportTheirChoice) {
                reinterpret_cast<LPARAM>(list));
   EXPECT_EQ(host.ShowModal(dialog), 1);
   EXPECT_EQ(notified, LBN_DBLCLK);
+}
+
+// Free text and labels hold UTF-8 (Unicode controls); a list that is not
+// sorted keeps its items as given, also when they are replaced.
+TEST_F(Win32DialogHostTest, FreeTextIsUtf8AndUnsortedListsKeepTheirOrder) {
+  const DialogId dialog = host.NewDialog("Link Report", 280, 100);
+  host.AddControl(dialog, {ControlKind::Label, 300, "Site \xC3\x98:", {}, 8, 10, 80, 8, {}});
+  host.AddControl(dialog, {ControlKind::FreeTextBox, 200, "N\xC3\xB8rd", {}, 96, 8, 176, 12, {}});
+  ControlPlan list{ControlKind::ListBox, 400, "", {"z.png", "a.jpg"}, 96, 30, 176, 50, {}};
+  list.Sorted = false;
+  host.AddControl(dialog, list);
+  const HWND window = host.DialogWindow(dialog);
+  wchar_t label[16]{};
+  GetWindowTextW(GetDlgItem(window, 300), label, 16);
+  EXPECT_EQ(std::wstring(label), L"Site \u00D8:");
+  EXPECT_EQ(host.GetText(dialog, 200), "N\xC3\xB8rd");
+  SetWindowTextW(GetDlgItem(window, 200), L"\u00C5s \u2013 mast");
+  EXPECT_EQ(host.GetText(dialog, 200), "\xC3\x85s \xE2\x80\x93 mast");
+  host.SelectListItem(dialog, 400, 1);
+  EXPECT_EQ(host.GetListText(dialog, 400), "z.png");
+  host.SetListItems(dialog, 400, {"m.jpg", "b.png", "", "x.png"});
+  EXPECT_EQ(SendDlgItemMessageA(window, 400, LB_GETCOUNT, 0, 0), 2);
+  EXPECT_EQ(host.GetListText(dialog, 400), "");  // none selected
+  host.SelectListItem(dialog, 400, 1);
+  EXPECT_EQ(host.GetListText(dialog, 400), "m.jpg");
+  host.EndDialog(dialog, 0);
 }
 
 TEST_F(Win32DialogHostTest, ASecondDialogOnTopReturnsFirst) {

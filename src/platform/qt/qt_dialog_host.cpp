@@ -33,6 +33,10 @@ std::string FromLatin1(const QString& text) {
   return text.toLatin1().toStdString();
 }
 
+QString Utf8(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 // MulDiv: a * b / c rounded half away from zero.
 int MulDiv(int a, int b, int c) {
   const long long product = static_cast<long long>(a) * b;
@@ -89,10 +93,11 @@ int SortedRow(const QListWidget& list, const QString& text) {
 }
 
 void FillList(QListWidget& list, const std::vector<std::string>& items) {
+  const bool sorted = list.property("sorted").toBool();
   for (const std::string& item : items) {
     if (item.empty()) break;
     const QString text = Latin1(item);
-    list.insertItem(SortedRow(list, text), text);
+    list.insertItem(sorted ? SortedRow(list, text) : list.count(), text);
   }
 }
 
@@ -241,9 +246,17 @@ QWidget* QtDialogHost::MakeControl(DialogId dialog, const ControlPlan& control, 
     }
     case ControlKind::TextBox:
       return new QLineEdit(Latin1(control.Text), parent);
+    case ControlKind::FreeTextBox: {
+      auto* edit = new QLineEdit(Utf8(control.Text), parent);
+      edit->setProperty("utf8", true);
+      return edit;
+    }
+    case ControlKind::Label:
+      return new QLabel(Utf8(control.Text), parent);
     case ControlKind::ListBox: {
       auto* list = new ListBox(parent);
       list->setSelectionMode(QAbstractItemView::SingleSelection);
+      list->setProperty("sorted", control.Sorted);
       FillList(*list, control.Items);
       QObject::connect(list, &QListWidget::itemSelectionChanged, list,
                        [this, dialog, id] { Command(dialog, id, 1); });
@@ -298,9 +311,21 @@ std::string QtDialogHost::GetListText(DialogId dialog, int controlId) {
 
 std::string QtDialogHost::GetText(DialogId dialog, int controlId) {
   QWidget* control = Control(dialog, controlId);
-  if (auto* edit = qobject_cast<QLineEdit*>(control)) return FromLatin1(edit->text());
+  if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+    return edit->property("utf8").toBool() ? edit->text().toUtf8().toStdString()
+                                           : FromLatin1(edit->text());
+  }
   if (auto* button = qobject_cast<QPushButton*>(control)) return FromLatin1(button->text());
   return {};
+}
+
+void QtDialogHost::SetListItems(DialogId dialog, int controlId,
+                                const std::vector<std::string>& items) {
+  auto* list = qobject_cast<QListWidget*>(Control(dialog, controlId));
+  if (list == nullptr) return;
+  const QSignalBlocker blocker(list);
+  list->clear();
+  FillList(*list, items);
 }
 
 void QtDialogHost::Show(Dialog& d) {

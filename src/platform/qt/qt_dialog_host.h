@@ -54,6 +54,7 @@ class QtDialogHost final : public DialogHost {
   void SelectListItem(DialogId dialog, int controlId, int number) override;
   std::string GetListText(DialogId dialog, int controlId) override;
   std::string GetText(DialogId dialog, int controlId) override;
+  void SetListItems(DialogId dialog, int controlId, const std::vector<std::string>& items) override;
   int ShowModal(DialogId dialog) override;
   void EndDialog(DialogId dialog, int result) override;
   void ShowAbout() override;

@@ -30,16 +30,73 @@ ControlClass ClassOf(ControlKind kind) {
     case ControlKind::DefaultPushButton:
       return {"BUTTON", WS_CHILD | WS_VISIBLE | BS_DEFPUSHBUTTON, 0};
     case ControlKind::TextBox:
+    case ControlKind::FreeTextBox:
       return {"EDIT", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
     case ControlKind::ListBox:
       return {"LISTBOX", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_SORT,
               WS_EX_CLIENTEDGE};
+    case ControlKind::Label:
+      return {"STATIC", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0};
   }
   return {"STATIC", WS_CHILD | WS_VISIBLE, 0};
 }
 
+std::wstring Wide(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  const int size = static_cast<int>(utf8.size());
+  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+  if (length > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
+  return wide;
+}
+
+std::string Utf8(const std::wstring& wide) {
+  if (wide.empty()) return {};
+  const int size = static_cast<int>(wide.size());
+  const int length =
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+  if (length > 0)
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), length, nullptr, nullptr);
+  return utf8;
+}
+
+// A Unicode control's text as UTF-8.
+std::string WideWindowText(HWND control) {
+  const int length = GetWindowTextLengthW(control);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int got = GetWindowTextW(control, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+  return Utf8(text);
+}
+
+HWND MakeControl(const ControlPlan& control, const RECT& area, HWND dialog, HINSTANCE instance) {
+  const ControlClass kind = ClassOf(control.Kind);
+  const DWORD style =
+      kind.Style &
+      (control.Kind == ControlKind::ListBox && !control.Sorted ? ~DWORD{LBS_SORT} : ~DWORD{0});
+  const auto id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id));
+  if (control.Kind == ControlKind::FreeTextBox || control.Kind == ControlKind::Label) {
+    const wchar_t* name = control.Kind == ControlKind::Label ? L"STATIC" : L"EDIT";
+    return CreateWindowExW(kind.ExStyle, name, Wide(control.Text).c_str(), style, area.left,
+                           area.top, area.right - area.left, area.bottom - area.top, dialog, id,
+                           instance, nullptr);
+  }
+  return CreateWindowExA(kind.ExStyle, kind.Name, control.Text.c_str(), style, area.left, area.top,
+                         area.right - area.left, area.bottom - area.top, dialog, id, instance,
+                         nullptr);
+}
+
+void FillList(HWND list, const std::vector<std::string>& items) {
+  for (const std::string& item : items) {
+    if (item.empty()) break;
+    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+  }
+}
+
 std::string WindowText(HWND control) {
   if (control == nullptr) return {};
+  if (IsWindowUnicode(control)) return WideWindowText(control);
   const int length = GetWindowTextLengthA(control);
   std::string text(static_cast<std::size_t>(length) + 1, '\0');
   const int got = GetWindowTextA(control, text.data(), length + 1);
@@ -93,18 +150,9 @@ void Win32DialogHost::AddControl(DialogId dialog, const ControlPlan& control) {
   const HWND window = found->second.Window;
   RECT area{control.X, control.Y, control.X + control.Width, control.Y + control.Height};
   MapDialogRect(window, &area);
-  const ControlClass kind = ClassOf(control.Kind);
-  const HWND child = CreateWindowExA(
-      kind.ExStyle, kind.Name, control.Text.c_str(), kind.Style, area.left, area.top,
-      area.right - area.left, area.bottom - area.top, window,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.Id)), instance_, nullptr);
+  const HWND child = MakeControl(control, area, window, instance_);
   SendMessageA(child, WM_SETFONT, SendMessageA(window, WM_GETFONT, 0, 0), FALSE);
-  if (control.Kind == ControlKind::ListBox) {
-    for (const std::string& item : control.Items) {
-      if (item.empty()) break;
-      SendMessageA(child, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
-    }
-  }
+  if (control.Kind == ControlKind::ListBox) FillList(child, control.Items);
   if (control.Callback) found->second.Callbacks[control.Id] = control.Callback;
 }
 
@@ -129,6 +177,14 @@ std::string Win32DialogHost::GetListText(DialogId dialog, int controlId) {
 
 std::string Win32DialogHost::GetText(DialogId dialog, int controlId) {
   return WindowText(GetDlgItem(DialogWindow(dialog), controlId));
+}
+
+void Win32DialogHost::SetListItems(DialogId dialog, int controlId,
+                                   const std::vector<std::string>& items) {
+  const HWND list = GetDlgItem(DialogWindow(dialog), controlId);
+  if (list == nullptr) return;
+  SendMessageA(list, LB_RESETCONTENT, 0, 0);
+  FillList(list, items);
 }
 
 int Win32DialogHost::ShowModal(DialogId dialog) {

@@ -1,6 +1,7 @@
 // Run-time dialogs on Windows: an in-memory template for
 // CreateDialogIndirectParamA (MS Sans Serif 8 point, no owner, centred),
-// controls made with CreateWindowExA at MapDialogRect's rectangles, and a
+// controls made with CreateWindowExA (free text boxes with CreateWindowExW,
+// to hold UTF-8) at MapDialogRect's rectangles, and a
 // modal loop of their own that passes the dialog's messages through
 // IsDialogMessageA, so Enter and Esc work and the main window keeps
 // ticking underneath. The About box is the "ABOUT" resource.
@@ -36,6 +37,7 @@ class Win32DialogHost final : public DialogHost {
   void SelectListItem(DialogId dialog, int controlId, int number) override;
   std::string GetListText(DialogId dialog, int controlId) override;
   std::string GetText(DialogId dialog, int controlId) override;
+  void SetListItems(DialogId dialog, int controlId, const std::vector<std::string>& items) override;
   int ShowModal(DialogId dialog) override;
   void EndDialog(DialogId dialog, int result) override;
   void ShowAbout() override;
