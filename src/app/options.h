@@ -15,6 +15,7 @@
 #include "alignment/tone.h"
 #include "quality/channel_quality.h"
 #include "report/report_profile.h"
+#include "state/site_details.h"
 
 namespace ptpdiag {
 
@@ -94,8 +95,6 @@ struct [[nodiscard]] OptionsResult {
 
 inline constexpr int kMaxClientSide = 4096;
 inline constexpr int kMaxScale = 4;
-inline constexpr std::size_t kMaxReportFields = 100;
-inline constexpr std::size_t kMaxPhotos = 20;
 
 // `args` excludes the program name.
 OptionsResult ParseOptions(std::span<const std::string_view> args);

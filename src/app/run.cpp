@@ -127,6 +127,12 @@ bool WriteAskedLinkReport(AppContext& app, BackedWindow& window, const Options& 
   return !error;
 }
 
+Options WithSiteDetails(Options options, const SiteDetails& site) {
+  options.ReportFields = site.Fields;
+  options.Photos = site.Photos;
+  return options;
+}
+
 // A live session's report names the recording once it is complete.
 ReportSource LiveReportSource(const AppContext& app, const Options& options, bool recorded) {
   ReportSource source{app.Link.SessionLinkName, std::nullopt};
@@ -447,8 +453,9 @@ int RunWindowed(const Options& options, AppBackend& backend) {
   const TonePlayer tone(app, backend.MakeSoundOut());
   session.BeginRecording(app);
   if (capture.Reader) app.Link.ReplayFeed = capture.Feed.get();
+  app.Site = {options.ReportFields, options.Photos};
   app.WriteLinkReport = [&](const std::string& path) {
-    Options asked = options;
+    Options asked = WithSiteDetails(options, app.Site);
     asked.LinkReportFile = path;
     const ReportSource source = capture.Reader ? ReplayReportSource(capture, options) : MenuReportSource(app);
     return WriteLinkReport(app, main->Window(), asked, source, backend);
@@ -482,7 +489,9 @@ int RunWindowed(const Options& options, AppBackend& backend) {
   const ReportSource source =
       capture.Reader ? ReplayReportSource(capture, options) : LiveReportSource(app, options, recorded);
   const int status = WriteRequestedOutputs(app, main->Window(), options, backend, alignment, source);
-  const bool reported = WriteAskedLinkReport(app, main->Window(), options, source, backend);
+  // With the details as last edited in the window.
+  const bool reported =
+      WriteAskedLinkReport(app, main->Window(), WithSiteDetails(options, app.Site), source, backend);
   app.Link.ReplayFeed = nullptr;
   if (capture.Reader && capture.Reader->Error()) {
     std::cerr << "ptpdiag: " << capture.Reader->Error()->Text() << "\n";

@@ -18,15 +18,6 @@ constexpr int kNotifyDoubleClick = 2;
 constexpr int kCommPortCount = 8;
 constexpr const char* kCommPortCaption = "Select Comm Port";
 
-// Where the dialog `caption` is built; nothing, said where it cannot be.
-DialogHost* Host(AppContext& app, std::string_view caption) {
-  PlatformWindow* window = app.Window.CurrentWindow;
-  if (window == nullptr) return nullptr;
-  DialogHost* host = window->Dialogs();
-  if (host == nullptr) window->SayDialogUnshown(caption);
-  return host;
-}
-
 ControlCallback CancelCallback(DialogHost& host) {
   return
       [&host](DialogId dialog, int /*notification*/) { host.EndDialog(dialog, kResultCancelled); };
@@ -86,8 +77,16 @@ std::optional<std::string> Accepted(AppContext& app, int result) {
 
 }  // namespace
 
+DialogHost* DialogHostFor(AppContext& app, std::string_view caption) {
+  PlatformWindow* window = app.Window.CurrentWindow;
+  if (window == nullptr) return nullptr;
+  DialogHost* host = window->Dialogs();
+  if (host == nullptr) window->SayDialogUnshown(caption);
+  return host;
+}
+
 std::optional<std::string> AskCommPort(AppContext& app) {
-  DialogHost* host = Host(app, kCommPortCaption);
+  DialogHost* host = DialogHostFor(app, kCommPortCaption);
   if (host == nullptr) return std::nullopt;
   std::vector<std::string> items = CommPortItems(app);
   // Wide enough for what describes the ports, when anything does.
@@ -112,7 +111,7 @@ std::optional<std::string> AskCommPort(AppContext& app) {
 
 std::optional<std::string> AskText(AppContext& app, const std::string& caption,
                                    const std::string& initialText) {
-  DialogHost* host = Host(app, caption);
+  DialogHost* host = DialogHostFor(app, caption);
   if (host == nullptr) return std::nullopt;
   const DialogId dialog = host->NewDialog(caption, 160, 50);
   host->AddControl(dialog,
@@ -125,7 +124,7 @@ std::optional<std::string> AskText(AppContext& app, const std::string& caption,
 }
 
 void ShowAbout(AppContext& app) {
-  if (DialogHost* host = Host(app, kAboutCaption)) host->ShowAbout();
+  if (DialogHost* host = DialogHostFor(app, kAboutCaption)) host->ShowAbout();
 }
 
 }  // namespace ptpdiag

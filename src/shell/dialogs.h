@@ -5,13 +5,18 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace ptpdiag {
 
 struct AppContext;
+class DialogHost;
 
 inline constexpr int kCommPortListId = 5555;
 inline constexpr int kDialogTextBoxId = 100;
+
+// Where the dialog `caption` is built; nothing, said where it cannot be.
+DialogHost* DialogHostFor(AppContext& app, std::string_view caption);
 
 // "Select Comm Port": the list "Com1".."Com8" with the current port
 // (CommPortName) selected and a Cancel button. A selection change or a

@@ -10,6 +10,7 @@
 #include "screens/connection_line.h"
 #include "shell/link_commands.h"
 #include "shell/save_prompt.h"
+#include "shell/site_dialog.h"
 #include "state/app_context.h"
 
 namespace ptpdiag {
@@ -111,6 +112,7 @@ LRESULT CommandSavePicture(AppContext& app) {
 LRESULT CommandLinkReport(AppContext& app) {
   constexpr const char* kTitle = "Link Report";
   if (!app.WriteLinkReport) return 0;  // a run without the report writer
+  if (!AskSiteDetails(app)) return 0;
   const auto path = AskSaveTarget(
       app, Prompt(app, kTitle, "HTML Pages|*.html;*.htm|All Files|*.*", "html"),
       [](const std::string& page) { return std::vector<std::string>{page, TwinJsonPath(page)}; });

@@ -19,6 +19,7 @@
 #include "state/link_state.h"
 #include "state/radio_list.h"
 #include "state/reference_recording.h"
+#include "state/site_details.h"
 #include "state/time_base.h"
 #include "state/window_state.h"
 
@@ -65,9 +66,11 @@ struct AppContext {
   // A recording drawn for comparison, and one being read.
   std::optional<ReferenceRecording> Reference;
   std::optional<ReferenceLoading> LoadingReference;
-  // Writes the commissioning report of the session so far to an HTML page
-  // and its twin JSON (File -> Link Report...); an error line when it
-  // cannot. Set by the application for the window.
+  // The report's site details, edited before each report from the menu.
+  SiteDetails Site;
+  // Writes the commissioning report of the session so far, with Site's
+  // details, to an HTML page and its twin JSON (File -> Link Report...);
+  // an error line when it cannot. Set by the application for the window.
   std::function<std::optional<std::string>(const std::string& htmlPath)> WriteLinkReport;
 
   // The monotonic time of the timer tick under way, which the whole tick

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "shell/dialogs.h"
+#include "shell/site_dialog.h"
 #include "support/test_app.h"
 
 namespace ptpdiag {
@@ -275,6 +276,27 @@ TEST_F(QtDialogHostTest, EscClosesTheAboutBoxAtOnce) {
   ShowAbout(t.app);
   EXPECT_LT(elapsed.elapsed(), 4000);
   EXPECT_EQ(host.LastAboutResult(), 0);
+}
+
+// The site details dialog on Qt: labels, UTF-8 text boxes and a photo list
+// kept in the order the photos were added.
+TEST_F(QtDialogHostTest, SiteDialogKeepsUtf8TextAndThePhotosOrder) {
+  t.window.FileAnswers = {"z.png", "a.jpg"};
+  Soon([&] {
+    ASSERT_NE(Get<QLabel>(1, 300), nullptr);
+    EXPECT_EQ(Get<QLabel>(1, 300)->text(), "Site A:");
+    Get<QLineEdit>(1, 200)->setText(QString::fromUtf8("Nørd mast"));
+    Get<QPushButton>(1, 401)->click();
+    Get<QPushButton>(1, 401)->click();
+    QListWidget* photos = Get<QListWidget>(1, 400);
+    ASSERT_EQ(photos->count(), 2);
+    EXPECT_EQ(photos->item(0)->text(), "z.png");
+    EXPECT_EQ(photos->item(1)->text(), "a.jpg");
+    Get<QPushButton>(1, kIdOk)->click();
+  });
+  ASSERT_TRUE(AskSiteDetails(t.app));
+  EXPECT_EQ(t.app.Site.Fields, (ReportFields{{"Site A", "Nørd mast"}}));
+  EXPECT_EQ(t.app.Site.Photos, (std::vector<std::string>{"z.png", "a.jpg"}));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "link/recording.h"
 #include "resources/main_menu.h"
 #include "shell/link_commands.h"
+#include "support/fake_dialogs.h"
 #include "support/temp_folder.h"
 #include "support/test_app.h"
 
@@ -218,16 +219,21 @@ TEST(SavePictureCommand, AWindowWithoutPixelsSaysSo) {
 TEST(LinkReportCommand, WritesThroughTheApplicationsWriter) {
   struct Case {
     bool writer;
+    int siteButton;  // how the site details dialog is left
     std::optional<std::string> failure;
     std::string status, box;
   } cases[] = {
-      {true, std::nullopt, "Wrote r.html and r.json", ""},
-      {true, "cannot write r.html: disk full", "", "Could not write the report."},
-      {false, std::nullopt, "", ""},
+      {true, kIdOk, std::nullopt, "Wrote r.html and r.json", ""},
+      {true, kIdOk, "cannot write r.html: disk full", "", "Could not write the report."},
+      {true, kIdCancel, std::nullopt, "", ""},
+      {false, kIdOk, std::nullopt, "", ""},
   };
   for (const Case& c : cases) {
     TempFolder folder;
     TestApp t;
+    test::FakeDialogs host;
+    t.window.SetDialogHost(&host);
+    host.Script.push_back(test::Press(c.siteButton));
     std::vector<std::string> asked;
     if (c.writer) {
       t.app.WriteLinkReport = [&asked, &c](const std::string& path) {
@@ -237,7 +243,8 @@ TEST(LinkReportCommand, WritesThroughTheApplicationsWriter) {
     }
     t.window.FileAnswers.push_back("r.html");
     Command(t, IDM_LINK_REPORT);
-    EXPECT_EQ(asked, c.writer ? std::vector<std::string>{"r.html"} : std::vector<std::string>{});
+    const bool written = c.writer && c.siteButton == kIdOk;
+    EXPECT_EQ(asked, written ? std::vector<std::string>{"r.html"} : std::vector<std::string>{});
     if (!c.status.empty()) {
       EXPECT_EQ(t.window.StatusText(), c.status);
     }
