@@ -1,6 +1,7 @@
 // A photo for the report: a JPEG or PNG file, turned the way its camera
 // says, scaled down to fit a square of the given side, and encoded again
-// (a PNG as PNG, anything else as JPEG) for embedding in a page.
+// for embedding in a page: as JPEG, or a PNG as PNG where that is smaller
+// (drawings and screenshots), so four camera photos keep a page under 3 MB.
 #pragma once
 
 #include <algorithm>
@@ -18,6 +19,7 @@ struct ScaledPhoto {
 };
 
 inline constexpr int kMostPhotoSide = 1600;
+inline constexpr int kPhotoJpegQuality = 70;  // percent
 // A file larger than this is refused before it is decoded.
 inline constexpr long long kMostPhotoFileBytes = 64LL * 1024 * 1024;
 

@@ -4,8 +4,20 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
+#include <optional>
 
 namespace ptpdiag {
+namespace {
+
+std::optional<std::string> Encoded(const QImage& image, const char* format, int quality) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, format, quality)) return std::nullopt;
+  return bytes.toStdString();
+}
+
+}  // namespace
 
 PhotoResult LoadScaledPhotoQt(const std::string& path, int mostSide) {
   const QString name = QString::fromLocal8Bit(path.c_str());
@@ -27,12 +39,14 @@ PhotoResult LoadScaledPhotoQt(const std::string& path, int mostSide) {
   // 96 dpi whatever the screen, so every run writes the same bytes.
   image.setDotsPerMeterX(3780);
   image.setDotsPerMeterY(3780);
-  const bool png = format == "png";
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  if (!image.save(&buffer, png ? "PNG" : "JPEG", png ? -1 : 80)) return std::string("cannot be encoded again");
-  return ScaledPhoto{png ? "image/png" : "image/jpeg", bytes.toStdString(), image.width(), image.height()};
+  const std::optional<std::string> jpeg = Encoded(image, "JPEG", kPhotoJpegQuality);
+  // A PNG with see-through parts stays PNG: JPEG has no transparency.
+  const std::optional<std::string> png =
+      format == "png" ? Encoded(image, "PNG", -1) : std::nullopt;
+  if (png && (!jpeg || png->size() <= jpeg->size() || image.hasAlphaChannel()))
+    return ScaledPhoto{"image/png", *png, image.width(), image.height()};
+  if (!jpeg) return std::string("cannot be encoded again");
+  return ScaledPhoto{"image/jpeg", *jpeg, image.width(), image.height()};
 }
 
 }  // namespace ptpdiag

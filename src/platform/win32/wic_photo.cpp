@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace ptpdiag {
 namespace {
@@ -29,7 +30,7 @@ std::wstring Wide(const std::string& text) {
   return out;
 }
 
-// JPEG at 80 % quality; PNG as it comes.
+// JPEG at the photos' quality, or PNG.
 bool Encode(IWICImagingFactory* factory, IWICBitmapSource* source, bool png, UINT width, UINT height,
             std::string& bytes) {
   Com<IStream> stream;
@@ -46,7 +47,7 @@ bool Encode(IWICImagingFactory* factory, IWICBitmapSource* source, bool png, UIN
     name.pstrName = const_cast<LPOLESTR>(L"ImageQuality");
     VARIANT quality{};  // zeroed as VariantInit would, without oleaut32
     quality.vt = VT_R4;
-    quality.fltVal = 0.8F;
+    quality.fltVal = static_cast<float>(kPhotoJpegQuality) / 100.0F;
     options->Write(1, &name, &quality);
   }
   WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
@@ -108,8 +109,16 @@ PhotoResult LoadScaledPhotoWic(const std::string& path, int mostSide) {
                                    WICBitmapPaletteTypeCustom))) {
     return std::string("cannot be read: its pixels cannot be decoded");
   }
-  ScaledPhoto photo{png ? "image/png" : "image/jpeg", {}, static_cast<int>(width), static_cast<int>(height)};
-  if (!Encode(factory.p, converter.p, png, width, height, photo.Bytes)) return std::string("cannot be encoded again");
+  ScaledPhoto photo{"image/jpeg", {}, static_cast<int>(width), static_cast<int>(height)};
+  const bool jpeg = Encode(factory.p, converter.p, false, width, height, photo.Bytes);
+  std::string pngBytes;
+  if (png && Encode(factory.p, converter.p, true, width, height, pngBytes) &&
+      (!jpeg || pngBytes.size() <= photo.Bytes.size())) {
+    photo.Mime = "image/png";
+    photo.Bytes = std::move(pngBytes);
+    return photo;
+  }
+  if (!jpeg) return std::string("cannot be encoded again");
   return photo;
 }
 
