@@ -84,9 +84,9 @@ std::string AlarmRulesJson(const std::vector<AlarmRule>& rules) {
   for (std::size_t i = 0; i < rules.size(); ++i) {
     const AlarmRule& r = rules[i];
     json::Fields f;
-    f.Add("Name", Quoted(r.Name));
-    f.Add("Figure", Quoted(AlarmFigureName(r.Figure)));
-    f.Add("Direction", Quoted(AlarmDirectionName(r.Direction)));
+    f.Add("Name", json::Text(r.Name));
+    f.Add("Figure", json::Text(AlarmFigureName(r.Figure)));
+    f.Add("Direction", json::Text(AlarmDirectionName(r.Direction)));
     f.Add("Threshold", json::Real(r.Threshold));
     f.Add("Clear", json::Real(r.Clear));
     f.Add("HoldSeconds", json::Real(r.HoldSeconds));
@@ -100,10 +100,10 @@ std::string AlarmHistoryJson(const AlarmEngine& alarms,
   std::string text = "[";
   for (const AlarmSpell& s : AlarmSpells(alarms)) {
     json::Fields f;
-    f.Add("Name", Quoted(alarms.Rules()[s.Rule].Name));
-    f.Add("Raised", Quoted(timeOf(s.Raised.Ms)));
+    f.Add("Name", json::Text(alarms.Rules()[s.Rule].Name));
+    f.Add("Raised", json::Text(timeOf(s.Raised.Ms)));
     f.Add("RaisedValue", json::Real(s.Raised.Value));
-    f.Add("Cleared", s.Cleared ? Quoted(timeOf(s.Cleared->Ms)) : "null");
+    f.Add("Cleared", s.Cleared ? json::Text(timeOf(s.Cleared->Ms)) : "null");
     f.Add("ClearedValue", s.Cleared ? json::Real(s.Cleared->Value) : "null");
     text += (text.size() > 1 ? ", " : "") + f.Close();
   }
