@@ -7,6 +7,7 @@
 #include "link/capture_recorder.h"
 #include "link/link_words.h"
 #include "link/recording.h"
+#include "metrics/access_token.h"
 #include "metrics/metrics_server.h"
 #include "platform/host_port.h"
 #include "shell/link_commands.h"
@@ -91,16 +92,26 @@ bool LiveSession::Prepare(AppContext& app, const Options& options, AppBackend& b
     if (!recorder) return false;
     AdoptRecording(app, std::move(*recorder), false);
   }
-  if (options.MetricsHost) {
-    std::string why;
-    metrics_ = MetricsServer::Start(*network_, *options.MetricsHost, options.MetricsPort, why);
-    if (!metrics_) {
-      error = "cannot serve metrics on " + *options.MetricsHost + ":" +
-              std::to_string(options.MetricsPort) + ": " + why;
-      return false;
-    }
-    std::cerr << "ptpdiag: metrics at http://" << *options.MetricsHost << ":" << metrics_->Port()
-              << "/metrics\n";
+  if (options.MetricsHost) return StartServer(options, error);
+  return true;
+}
+
+// The token goes to standard output only, in the one line a user copies;
+// the line on standard error, which logs keep, goes without it.
+bool LiveSession::StartServer(const Options& options, std::string& error) {
+  MetricsLimits limits;
+  if (options.Token) limits.Token = *options.Token == "auto" ? RandomToken() : *options.Token;
+  std::string why;
+  metrics_ = MetricsServer::Start(*network_, *options.MetricsHost, options.MetricsPort, why, limits);
+  if (!metrics_) {
+    error = "cannot serve metrics on " + *options.MetricsHost + ":" + std::to_string(options.MetricsPort) + ": " + why;
+    return false;
+  }
+  const std::string base = "http://" + *options.MetricsHost + ":" + std::to_string(metrics_->Port());
+  std::cerr << "ptpdiag: metrics at " << base << "/metrics\n";
+  if (options.Serve) {
+    std::cout << "ptpdiag: the link's state at " << base << "/api/state.json"
+              << (limits.Token.empty() ? "" : "?token=" + limits.Token) << std::endl;
   }
   return true;
 }

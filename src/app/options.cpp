@@ -7,6 +7,7 @@
 #include "app/command_line.h"
 #include "files/csv_export.h"
 #include "link/capture_file.h"
+#include "metrics/access_token.h"
 #include "platform/host_port.h"
 
 namespace ptpdiag {
@@ -78,13 +79,36 @@ std::optional<std::string> SetFlag(bool& flag) {
   return std::nullopt;
 }
 
+constexpr const char* kOneServer = "--serve and --metrics name the one server; give one of them";
+
 std::optional<std::string> Metrics(std::string_view value, Options& o) {
+  if (o.MetricsHost) return kOneServer;
   const auto address = ParseListenAddress(value);
   if (!address) {
     return "--metrics wants [HOST:]PORT with HOST a dotted IPv4 address, not " + Quoted(value);
   }
   o.MetricsHost = NumericHost(*address);
   o.MetricsPort = address->Port;
+  return std::nullopt;
+}
+
+std::optional<std::string> Serve(std::string_view value, Options& o) {
+  if (o.MetricsHost) return kOneServer;
+  const auto address = ParseListenAddress(value);
+  if (!address) {
+    return "--serve wants [HOST:]PORT with HOST a dotted IPv4 address, not " + Quoted(value);
+  }
+  o.MetricsHost = NumericHost(*address);
+  o.MetricsPort = address->Port;
+  o.Serve = true;
+  return std::nullopt;
+}
+
+std::optional<std::string> Token(std::string_view value, Options& o) {
+  if (value != "auto") {
+    if (const auto problem = TokenProblem(value)) return "--token wants auto or a token: " + *problem;
+  }
+  o.Token = std::string(value);
   return std::nullopt;
 }
 
@@ -381,6 +405,16 @@ constexpr Entry kOptionTable[] = {
      "http://HOST:PORT/metrics (HOST 127.0.0.1 unless given;\n"
      "0.0.0.0 serves every interface)",
      Metrics},
+    {"--serve", "[HOST:]PORT",
+     "serve the link's state for the web view at\n"
+     "http://HOST:PORT/api/state.json, and the metrics (HOST\n"
+     "127.0.0.1 unless given; another address needs --token)",
+     Serve},
+    {"--token", "TOKEN|auto",
+     "ask every request to the server for this token (16 to\n"
+     "128 letters, digits, '-' or '_'), as ?token=TOKEN or\n"
+     "an Authorization: Bearer header; auto makes one up",
+     Token},
     {"--no-reconnect", "",
      "a TCP link that drops and a serial port whose device\n"
      "goes away stay down until opened again (by default\n"
@@ -437,6 +471,11 @@ std::optional<std::string> CheckCombination(const Options& o) {
   }
   if (o.MetricsHost && o.Headless && o.ReplayFile) {
     return "--metrics serves a running session; a headless replay ends at once";
+  }
+  if (o.Token && !o.MetricsHost) return "--token is for the server of --serve or --metrics";
+  if (o.Serve && !o.Token && !o.MetricsHost->starts_with("127.")) {
+    return "--serve on " + *o.MetricsHost +
+           " needs --token (TOKEN or auto): anyone on that network could read the link";
   }
   return std::nullopt;
 }

@@ -74,6 +74,8 @@ struct Options {
   // --metrics [HOST:]PORT: the Prometheus endpoint, 127.0.0.1 unless a host is named.
   std::optional<std::string> MetricsHost;
   std::uint16_t MetricsPort = 0;
+  bool Serve = false;                // the server was asked for by --serve
+  std::optional<std::string> Token;  // a token, or "auto"
 
   // Run after start-up, in order: loading a radio file, commands, saving
   // the radio list.

@@ -1,15 +1,25 @@
 #include "metrics/http_request.h"
 
+#include <algorithm>
+#include <cctype>
+
+#include "metrics/access_token.h"
 #include "metrics/exposition.h"
 
 namespace ptpdiag {
 namespace {
 
-std::string Response(const char* status, const std::string& contentType, const std::string& body,
-                     const char* extra = "") {
-  return std::string("HTTP/1.1 ") + status + "\r\nContent-Type: " + contentType +
-         "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n" + extra +
-         "Connection: close\r\n\r\n" + body;
+struct Reply {
+  const char* Status;
+  std::string ContentType;
+  std::string Body;
+  const char* Extra = "";
+};
+
+std::string Response(const Reply& r, bool withBody) {
+  return std::string("HTTP/1.1 ") + r.Status + "\r\nContent-Type: " + r.ContentType +
+         "\r\nContent-Length: " + std::to_string(r.Body.size()) + "\r\n" + r.Extra +
+         "Cache-Control: no-store\r\nConnection: close\r\n\r\n" + (withBody ? r.Body : "");
 }
 
 bool IsToken(std::string_view text) {
@@ -18,6 +28,47 @@ bool IsToken(std::string_view text) {
     if (c < 'A' || c > 'Z') return false;
   }
   return true;
+}
+
+bool SameNameNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+    text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
+    text.remove_suffix(1);
+  return text;
+}
+
+// The header lines after the request line: counted, and the ones the
+// server reads kept. False when there are too many.
+bool ReadHeaders(std::string_view head, HttpRequest& request) {
+  std::size_t lines = 0;
+  std::size_t start = head.find('\n');
+  while (start != std::string_view::npos && start + 1 < head.size()) {
+    const std::size_t end = head.find('\n', start + 1);
+    const std::string_view line = Trimmed(head.substr(start + 1, end - start - 1));
+    start = end;
+    if (line.empty()) break;
+    if (++lines > kMaxHeaderLines) return false;
+    const std::size_t colon = line.find(':');
+    if (colon != std::string_view::npos && SameNameNoCase(line.substr(0, colon), "Authorization"))
+      request.Authorization = std::string(Trimmed(line.substr(colon + 1)));
+  }
+  return true;
+}
+
+Reply Route(const HttpRequest& request, const WebAnswers& answers) {
+  constexpr const char* kText = "text/plain; charset=utf-8";
+  if (request.Path == "/metrics") return {"200 OK", kExpositionContentType, answers.Metrics()};
+  if (request.Path == "/api/state.json")
+    return {"200 OK", "application/json; charset=utf-8", answers.StateJson()};
+  return {"404 Not Found", kText, "try /metrics or /api/state.json\n"};
 }
 
 }  // namespace
@@ -44,20 +95,31 @@ RequestState ReadRequest(std::string_view received, HttpRequest& request) {
       !version.starts_with("HTTP/1.")) {
     return RequestState::Malformed;
   }
+  const std::size_t query = target.find('?');
   request.Method = std::string(method);
-  request.Path = std::string(target.substr(0, target.find('?')));
-  return RequestState::Complete;
+  request.Path = std::string(target.substr(0, query));
+  request.Query =
+      query == std::string_view::npos ? std::string() : std::string(target.substr(query + 1));
+  const std::size_t end = std::min(headEnd, bareEnd);
+  return ReadHeaders(received.substr(0, end + 1), request) ? RequestState::Complete
+                                                           : RequestState::Malformed;
 }
 
-std::string RespondTo(const HttpRequest& request, RequestState state,
-                      const std::function<std::string()>& body) {
+std::string RespondTo(const HttpRequest& request, RequestState state, const WebAnswers& answers) {
   constexpr const char* kText = "text/plain; charset=utf-8";
-  if (state != RequestState::Complete) return Response("400 Bad Request", kText, "bad request\n");
-  if (request.Method != "GET") {
-    return Response("405 Method Not Allowed", kText, "only GET\n", "Allow: GET\r\n");
+  if (state != RequestState::Complete)
+    return Response({"400 Bad Request", kText, "bad request\n"}, true);
+  const bool head = request.Method == "HEAD";
+  if (request.Method != "GET" && !head) {
+    return Response(
+        {"405 Method Not Allowed", kText, "only GET and HEAD\n", "Allow: GET, HEAD\r\n"}, true);
   }
-  if (request.Path != "/metrics") return Response("404 Not Found", kText, "try /metrics\n");
-  return Response("200 OK", kExpositionContentType, body());
+  if (!answers.Token.empty() && !SameToken(TokenOf(request), answers.Token)) {
+    return Response({"401 Unauthorized", kText, "the token is missing or wrong\n",
+                     "WWW-Authenticate: Bearer\r\n"},
+                    !head);
+  }
+  return Response(Route(request, answers), !head);
 }
 
 }  // namespace ptpdiag

@@ -1,7 +1,8 @@
-// The little HTTP the metrics endpoint speaks: a request read as it
-// arrives, and the whole response to it (GET /metrics; 404 for other
-// paths, 405 for other methods, 400 for what is not HTTP). Every
-// response closes the connection.
+// The little HTTP the server speaks: a request read as it arrives, and
+// the whole response to it (GET and HEAD of /metrics and /api/state.json;
+// 401 without the token when one is set, 404 for other paths, 405 for
+// other methods, 400 for what is not HTTP). Every response closes the
+// connection.
 #pragma once
 
 #include <functional>
@@ -14,16 +15,25 @@ enum class RequestState { Incomplete, Complete, Malformed };
 
 struct HttpRequest {
   std::string Method;
-  std::string Path;  // without a query
+  std::string Path;           // without the query
+  std::string Query;          // after '?', as sent
+  std::string Authorization;  // the header's value, when sent
 };
+
+// Header lines a request may have; more make it malformed.
+inline constexpr std::size_t kMaxHeaderLines = 64;
 
 // Whether `received` holds a whole request head yet; `request` is filled
 // once it does.
 RequestState ReadRequest(std::string_view received, HttpRequest& request);
 
-// The response to `request`; `body` makes the metrics text only when it is
-// asked for.
-std::string RespondTo(const HttpRequest& request, RequestState state,
-                      const std::function<std::string()>& body);
+// What the server answers with; each body is made only when asked for.
+struct WebAnswers {
+  std::function<std::string()> Metrics;
+  std::function<std::string()> StateJson;
+  std::string Token;  // empty: none is asked for
+};
+
+std::string RespondTo(const HttpRequest& request, RequestState state, const WebAnswers& answers);
 
 }  // namespace ptpdiag

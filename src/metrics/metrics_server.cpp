@@ -6,6 +6,7 @@
 
 #include "metrics/exposition.h"
 #include "metrics/http_request.h"
+#include "metrics/state_json.h"
 
 namespace ptpdiag {
 namespace {
@@ -62,13 +63,13 @@ void MetricsServer::Publish(MetricsSnapshot snapshot) {
   latest_ = std::move(shared);
 }
 
-std::string MetricsServer::Body() {
+std::shared_ptr<const MetricsSnapshot> MetricsServer::Latest() {
   std::shared_ptr<const MetricsSnapshot> snapshot;
   {
     const std::lock_guard<std::mutex> lock(mutex_);
     snapshot = latest_;
   }
-  return snapshot ? FormatMetrics(*snapshot) : FormatMetrics(MetricsSnapshot{});
+  return snapshot ? snapshot : std::make_shared<const MetricsSnapshot>();
 }
 
 // Everyone waiting is let in; each newcomer first tries to read, as a
@@ -133,7 +134,9 @@ bool MetricsServer::ReadRequestPart(Connection& c) {
     ++dropped_;
     return false;
   }
-  c.Reply = RespondTo(request, state, [this] { return Body(); });
+  const WebAnswers answers{[this] { return FormatMetrics(*Latest()); },
+                           [this] { return StateJson(*Latest()); }, limits_.Token};
+  c.Reply = RespondTo(request, state, answers);
   c.Answering = true;
   return true;
 }

@@ -1,6 +1,7 @@
-// The metrics endpoint: GET /metrics on its own thread, so that scrapes
-// never hold up the window thread, which only hands over a snapshot each
-// tick. One thread waits on every connection at once. A request must come
+// The HTTP server of the metrics (GET /metrics) and the web view's state
+// (GET /api/state.json), on its own thread, so that clients never hold up
+// the window thread, which only hands over a snapshot each tick. With a
+// token, every request must carry it. One thread waits on every connection at once. A request must come
 // whole within a short time and size, and when every place is taken a
 // newcomer takes the place of the connection that has sent least, so idle
 // or dripping sockets cannot shut a real scrape out.
@@ -27,6 +28,7 @@ struct MetricsLimits {
   // For the whole exchange, answer included.
   std::chrono::milliseconds MaxConnectionTime{5000};
   std::size_t MaxConnections = 256;
+  std::string Token;  // empty: none is asked for
 };
 
 class MetricsServer {
@@ -61,7 +63,8 @@ class MetricsServer {
   bool ReadRequestPart(Connection& c);
   bool WriteReplyPart(Connection& c);
   bool PastItsTime(const Connection& c) const;
-  std::string Body();
+  // The latest snapshot; an empty one before the first.
+  std::shared_ptr<const MetricsSnapshot> Latest();
 
   Network& network_;
   std::unique_ptr<TcpListener> listener_;

@@ -50,6 +50,8 @@ MetricsSnapshot TakeMetricsSnapshot(const AppContext& app, const std::string& ve
     const ChannelFigures f = FiguresOfChannel(s, c);
     if (f.Reached) m.Channels.emplace_back(c, f);
   }
+  m.Alignment = app.Alignment.Figures();
+  m.ToneHz = app.ToneNow.Hz;
   return m;
 }
 

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "alignment/alignment_meter.h"
 #include "state/figures.h"
 #include "state/link_state.h"
 
@@ -44,6 +45,10 @@ struct MetricsSnapshot {
   std::vector<Alarm> Alarms;  // every rule, in the rules' order
   // The channels a frame has reached, with their figures.
   std::vector<std::pair<int, ChannelFigures>> Channels;
+  // The tick's alignment figures and the pitch its tone has (0: silent),
+  // for the web view.
+  AlignmentFigures Alignment;
+  double ToneHz = 0;
 };
 
 MetricsSnapshot TakeMetricsSnapshot(const AppContext& app, const std::string& version);

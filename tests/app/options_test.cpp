@@ -98,6 +98,35 @@ INSTANTIATE_TEST_SUITE_P(Addresses, MetricsOption,
                                          MetricsAddress{"localhost:0", "127.0.0.1", 0},
                                          MetricsAddress{"192.0.2.4:80", "192.0.2.4", 80}));
 
+// The web view's server: a token is needed off loopback, checked for
+// what a URL can carry, and is for a server only.
+TEST(Options, ServeAsksForATokenOffLoopback) {
+  const struct {
+    std::vector<std::string> args;
+    const char* error;  // empty: accepted
+  } cases[] = {
+      {{"--serve", "8080"}, ""},
+      {{"--serve", "0.0.0.0:8080", "--token", "auto"}, ""},
+      {{"--metrics", "0.0.0.0:9141"}, ""},
+      {{"--serve", "0.0.0.0:8080"}, "--serve on 0.0.0.0 needs --token"},
+      {{"--serve", "192.0.2.4:80", "--token", "abcdefghij-KLMNOP"}, ""},
+      {{"--serve", "8080", "--token", "too-short"}, "--token wants auto or a token: a token has 16 to 128"},
+      {{"--serve", "8080", "--token", "abcdefghij KLMNOP"}, "letters, digits, '-' and '_' only"},
+      {{"--token", "auto"}, "--token is for the server"},
+      {{"--serve", "8080", "--metrics", "9141"}, "name the one server"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string_view> args(c.args.begin(), c.args.end());
+    const OptionsResult r = ParseOptions(args);
+    const std::string error = r.Error.value_or("");
+    if (*c.error == '\0') {
+      EXPECT_EQ(error, "") << c.args[0];
+    } else {
+      EXPECT_NE(error.find(c.error), std::string::npos) << error;
+    }
+  }
+}
+
 TEST(Options, ExportCsvDropsAFinalCsvFromTheName) {
   const OptionsResult r = Parse({"--export-csv", "out/link.csv"});
   ASSERT_FALSE(r.Error);
