@@ -234,5 +234,14 @@ PY
   wait "$session" || fail "metrics: the session failed: $(cat "$work/metrics.err")"
 }
 
+# The web view's server of ptpdiag.exe, asked for its token, fetched from
+# Linux over loopback by the same test as the Linux build's.
+case_web_state() {
+  printf '#!/bin/sh\nexec wine "%s" "$@"\n' "$exe" >"$work/ptpdiag"
+  chmod +x "$work/ptpdiag"
+  python3 "$(dirname "$0")/../app/web_state_test.py" "$work/ptpdiag" >"$work/web.out" 2>&1 ||
+    fail "web_state: $(cat "$work/web.out")"
+}
+
 "case_$only"
 finish "$only: passed"
