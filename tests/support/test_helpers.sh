@@ -17,7 +17,19 @@ finish() {
 }
 
 # A loopback port unlikely to be taken by a parallel test.
-free_port() { echo $((20000 + (RANDOM * 7 + $$) % 40000)); }
+# free_port: a port no one holds now, TCP or UDP, below the range the
+# system hands out for outgoing connections (32768 and up), so no other
+# test's connection takes it before it is listened on.
+free_port() {
+  local port
+  for _ in $(seq 20); do
+    port=$((20000 + (RANDOM * 7 + $$) % 12700))
+    python3 -c "import socket, sys
+t = socket.socket(); t.bind(('127.0.0.1', $port))
+u = socket.socket(type=socket.SOCK_DGRAM); u.bind(('127.0.0.1', $port))" 2>/dev/null && break
+  done
+  echo "$port"
+}
 
 # json_number FILE KEY: a number of a report.
 json_number() { sed -n "s/^  \"$2\": \\(-\\{0,1\\}[0-9]*\\),\$/\\1/p" "$1"; }
