@@ -19,8 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (state == RequestState::Incomplete) continue;
     // Half the inputs meet a server that asks for a token.
     const WebAnswers answers{[] { return std::string("m 1\n"); }, [] { return std::string("{}\n"); },
-                             size % 2 == 0 ? "abcdefghij-KLMNOP_0123" : ""};
-    const std::string reply = RespondTo(request, state, answers);
+                             size % 2 == 0 ? "abcdefghij-KLMNOP_0123" : "", [size] { return size % 3 != 0; }};
+    const std::string reply = RespondTo(request, state, answers).Text;
     if (reply.rfind("HTTP/1.1 ", 0) != 0 || reply.find("\r\n\r\n") == std::string::npos) {
       std::abort();
     }

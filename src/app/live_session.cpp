@@ -92,13 +92,13 @@ bool LiveSession::Prepare(AppContext& app, const Options& options, AppBackend& b
     if (!recorder) return false;
     AdoptRecording(app, std::move(*recorder), false);
   }
-  if (options.MetricsHost) return StartServer(options, error);
+  if (options.MetricsHost) return StartServer(app, options, error);
   return true;
 }
 
 // The token goes to standard output only, in the one line a user copies;
 // the line on standard error, which logs keep, goes without it.
-bool LiveSession::StartServer(const Options& options, std::string& error) {
+bool LiveSession::StartServer(AppContext& app, const Options& options, std::string& error) {
   MetricsLimits limits;
   if (options.Token) limits.Token = *options.Token == "auto" ? RandomToken() : *options.Token;
   std::string why;
@@ -110,8 +110,8 @@ bool LiveSession::StartServer(const Options& options, std::string& error) {
   const std::string base = "http://" + *options.MetricsHost + ":" + std::to_string(metrics_->Port());
   std::cerr << "ptpdiag: metrics at " << base << "/metrics\n";
   if (options.Serve) {
-    std::cout << "ptpdiag: the link's state at " << base << "/api/state.json"
-              << (limits.Token.empty() ? "" : "?token=" + limits.Token) << std::endl;
+    app.WebViewUrl = base + "/" + (limits.Token.empty() ? "" : "?token=" + limits.Token);
+    std::cout << "ptpdiag: web view at " << app.WebViewUrl << std::endl;
   }
   return true;
 }

@@ -55,7 +55,7 @@ class LiveSession {
  private:
   bool OpenAskedLink(AppContext& app, BackedWindow& window, const Options& options, std::string& error);
   // The server of --metrics or --serve, with its token; says where it is.
-  bool StartServer(const Options& options, std::string& error);
+  bool StartServer(AppContext& app, const Options& options, std::string& error);
 
   std::unique_ptr<SerialDriver> serial_;
   std::unique_ptr<Network> network_;

@@ -482,6 +482,7 @@ int RunWindowed(const Options& options, AppBackend& backend) {
       std::cerr << "ptpdiag: " << error << "\n";
     }
     started = RunStartupCommands(app, main->Window(), options);
+    if (!app.WebViewUrl.empty()) ShowStatusText(app.Window, "Web view at " + app.WebViewUrl);
   });
   const auto stop = backend.HandleStopRequests([&main] { main->Close(); });
   const int exitCode = main->RunLoop();

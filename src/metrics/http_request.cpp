@@ -5,6 +5,7 @@
 
 #include "metrics/access_token.h"
 #include "metrics/exposition.h"
+#include "metrics/web_pages.h"
 
 namespace ptpdiag {
 namespace {
@@ -63,12 +64,22 @@ bool ReadHeaders(std::string_view head, HttpRequest& request) {
   return true;
 }
 
+// Pages fetch only from their own server, and run only their own scripts.
+constexpr const char* kPageHeaders =
+    "Content-Security-Policy: default-src 'none'; script-src 'unsafe-inline'; "
+    "style-src 'unsafe-inline'; img-src 'self'; connect-src 'self'; base-uri 'none'; "
+    "form-action 'none'\r\nX-Content-Type-Options: nosniff\r\n";
+
 Reply Route(const HttpRequest& request, const WebAnswers& answers) {
   constexpr const char* kText = "text/plain; charset=utf-8";
+  for (const WebPage& page : WebPages()) {
+    if (request.Path == page.Path)
+      return {"200 OK", "text/html; charset=utf-8", std::string(page.Html), kPageHeaders};
+  }
   if (request.Path == "/metrics") return {"200 OK", kExpositionContentType, answers.Metrics()};
   if (request.Path == "/api/state.json")
     return {"200 OK", "application/json; charset=utf-8", answers.StateJson()};
-  return {"404 Not Found", kText, "try /metrics or /api/state.json\n"};
+  return {"404 Not Found", kText, "try / or /metrics\n"};
 }
 
 }  // namespace
@@ -105,21 +116,35 @@ RequestState ReadRequest(std::string_view received, HttpRequest& request) {
                                                            : RequestState::Malformed;
 }
 
-std::string RespondTo(const HttpRequest& request, RequestState state, const WebAnswers& answers) {
+HttpAnswer RespondTo(const HttpRequest& request, RequestState state, const WebAnswers& answers) {
   constexpr const char* kText = "text/plain; charset=utf-8";
   if (state != RequestState::Complete)
-    return Response({"400 Bad Request", kText, "bad request\n"}, true);
+    return {Response({"400 Bad Request", kText, "bad request\n"}, true)};
   const bool head = request.Method == "HEAD";
   if (request.Method != "GET" && !head) {
-    return Response(
-        {"405 Method Not Allowed", kText, "only GET and HEAD\n", "Allow: GET, HEAD\r\n"}, true);
+    return {Response(
+        {"405 Method Not Allowed", kText, "only GET and HEAD\n", "Allow: GET, HEAD\r\n"}, true)};
   }
   if (!answers.Token.empty() && !SameToken(TokenOf(request), answers.Token)) {
-    return Response({"401 Unauthorized", kText, "the token is missing or wrong\n",
-                     "WWW-Authenticate: Bearer\r\n"},
-                    !head);
+    return {Response({"401 Unauthorized", kText, "the token is missing or wrong\n",
+                      "WWW-Authenticate: Bearer\r\n"},
+                     !head)};
   }
-  return Response(Route(request, answers), !head);
+  if (request.Path == "/events" && !head) {
+    if (!answers.StreamRoom || !answers.StreamRoom())
+      return {Response(
+          {"503 Service Unavailable", kText, "too many event streams\n", "Retry-After: 10\r\n"},
+          true)};
+    return {
+        "HTTP/1.1 200 OK\r\nContent-Type: text/event-stream\r\nCache-Control: no-store\r\n"
+        "X-Accel-Buffering: no\r\n\r\n",
+        true};
+  }
+  return {Response(Route(request, answers), !head)};
+}
+
+std::string EventOf(const std::string& json) {
+  return "data: " + json + "\n\n";
 }
 
 }  // namespace ptpdiag

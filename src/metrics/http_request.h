@@ -1,8 +1,9 @@
 // The little HTTP the server speaks: a request read as it arrives, and
 // the whole response to it (GET and HEAD of /metrics and /api/state.json;
 // 401 without the token when one is set, 404 for other paths, 405 for
-// other methods, 400 for what is not HTTP). Every response closes the
-// connection.
+// other methods, 400 for what is not HTTP), or the head of an event stream
+// (GET /events; 503 when there is no room for one). Every response but a
+// stream closes the connection.
 #pragma once
 
 #include <functional>
@@ -32,8 +33,18 @@ struct WebAnswers {
   std::function<std::string()> Metrics;
   std::function<std::string()> StateJson;
   std::string Token;  // empty: none is asked for
+  // Whether another event stream may open; none may without it.
+  std::function<bool()> StreamRoom;
 };
 
-std::string RespondTo(const HttpRequest& request, RequestState state, const WebAnswers& answers);
+struct HttpAnswer {
+  std::string Text;     // the whole response, or the event stream's head
+  bool Stream = false;  // the connection stays open for events
+};
+
+HttpAnswer RespondTo(const HttpRequest& request, RequestState state, const WebAnswers& answers);
+
+// One Server-Sent Event carrying `json` (a single line).
+std::string EventOf(const std::string& json);
 
 }  // namespace ptpdiag

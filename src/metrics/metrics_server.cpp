@@ -29,6 +29,10 @@ struct MetricsServer::Connection {
   std::size_t Sent = 0;
   bool Answering = false;
   bool Done = false;
+  // An event stream: the last snapshot queued, and since when bytes wait.
+  bool Streaming = false;
+  std::uint64_t Queued = 0;
+  Clock::time_point WaitingSince;
 };
 
 std::unique_ptr<MetricsServer> MetricsServer::Start(Network& network, const std::string& host,
@@ -61,13 +65,15 @@ void MetricsServer::Publish(MetricsSnapshot snapshot) {
   auto shared = std::make_shared<const MetricsSnapshot>(std::move(snapshot));
   const std::lock_guard<std::mutex> lock(mutex_);
   latest_ = std::move(shared);
+  ++published_;
 }
 
-std::shared_ptr<const MetricsSnapshot> MetricsServer::Latest() {
+std::shared_ptr<const MetricsSnapshot> MetricsServer::Latest(std::uint64_t* number) {
   std::shared_ptr<const MetricsSnapshot> snapshot;
   {
     const std::lock_guard<std::mutex> lock(mutex_);
     snapshot = latest_;
+    if (number != nullptr) *number = published_;
   }
   return snapshot ? snapshot : std::make_shared<const MetricsSnapshot>();
 }
@@ -90,7 +96,8 @@ void MetricsServer::AcceptNew(std::vector<Connection>& open) {
 // When every place is taken, the one that has sent least (the oldest of
 // equals) goes: a client that has asked is never pushed out by idle ones.
 void MetricsServer::MakeRoom(std::vector<Connection>& open) {
-  const auto live = std::count_if(open.begin(), open.end(), [](const Connection& c) { return !c.Done; });
+  const auto live =
+      std::count_if(open.begin(), open.end(), [](const Connection& c) { return !c.Done; });
   if (static_cast<std::size_t>(live) < limits_.MaxConnections) return;
   Connection* least = nullptr;
   for (Connection& c : open) {
@@ -107,6 +114,8 @@ void MetricsServer::MakeRoom(std::vector<Connection>& open) {
 }
 
 bool MetricsServer::PastItsTime(const Connection& c) const {
+  if (c.Streaming)
+    return c.Sent < c.Reply.size() && Clock::now() - c.WaitingSince > limits_.MaxStreamStall;
   const Clock::duration age = Clock::now() - c.Since;
   return age > limits_.MaxConnectionTime || (!c.Answering && age > limits_.MaxRequestTime);
 }
@@ -116,7 +125,9 @@ bool MetricsServer::Step(Connection& c) {
     ++dropped_;
     return false;
   }
+  if (c.Streaming) return StepStream(c);
   if (!c.Answering && !ReadRequestPart(c)) return false;
+  if (c.Streaming) return StepStream(c);  // it has just begun
   return !c.Answering || WriteReplyPart(c);
 }
 
@@ -135,9 +146,51 @@ bool MetricsServer::ReadRequestPart(Connection& c) {
     return false;
   }
   const WebAnswers answers{[this] { return FormatMetrics(*Latest()); },
-                           [this] { return StateJson(*Latest()); }, limits_.Token};
-  c.Reply = RespondTo(request, state, answers);
+                           [this] { return StateJson(*Latest()); }, limits_.Token,
+                           [this] { return streams_ < limits_.MaxStreams; }};
+  HttpAnswer answer = RespondTo(request, state, answers);
+  c.Reply = std::move(answer.Text);
   c.Answering = true;
+  if (answer.Stream) {
+    c.Streaming = true;
+    c.WaitingSince = Clock::now();
+    ++streams_;
+    QueueEvent(c);
+  }
+  return true;
+}
+
+bool MetricsServer::QueueEvent(Connection& c) {
+  std::uint64_t number = 0;
+  const std::shared_ptr<const MetricsSnapshot> latest = Latest(&number);
+  if (number == c.Queued) return true;
+  c.Queued = number;
+  // What went out is let go first, so the backlog is what waits.
+  c.Reply.erase(0, c.Sent);
+  c.Sent = 0;
+  if (c.Reply.empty()) c.WaitingSince = Clock::now();
+  std::string json = StateJson(*latest);
+  if (!json.empty() && json.back() == '\n') json.pop_back();
+  c.Reply += EventOf(json);
+  return c.Reply.size() <= limits_.MaxStreamBacklog;
+}
+
+// Whatever the client sends is read and let go (a close shows as a failed
+// read); what waits for it is written as far as it takes it.
+bool MetricsServer::StepStream(Connection& c) {
+  if (c.Sent == c.Reply.size()) {
+    std::array<std::uint8_t, 512> chunk{};
+    return c.Stream->ReadNoWait(chunk) >= 0;
+  }
+  const auto rest = std::span<const std::uint8_t>(
+      reinterpret_cast<const std::uint8_t*>(c.Reply.data()) + c.Sent, c.Reply.size() - c.Sent);
+  const std::int64_t written = c.Stream->WriteNoWait(rest);
+  if (written < 0) return false;
+  c.Sent += static_cast<std::size_t>(written);
+  if (c.Sent == c.Reply.size()) {
+    c.Reply.clear();
+    c.Sent = 0;
+  }
   return true;
 }
 
@@ -153,12 +206,27 @@ bool MetricsServer::WriteReplyPart(Connection& c) {
   return false;
 }
 
+void MetricsServer::ForgetDone(std::vector<Connection>& open) {
+  for (const Connection& c : open) {
+    if (c.Done && c.Streaming) --streams_;
+  }
+  std::erase_if(open, [](const Connection& c) { return c.Done; });
+}
+
 void MetricsServer::Serve() {
   std::vector<Connection> open;
   std::vector<SocketWatch> watched;
   while (!stopping_) {
+    for (Connection& c : open) {
+      if (c.Streaming && !c.Done && !QueueEvent(c)) {
+        c.Done = true;
+        ++dropped_;
+      }
+    }
+    ForgetDone(open);
     watched.assign(1, SocketWatch{listener_->Handle()});
-    for (const Connection& c : open) watched.push_back({c.Stream->Handle(), c.Answering});
+    for (const Connection& c : open)
+      watched.push_back({c.Stream->Handle(), c.Answering && c.Sent < c.Reply.size()});
     if (network_.WaitForSockets(watched, kWaitSliceMs) < 0) {
       std::this_thread::sleep_for(kFailedWaitPause);
     }
@@ -170,7 +238,7 @@ void MetricsServer::Serve() {
       }
     }
     if (watched[0].Ready) AcceptNew(open);
-    std::erase_if(open, [](const Connection& c) { return c.Done; });
+    ForgetDone(open);
   }
 }
 

@@ -1,10 +1,11 @@
 // The HTTP server of the metrics (GET /metrics) and the web view's state
 // (GET /api/state.json), on its own thread, so that clients never hold up
 // the window thread, which only hands over a snapshot each tick. With a
-// token, every request must carry it. One thread waits on every connection at once. A request must come
-// whole within a short time and size, and when every place is taken a
-// newcomer takes the place of the connection that has sent least, so idle
-// or dripping sockets cannot shut a real scrape out.
+// token, every request must carry it. An event stream (GET /events) stays
+// open and gets each new snapshot as one event; its client must keep up. One thread waits on every
+// connection at once. A request must come whole within a short time and size, and when every place
+// is taken a newcomer takes the place of the connection that has sent least, so idle or dripping
+// sockets cannot shut a real scrape out.
 #pragma once
 
 #include <atomic>
@@ -25,10 +26,16 @@ struct MetricsLimits {
   std::size_t MaxRequestBytes = 8192;
   // For the request line and headers, from the connection's start.
   std::chrono::milliseconds MaxRequestTime{2000};
-  // For the whole exchange, answer included.
+  // For the whole exchange, answer included (an event stream excepted).
   std::chrono::milliseconds MaxConnectionTime{5000};
   std::size_t MaxConnections = 256;
   std::string Token;  // empty: none is asked for
+  // Event streams open at once; more are answered 503.
+  std::size_t MaxStreams = 16;
+  // What a stream's client may leave unread in the server; beyond it, or
+  // with bytes waiting this long, the client is dropped.
+  std::size_t MaxStreamBacklog = 64 * 1024;
+  std::chrono::milliseconds MaxStreamStall{10000};
 };
 
 class MetricsServer {
@@ -44,8 +51,11 @@ class MetricsServer {
   MetricsServer& operator=(const MetricsServer&) = delete;
 
   std::uint16_t Port() const { return port_; }
-  // From the window thread: what the next scrapes show.
+  // From the window thread: what the next scrapes show, and the next
+  // event of every stream.
   void Publish(MetricsSnapshot snapshot);
+  // Event streams open now.
+  std::size_t Streams() const { return streams_; }
 
   // Requests answered, and connections dropped (too slow, too large, or
   // pushed out by a newcomer) so far.
@@ -58,13 +68,19 @@ class MetricsServer {
   void Serve();
   void AcceptNew(std::vector<Connection>& open);
   void MakeRoom(std::vector<Connection>& open);
+  // Closes the connections that are done with, counting the streams.
+  void ForgetDone(std::vector<Connection>& open);
   // Reads, answers or drops one connection; false once it is done with.
   bool Step(Connection& c);
   bool ReadRequestPart(Connection& c);
   bool WriteReplyPart(Connection& c);
   bool PastItsTime(const Connection& c) const;
+  // A stream: the newest state queued as an event when the client has
+  // not had it; false once its client has left too much unread.
+  bool QueueEvent(Connection& c);
+  bool StepStream(Connection& c);
   // The latest snapshot; an empty one before the first.
-  std::shared_ptr<const MetricsSnapshot> Latest();
+  std::shared_ptr<const MetricsSnapshot> Latest(std::uint64_t* number = nullptr);
 
   Network& network_;
   std::unique_ptr<TcpListener> listener_;
@@ -73,6 +89,8 @@ class MetricsServer {
   std::mutex mutex_;
   std::atomic<bool> stopping_{false};
   std::shared_ptr<const MetricsSnapshot> latest_;
+  std::uint64_t published_ = 0;  // snapshots so far, under mutex_
+  std::atomic<std::size_t> streams_{0};
   std::atomic<std::uint64_t> answered_{0};
   std::atomic<std::uint64_t> dropped_{0};
   std::thread thread_;

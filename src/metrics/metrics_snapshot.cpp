@@ -51,7 +51,7 @@ MetricsSnapshot TakeMetricsSnapshot(const AppContext& app, const std::string& ve
     if (f.Reached) m.Channels.emplace_back(c, f);
   }
   m.Alignment = app.Alignment.Figures();
-  m.ToneHz = app.ToneNow.Hz;
+  m.Tone = app.ToneNow;
   return m;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "alignment/alignment_meter.h"
+#include "alignment/tone.h"
 #include "state/figures.h"
 #include "state/link_state.h"
 
@@ -48,7 +49,7 @@ struct MetricsSnapshot {
   // The tick's alignment figures and the pitch its tone has (0: silent),
   // for the web view.
   AlignmentFigures Alignment;
-  double ToneHz = 0;
+  ToneState Tone;
 };
 
 MetricsSnapshot TakeMetricsSnapshot(const AppContext& app, const std::string& version);

@@ -46,6 +46,7 @@
 #define IDM_TONE 3097
 #define IDM_LINK_REPORT 3098
 #define IDM_COMPARE_RECORDING 3099
+#define IDM_WEB_VIEW 3100
 
 /* Identifiers the program has always answered that do nothing but repaint
    or pass the message on */

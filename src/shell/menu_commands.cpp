@@ -68,6 +68,21 @@ LRESULT UserGuide(AppContext& app) {
   return 0;
 }
 
+// The address with its token, which a message box lets the user copy.
+LRESULT WebView(AppContext& app) {
+  PlatformWindow* window = app.Window.CurrentWindow;
+  if (app.WebViewUrl.empty()) {
+    window->MessageBox("The web view is off.", "Web View",
+                       "Start ptpdiag with --serve [HOST:]PORT and --token auto to see the link "
+                       "from a phone on this network.");
+  } else {
+    window->MessageBox(app.WebViewUrl, "Web View",
+                       "Open this address on a phone or computer that reaches this one. It carries "
+                       "the token: give it only to those who may see the link.");
+  }
+  return 0;
+}
+
 }  // namespace
 
 void LocateRadio(AppContext& app) {
@@ -159,6 +174,8 @@ LRESULT OnCommand(AppContext& app, std::uint32_t message, WPARAM wParam, LPARAM 
       return 0;
     case IDM_USER_GUIDE:
       return UserGuide(app);
+    case IDM_WEB_VIEW:
+      return WebView(app);
     case IDM_RECORD:
       return CommandRecord(app);
     case IDM_STOP_RECORDING:

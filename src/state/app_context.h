@@ -66,6 +66,8 @@ struct AppContext {
   // A recording drawn for comparison, and one being read.
   std::optional<ReferenceRecording> Reference;
   std::optional<ReferenceLoading> LoadingReference;
+  // Where the web view is served, with its token; empty when it is not.
+  std::string WebViewUrl;
   // The report's site details, edited before each report from the menu.
   SiteDetails Site;
   // Writes the commissioning report of the session so far, with Site's

@@ -1,7 +1,8 @@
 """The web view's server end to end on loopback: the demo radio runs inside
 ptpdiag with --serve and --token auto; the URL it prints carries the token,
 its log does not; without the token or with a wrong one every path is 401,
-with it /api/state.json shows the live link and its alignment figures. A
+with it /api/state.json shows the live link and its alignment figures, the
+pages are whole and light, and /events streams the state tick by tick. A
 server on another address without a token is refused at start.
 
 Usage: web_state_test.py PTPDIAG
@@ -50,7 +51,7 @@ with tempfile.TemporaryFile("w+") as err:
         [program, "--headless", "--demo", "--udp-port", str(free_port()), "--seconds", "8",
          "--serve", "127.0.0.1:0", "--token", "auto"], stdout=subprocess.PIPE, stderr=err, text=True)
     line = process.stdout.readline()
-    found = re.search(r"http://127\.0\.0\.1:(\d+)/api/state\.json\?token=([A-Za-z0-9]{32})$", line.strip())
+    found = re.search(r"http://127\.0\.0\.1:(\d+)/\?token=([A-Za-z0-9]{32})$", line.strip())
     if not found:
         fail(f"no URL with a token on standard output: {line!r}")
         process.kill()
@@ -82,6 +83,34 @@ with tempfile.TemporaryFile("w+") as err:
             fail(f"the link or header is wrong in {state}")
         if not isinstance(state["Alignment"]["ToneHz"], (int, float)):
             fail(f"no tone pitch in {state}")
+    # The pages: whole, self-contained, and light.
+    weight = 0
+    for path in ["/", "/align"]:
+        status, page = get(port, path + "?token=" + token)
+        weight += len(page.encode())
+        if status != 200 or "<!DOCTYPE html>" not in page:
+            fail(f"{path}: {status}")
+        if re.search(r"https?:|//[a-z]|url\(", page):
+            fail(f"{path} refers outside itself")
+    if weight > 100 * 1024:
+        fail(f"the pages weigh {weight} bytes, over 100 KB")
+    # Two events of the stream, each the state as JSON.
+    stream = http.client.HTTPConnection("127.0.0.1", port, timeout=5)
+    stream.request("GET", "/events?token=" + token)
+    response = stream.getresponse()
+    if response.status != 200 or response.getheader("Content-Type") != "text/event-stream":
+        fail(f"/events: {response.status} {response.getheader('Content-Type')}")
+    else:
+        events = []
+        for _ in range(20):  # the socket's timeout bounds each line
+            line = response.fp.readline().decode()
+            if line.startswith("data: "):
+                events.append(json.loads(line[6:]))
+            if len(events) == 2:
+                break
+        if len(events) < 2 or events[1]["SessionMs"] <= events[0]["SessionMs"]:
+            fail(f"the events do not move on: {events}")
+    stream.close()
     process.wait(timeout=30)
     err.seek(0)
     if token in err.read():

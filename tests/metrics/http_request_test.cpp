@@ -28,8 +28,10 @@ TEST_P(Requests, AreReadAndAnswered) {
   ASSERT_EQ(state, c.state) << c.received;
   if (state == RequestState::Incomplete) return;
   const WebAnswers answers{[] { return std::string("m 1\n"); }, [] { return std::string("{}\n"); },
-                           c.tokenSet ? kToken : ""};
-  const std::string response = RespondTo(request, state, answers);
+                           c.tokenSet ? kToken : "", {}};
+  const HttpAnswer answer = RespondTo(request, state, answers);
+  const std::string& response = answer.Text;
+  EXPECT_FALSE(answer.Stream);
   EXPECT_EQ(response.substr(0, response.find("\r\n")), c.status) << c.received;
   EXPECT_NE(response.find("Connection: close\r\n"), std::string::npos);
   const std::size_t body = response.find("\r\n\r\n") + 4;
@@ -57,7 +59,10 @@ INSTANTIATE_TEST_SUITE_P(
         RequestCase{"GET /metrics HTTP/1.1\n\n", RequestState::Complete, "HTTP/1.1 200 OK"},
         RequestCase{"GET /api/state.json HTTP/1.1\r\n\r\n", RequestState::Complete,
                     "HTTP/1.1 200 OK"},
-        RequestCase{"GET / HTTP/1.1\r\n\r\n", RequestState::Complete, "HTTP/1.1 404 Not Found"},
+        RequestCase{"GET / HTTP/1.1\r\n\r\n", RequestState::Complete, "HTTP/1.1 200 OK"},
+        RequestCase{"GET /align?token=x HTTP/1.1\r\n\r\n", RequestState::Complete, "HTTP/1.1 200 OK"},
+        RequestCase{"GET /align/../metrics HTTP/1.1\r\n\r\n", RequestState::Complete, "HTTP/1.1 404 Not Found"},
+        RequestCase{"GET /events HTTP/1.1\r\n\r\n", RequestState::Complete, "HTTP/1.1 503 Service Unavailable"},
         RequestCase{"GET /metricsx HTTP/1.1\r\n\r\n", RequestState::Complete,
                     "HTTP/1.1 404 Not Found"},
         RequestCase{"POST /metrics HTTP/1.1\r\nContent-Length: 0\r\n\r\n", RequestState::Complete,
@@ -102,17 +107,47 @@ TEST(Requests, TheMetricsAreMadeOnlyWhenAskedFor) {
     ++made;
     return std::string("x 1\n");
   };
-  const WebAnswers answers{body, [] { return std::string(); }, ""};
+  const WebAnswers answers{body, [] { return std::string(); }, "", {}};
   HttpRequest request;
   ReadRequest("GET /nothing HTTP/1.1\r\n\r\n", request);
   RespondTo(request, RequestState::Complete, answers);
   EXPECT_EQ(made, 0);
   ReadRequest("GET /metrics HTTP/1.1\r\n\r\n", request);
-  const std::string response = RespondTo(request, RequestState::Complete, answers);
+  const std::string response = RespondTo(request, RequestState::Complete, answers).Text;
   EXPECT_EQ(made, 1);
   EXPECT_NE(response.find("Content-Type: text/plain; version=0.0.4; charset=utf-8\r\n"),
             std::string::npos);
   EXPECT_EQ(response.substr(response.size() - 4), "x 1\n");
+}
+
+// An event stream opens only with room for it and the token, and never
+// for HEAD.
+TEST(Requests, EventStreamsOpenWithRoomAndTheToken) {
+  const struct {
+    const char* received;
+    bool room;
+    bool stream;
+    const char* status;
+  } cases[] = {
+      {"GET /events?token=abcdefghij-KLMNOP_0123 HTTP/1.1\r\n\r\n", true, true, "HTTP/1.1 200 OK"},
+      {"GET /events?token=abcdefghij-KLMNOP_0123 HTTP/1.1\r\n\r\n", false, false, "HTTP/1.1 503 Service Unavailable"},
+      {"GET /events HTTP/1.1\r\n\r\n", true, false, "HTTP/1.1 401 Unauthorized"},
+      {"HEAD /events?token=abcdefghij-KLMNOP_0123 HTTP/1.1\r\n\r\n", true, false, "HTTP/1.1 404 Not Found"},
+  };
+  for (const auto& c : cases) {
+    HttpRequest request;
+    ASSERT_EQ(ReadRequest(c.received, request), RequestState::Complete);
+    const WebAnswers answers{[] { return std::string(); }, [] { return std::string(); }, kToken,
+                             [&c] { return c.room; }};
+    const HttpAnswer answer = RespondTo(request, RequestState::Complete, answers);
+    EXPECT_EQ(answer.Stream, c.stream) << c.received;
+    EXPECT_EQ(answer.Text.substr(0, answer.Text.find("\r\n")), c.status) << c.received;
+    if (c.stream) {
+      EXPECT_NE(answer.Text.find("Content-Type: text/event-stream\r\n"), std::string::npos);
+      EXPECT_EQ(answer.Text.find("Content-Length"), std::string::npos);
+    }
+  }
+  EXPECT_EQ(EventOf("{\"a\": 1}"), "data: {\"a\": 1}\n\n");
 }
 
 TEST(AccessToken, IsCheckedWholeAndMadeFromUrlSafeLetters) {

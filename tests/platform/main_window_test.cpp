@@ -125,7 +125,12 @@ TEST_F(MainWindow, MenuHoldsTheItemsWithTheirIdentifiers) {
   ASSERT_EQ(right->actions().size(), 1);
   EXPECT_EQ(right->actions()[0]->text().toStdString(), "&Help");
   EXPECT_EQ(Items(right->actions()[0]->menu()),
-            (Row{{"&Help\tF1", 3080}, {"-", 0}, {"&About", 3081}, {"-", 0}, {"&User Guide...", 3094}}));
+            (Row{{"&Help\tF1", 3080},
+                 {"-", 0},
+                 {"&About", 3081},
+                 {"-", 0},
+                 {"&User Guide...", 3094},
+                 {"&Web View...", 3100}}));
 }
 
 TEST_F(MainWindow, ShortcutLabelsAreOnlyLabels) {

@@ -188,6 +188,14 @@ TEST_F(MenuCommands, AUserGuideThatCannotOpenSaysWhy) {
   EXPECT_FALSE(t.window.MessageBoxes()[0].Detail.empty());
 }
 
+TEST_F(MenuCommands, WebViewShowsTheAddressOrHowToServeIt) {
+  for (const std::string url : {"", "http://127.0.0.1:8080/?token=abcdefghij-KLMNOP"}) {
+    t.app.WebViewUrl = url;
+    Command(3100);
+    EXPECT_EQ(t.window.MessageBoxes().back().Text, url.empty() ? "The web view is off." : url);
+  }
+}
+
 TEST_F(MenuCommands, CancelledOpenReturnsWithoutRepaintAndNewResets) {
   t.app.Radios.RadioCount = 4;
   const int paints = t.window.PaintCount();

@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <memory>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -145,6 +147,43 @@ TEST_F(Endpoint, WhenEveryPlaceIsTakenTheConnectionThatSentLeastMakesRoom) {
   asking.Send("\r\n");
   EXPECT_EQ(asking.ReadToEnd().rfind("HTTP/1.1 200 OK", 0), 0U);
   EXPECT_EQ(server->Dropped(), 1U);
+}
+
+// Streams outlive the exchange time, get each new snapshot once, and are
+// counted: one more than the most gets 503 until one closes.
+TEST_F(Endpoint, EventStreamsGetEachSnapshotAndAreCounted) {
+  MetricsLimits limits;
+  limits.MaxStreams = 2;
+  limits.MaxConnectionTime = 300ms;
+  Start(limits);
+  const std::string ask = "GET /events HTTP/1.1\r\n\r\n";
+  auto first = std::make_unique<Client>(server->Port());
+  first->Send(ask);
+  const std::string opened = first->ReadToEnd(300ms);
+  EXPECT_EQ(opened.rfind("HTTP/1.1 200 OK\r\n", 0), 0U) << opened;
+  EXPECT_NE(opened.find("\r\n\r\ndata: {\"Version\": \"1.2.3\""), std::string::npos) << opened;
+  Client second(server->Port());
+  second.Send(ask);
+  EXPECT_NE(second.ReadToEnd(300ms).find("data: "), std::string::npos);
+  EXPECT_EQ(server->Streams(), 2U);
+  Client third(server->Port());
+  third.Send(ask);
+  EXPECT_EQ(third.ReadToEnd().rfind("HTTP/1.1 503", 0), 0U);
+
+  MetricsSnapshot next;
+  next.Version = "9.9.9";
+  server->Publish(next);
+  const std::string later = first->ReadToEnd(600ms);  // past the exchange time
+  EXPECT_EQ(later.rfind("data: {\"Version\": \"9.9.9\"", 0), 0U) << later;
+  EXPECT_EQ(later.find("data: ", 1), std::string::npos) << "one event per snapshot: " << later;
+  EXPECT_FALSE(first->ClosedByServer());
+
+  first.reset();
+  server->Publish(next);  // the server sees the close at the latest when it writes
+  Client fourth(server->Port());
+  for (int i = 0; i < 20 && server->Streams() > 1; ++i) std::this_thread::sleep_for(50ms);
+  fourth.Send(ask);
+  EXPECT_EQ(fourth.ReadToEnd(300ms).rfind("HTTP/1.1 200 OK", 0), 0U);
 }
 
 TEST_F(Endpoint, APortInUseIsAnErrorWithTheSystemsWords) {
