@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -18,9 +19,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const RequestState state = ReadRequest(all.substr(0, end), request);
     if (state == RequestState::Incomplete) continue;
     // Half the inputs meet a server that asks for a token.
+    // and some find no picture drawn, then get one or time out.
+    const auto picture = std::make_shared<const std::string>("<svg/>");
     const WebAnswers answers{[] { return std::string("m 1\n"); }, [] { return std::string("{}\n"); },
-                             size % 2 == 0 ? "abcdefghij-KLMNOP_0123" : "", [size] { return size % 3 != 0; }};
-    const std::string reply = RespondTo(request, state, answers).Text;
+                             size % 2 == 0 ? "abcdefghij-KLMNOP_0123" : "", [size] { return size % 3 != 0; },
+                             [&](int) { return size % 5 == 0 ? nullptr : picture; }};
+    const HttpAnswer answer = RespondTo(request, state, answers);
+    if (answer.WaitsForScreen != 0 && !answer.Text.empty()) std::abort();
+    const std::string reply = answer.WaitsForScreen == 0
+                                  ? answer.Text
+                                  : ScreenResponse(size % 7 == 0 ? nullptr : picture.get(), answer.Head);
     if (reply.rfind("HTTP/1.1 ", 0) != 0 || reply.find("\r\n\r\n") == std::string::npos) {
       std::abort();
     }

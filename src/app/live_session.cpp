@@ -4,10 +4,12 @@
 #include <iostream>
 #include <ostream>
 
+#include "app/outputs.h"
 #include "link/capture_recorder.h"
 #include "link/link_words.h"
 #include "link/recording.h"
 #include "metrics/access_token.h"
+#include "metrics/http_request.h"
 #include "metrics/metrics_server.h"
 #include "platform/host_port.h"
 #include "shell/link_commands.h"
@@ -159,8 +161,13 @@ bool LiveSession::OpenAskedLink(AppContext& app, BackedWindow& window, const Opt
   return false;
 }
 
-void LiveSession::PublishMetrics(const AppContext& app) {
-  if (metrics_) metrics_->Publish(TakeMetricsSnapshot(app, PTPDIAG_VERSION));
+void LiveSession::PublishMetrics(AppContext& app, BackedWindow& window) {
+  if (!metrics_) return;
+  metrics_->Publish(TakeMetricsSnapshot(app, PTPDIAG_VERSION));
+  const unsigned asked = metrics_->TakeScreensAsked();
+  for (int n = 1; n <= kWebScreens; ++n) {
+    if ((asked & (1U << (n - 1))) != 0) metrics_->PublishScreen(n, ScreenAsSvg(app, window, n));
+  }
 }
 
 void LiveSession::BeginRecording(AppContext& app) {

@@ -40,8 +40,9 @@ class LiveSession {
   // with `error` set, when the link asked for is not open afterwards.
   [[nodiscard]] bool OpenLink(AppContext& app, BackedWindow& window, const Options& options, std::string& error);
 
-  // The metrics endpoint's snapshot of `app`, each timer tick.
-  void PublishMetrics(const AppContext& app);
+  // The server's snapshot of `app`, each timer tick, and the pictures of
+  // the screens its clients have asked for.
+  void PublishMetrics(AppContext& app, BackedWindow& window);
 
   // Once the window exists: the recording's time starts where the
   // statistics' elapsed seconds do, so a replay rebuilds the history.

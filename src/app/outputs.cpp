@@ -69,6 +69,16 @@ void RepaintInto(BackedWindow& window, Canvas& canvas) {
   window.SetCanvas(own);
 }
 
+std::string ScreenAsSvg(AppContext& app, BackedWindow& window, int number) {
+  const std::uint8_t shown = app.Window.ScreenNumber;
+  const Rect client = window.GetClientRect();
+  app.Window.ScreenNumber = static_cast<std::uint8_t>(number);
+  SvgCanvas svg(client.Width(), client.Height());
+  RepaintInto(window, svg);
+  app.Window.ScreenNumber = shown;
+  return svg.Document();
+}
+
 std::optional<std::string> WriteTextFile(const std::string& path, const std::string& content) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   if (!out) return "cannot write " + path + ": " + std::strerror(errno);

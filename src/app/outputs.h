@@ -22,6 +22,10 @@ std::optional<std::string> WriteTextFile(const std::string& path, const std::str
 // into `canvas`; drawing returns to the window's own canvas afterwards.
 void RepaintInto(BackedWindow& window, Canvas& canvas);
 
+// Screen `number` (1 to 5) as an SVG document, drawn as it stands; the
+// window's own screen is selected again afterwards.
+std::string ScreenAsSvg(AppContext& app, BackedWindow& window, int number);
+
 // One full repaint of the selected screen into `path`: the draw operations
 // as SVG, or the pixels as PNG (drawn by the backend).
 std::optional<std::string> WriteSnapshot(BackedWindow& window, const std::string& path,

@@ -210,7 +210,7 @@ int RunHeadlessLive(const Options& options, AppBackend& backend) {
   if (opened) {
     started = RunStartupCommands(app, window, options);
     if (!window.QuitPosted()) {
-      loop->SetTickHook([&session, &app] { session.PublishMetrics(app); });
+      loop->SetTickHook([&session, &app, &window] { session.PublishMetrics(app, window); });
       loop->StartTimer();
       loop->RunAfter(*options.RunMs, finish);
       const auto stop = backend.HandleStopRequests(finish);
@@ -466,7 +466,7 @@ int RunWindowed(const Options& options, AppBackend& backend) {
       replayClock.SetMs(replayClock.Ms() + kTickMs);
       capture.Feed->ArriveUntil(replayClock.Ms());
     }
-    session.PublishMetrics(app);
+    session.PublishMetrics(app, main->Window());
   });
   main->StartTimer();
   main->Show();

@@ -70,6 +70,19 @@ constexpr const char* kPageHeaders =
     "style-src 'unsafe-inline'; img-src 'self'; connect-src 'self'; base-uri 'none'; "
     "form-action 'none'\r\nX-Content-Type-Options: nosniff\r\n";
 
+// 1 to 5 for "/screen/N.svg", else 0.
+int ScreenOf(std::string_view path) {
+  constexpr std::string_view kPrefix = "/screen/";
+  if (path.size() != kPrefix.size() + 5 || !path.starts_with(kPrefix) || !path.ends_with(".svg"))
+    return 0;
+  const int n = path[kPrefix.size()] - '0';
+  return n >= 1 && n <= kWebScreens ? n : 0;
+}
+
+Reply ScreenReply(const std::string& svg) {
+  return {"200 OK", "image/svg+xml", svg, "X-Content-Type-Options: nosniff\r\n"};
+}
+
 Reply Route(const HttpRequest& request, const WebAnswers& answers) {
   constexpr const char* kText = "text/plain; charset=utf-8";
   for (const WebPage& page : WebPages()) {
@@ -140,7 +153,20 @@ HttpAnswer RespondTo(const HttpRequest& request, RequestState state, const WebAn
         "X-Accel-Buffering: no\r\n\r\n",
         true};
   }
+  if (const int screen = ScreenOf(request.Path)) {
+    const std::shared_ptr<const std::string> svg =
+        answers.FreshScreen ? answers.FreshScreen(screen) : nullptr;
+    if (!svg) return {{}, false, screen, head};
+    return {Response(ScreenReply(*svg), !head)};
+  }
   return {Response(Route(request, answers), !head)};
+}
+
+std::string ScreenResponse(const std::string* svg, bool head) {
+  if (svg != nullptr) return Response(ScreenReply(*svg), !head);
+  return Response({"503 Service Unavailable", "text/plain; charset=utf-8",
+                   "the screen was not drawn in time\n", "Retry-After: 1\r\n"},
+                  !head);
 }
 
 std::string EventOf(const std::string& json) {

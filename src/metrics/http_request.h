@@ -2,11 +2,13 @@
 // the whole response to it (GET and HEAD of /metrics and /api/state.json;
 // 401 without the token when one is set, 404 for other paths, 405 for
 // other methods, 400 for what is not HTTP), or the head of an event stream
-// (GET /events; 503 when there is no room for one). Every response but a
-// stream closes the connection.
+// (GET /events; 503 when there is no room for one). A screen's picture
+// (GET /screen/N.svg) may have to wait for the window thread to draw it.
+// Every response but a stream closes the connection.
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -35,12 +37,23 @@ struct WebAnswers {
   std::string Token;  // empty: none is asked for
   // Whether another event stream may open; none may without it.
   std::function<bool()> StreamRoom;
+  // Screen N's picture (1 to 5) when a fresh one is at hand; nothing
+  // makes the answer wait for it.
+  std::function<std::shared_ptr<const std::string>(int)> FreshScreen;
 };
+
+inline constexpr int kWebScreens = 5;
 
 struct HttpAnswer {
   std::string Text;     // the whole response, or the event stream's head
   bool Stream = false;  // the connection stays open for events
+  int WaitsForScreen = 0;  // the screen whose picture the answer waits for
+  bool Head = false;       // for a wait: the headers alone were asked for
 };
+
+// The answer to a screen's request once its picture is drawn, or, with
+// none, the 503 of one that was not drawn in time.
+std::string ScreenResponse(const std::string* svg, bool head);
 
 HttpAnswer RespondTo(const HttpRequest& request, RequestState state, const WebAnswers& answers);
 

@@ -33,6 +33,9 @@ struct MetricsServer::Connection {
   bool Streaming = false;
   std::uint64_t Queued = 0;
   Clock::time_point WaitingSince;
+  // A request for a screen's picture not drawn yet.
+  int WaitsForScreen = 0;
+  bool HeadOnly = false;
 };
 
 std::unique_ptr<MetricsServer> MetricsServer::Start(Network& network, const std::string& host,
@@ -66,6 +69,23 @@ void MetricsServer::Publish(MetricsSnapshot snapshot) {
   const std::lock_guard<std::mutex> lock(mutex_);
   latest_ = std::move(shared);
   ++published_;
+}
+
+void MetricsServer::PublishScreen(int screen, std::string svg) {
+  if (screen < 1 || screen > static_cast<int>(screens_.size())) return;
+  auto shared = std::make_shared<const std::string>(std::move(svg));
+  const std::lock_guard<std::mutex> lock(mutex_);
+  screens_[static_cast<std::size_t>(screen - 1)] = {std::move(shared), Clock::now()};
+}
+
+std::shared_ptr<const std::string> MetricsServer::FreshScreen(int screen) {
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    const Picture& p = screens_[static_cast<std::size_t>(screen - 1)];
+    if (p.Svg && Clock::now() - p.At <= limits_.ScreenFreshness) return p.Svg;
+  }
+  screensAsked_ |= static_cast<std::uint8_t>(1U << (screen - 1));
+  return nullptr;
 }
 
 std::shared_ptr<const MetricsSnapshot> MetricsServer::Latest(std::uint64_t* number) {
@@ -114,6 +134,7 @@ void MetricsServer::MakeRoom(std::vector<Connection>& open) {
 }
 
 bool MetricsServer::PastItsTime(const Connection& c) const {
+  if (c.WaitsForScreen != 0) return false;  // its own time, in AnswerIfDrawn
   if (c.Streaming)
     return c.Sent < c.Reply.size() && Clock::now() - c.WaitingSince > limits_.MaxStreamStall;
   const Clock::duration age = Clock::now() - c.Since;
@@ -126,8 +147,10 @@ bool MetricsServer::Step(Connection& c) {
     return false;
   }
   if (c.Streaming) return StepStream(c);
+  if (c.WaitsForScreen != 0) return KeepWaiting(c);
   if (!c.Answering && !ReadRequestPart(c)) return false;
   if (c.Streaming) return StepStream(c);  // it has just begun
+  if (c.WaitsForScreen != 0) return true;
   return !c.Answering || WriteReplyPart(c);
 }
 
@@ -147,10 +170,17 @@ bool MetricsServer::ReadRequestPart(Connection& c) {
   }
   const WebAnswers answers{[this] { return FormatMetrics(*Latest()); },
                            [this] { return StateJson(*Latest()); }, limits_.Token,
-                           [this] { return streams_ < limits_.MaxStreams; }};
+                           [this] { return streams_ < limits_.MaxStreams; },
+                           [this](int screen) { return FreshScreen(screen); }};
   HttpAnswer answer = RespondTo(request, state, answers);
   c.Reply = std::move(answer.Text);
   c.Answering = true;
+  if (answer.WaitsForScreen != 0) {
+    c.WaitsForScreen = answer.WaitsForScreen;
+    c.HeadOnly = answer.Head;
+    c.WaitingSince = Clock::now();
+    return true;
+  }
   if (answer.Stream) {
     c.Streaming = true;
     c.WaitingSince = Clock::now();
@@ -158,6 +188,20 @@ bool MetricsServer::ReadRequestPart(Connection& c) {
     QueueEvent(c);
   }
   return true;
+}
+
+void MetricsServer::AnswerIfDrawn(Connection& c) {
+  const std::shared_ptr<const std::string> svg = FreshScreen(c.WaitsForScreen);
+  if (!svg && Clock::now() - c.WaitingSince <= limits_.MaxScreenWait) return;
+  c.Reply = ScreenResponse(svg.get(), c.HeadOnly);
+  c.WaitsForScreen = 0;
+  c.Since = Clock::now();  // the whole exchange time for sending it
+}
+
+// What the client sends meanwhile is let go; a close ends the wait.
+bool MetricsServer::KeepWaiting(Connection& c) {
+  std::array<std::uint8_t, 512> chunk{};
+  return c.Stream->ReadNoWait(chunk) >= 0;
 }
 
 bool MetricsServer::QueueEvent(Connection& c) {
@@ -218,7 +262,9 @@ void MetricsServer::Serve() {
   std::vector<SocketWatch> watched;
   while (!stopping_) {
     for (Connection& c : open) {
-      if (c.Streaming && !c.Done && !QueueEvent(c)) {
+      if (c.Done) continue;
+      if (c.WaitsForScreen != 0) AnswerIfDrawn(c);
+      if (c.Streaming && !QueueEvent(c)) {
         c.Done = true;
         ++dropped_;
       }

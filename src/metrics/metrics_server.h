@@ -1,6 +1,8 @@
 // The HTTP server of the metrics (GET /metrics) and the web view's state
 // (GET /api/state.json), on its own thread, so that clients never hold up
-// the window thread, which only hands over a snapshot each tick. With a
+// the window thread, which only hands over a snapshot each tick, and draws
+// a screen's picture (GET /screen/N.svg) when one is asked for and the
+// last is over a second old. With a
 // token, every request must carry it. An event stream (GET /events) stays
 // open and gets each new snapshot as one event; its client must keep up. One thread waits on every
 // connection at once. A request must come whole within a short time and size, and when every place
@@ -8,6 +10,7 @@
 // sockets cannot shut a real scrape out.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -36,6 +39,10 @@ struct MetricsLimits {
   // with bytes waiting this long, the client is dropped.
   std::size_t MaxStreamBacklog = 64 * 1024;
   std::chrono::milliseconds MaxStreamStall{10000};
+  // A screen's picture is drawn again once it is this old; a request waits
+  // this long for it before a 503.
+  std::chrono::milliseconds ScreenFreshness{1000};
+  std::chrono::milliseconds MaxScreenWait{3000};
 };
 
 class MetricsServer {
@@ -54,6 +61,10 @@ class MetricsServer {
   // From the window thread: what the next scrapes show, and the next
   // event of every stream.
   void Publish(MetricsSnapshot snapshot);
+  // From the window thread: the screens asked for since the last call
+  // (bit N-1 for screen N), and a picture of one of them.
+  std::uint8_t TakeScreensAsked() { return screensAsked_.exchange(0); }
+  void PublishScreen(int screen, std::string svg);
   // Event streams open now.
   std::size_t Streams() const { return streams_; }
 
@@ -79,6 +90,12 @@ class MetricsServer {
   // not had it; false once its client has left too much unread.
   bool QueueEvent(Connection& c);
   bool StepStream(Connection& c);
+  // Screen N's picture if it is fresh; else nothing, and it is asked for.
+  std::shared_ptr<const std::string> FreshScreen(int screen);
+  // A request waiting for a picture: answered once it comes or its time is
+  // up; false once its client has gone.
+  void AnswerIfDrawn(Connection& c);
+  bool KeepWaiting(Connection& c);
   // The latest snapshot; an empty one before the first.
   std::shared_ptr<const MetricsSnapshot> Latest(std::uint64_t* number = nullptr);
 
@@ -90,6 +107,12 @@ class MetricsServer {
   std::atomic<bool> stopping_{false};
   std::shared_ptr<const MetricsSnapshot> latest_;
   std::uint64_t published_ = 0;  // snapshots so far, under mutex_
+  struct Picture {
+    std::shared_ptr<const std::string> Svg;
+    std::chrono::steady_clock::time_point At;
+  };
+  std::array<Picture, 5> screens_;  // under mutex_
+  std::atomic<std::uint8_t> screensAsked_{0};
   std::atomic<std::size_t> streams_{0};
   std::atomic<std::uint64_t> answered_{0};
   std::atomic<std::uint64_t> dropped_{0};

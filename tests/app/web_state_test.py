@@ -2,7 +2,7 @@
 ptpdiag with --serve and --token auto; the URL it prints carries the token,
 its log does not; without the token or with a wrong one every path is 401,
 with it /api/state.json shows the live link and its alignment figures, the
-pages are whole and light, and /events streams the state tick by tick. A
+pages are whole and light, each screen's picture is drawn, and /events streams the state tick by tick. A
 server on another address without a token is refused at start.
 
 Usage: web_state_test.py PTPDIAG
@@ -15,6 +15,7 @@ import subprocess
 import sys
 import tempfile
 import time
+from xml.etree import ElementTree
 
 program = sys.argv[1]
 failures = []
@@ -85,7 +86,7 @@ with tempfile.TemporaryFile("w+") as err:
             fail(f"no tone pitch in {state}")
     # The pages: whole, self-contained, and light.
     weight = 0
-    for path in ["/", "/align"]:
+    for path in ["/", "/align", "/screens"]:
         status, page = get(port, path + "?token=" + token)
         weight += len(page.encode())
         if status != 200 or "<!DOCTYPE html>" not in page:
@@ -94,6 +95,15 @@ with tempfile.TemporaryFile("w+") as err:
             fail(f"{path} refers outside itself")
     if weight > 100 * 1024:
         fail(f"the pages weigh {weight} bytes, over 100 KB")
+    # Each screen's picture: a whole SVG document, drawn for the asking.
+    for n in range(1, 6):
+        status, svg = get(port, f"/screen/{n}.svg?token=" + token)
+        try:
+            root = ElementTree.fromstring(svg)
+            if status != 200 or root.tag != "{http://www.w3.org/2000/svg}svg" or len(root) < 10:
+                fail(f"/screen/{n}.svg: {status}, {len(root)} elements")
+        except ElementTree.ParseError as error:
+            fail(f"/screen/{n}.svg is not XML: {error}")
     # Two events of the stream, each the state as JSON.
     stream = http.client.HTTPConnection("127.0.0.1", port, timeout=5)
     stream.request("GET", "/events?token=" + token)

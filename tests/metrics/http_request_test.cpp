@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "metrics/access_token.h"
@@ -28,7 +29,7 @@ TEST_P(Requests, AreReadAndAnswered) {
   ASSERT_EQ(state, c.state) << c.received;
   if (state == RequestState::Incomplete) return;
   const WebAnswers answers{[] { return std::string("m 1\n"); }, [] { return std::string("{}\n"); },
-                           c.tokenSet ? kToken : "", {}};
+                           c.tokenSet ? kToken : "", {}, {}};
   const HttpAnswer answer = RespondTo(request, state, answers);
   const std::string& response = answer.Text;
   EXPECT_FALSE(answer.Stream);
@@ -107,7 +108,7 @@ TEST(Requests, TheMetricsAreMadeOnlyWhenAskedFor) {
     ++made;
     return std::string("x 1\n");
   };
-  const WebAnswers answers{body, [] { return std::string(); }, "", {}};
+  const WebAnswers answers{body, [] { return std::string(); }, "", {}, {}};
   HttpRequest request;
   ReadRequest("GET /nothing HTTP/1.1\r\n\r\n", request);
   RespondTo(request, RequestState::Complete, answers);
@@ -138,7 +139,7 @@ TEST(Requests, EventStreamsOpenWithRoomAndTheToken) {
     HttpRequest request;
     ASSERT_EQ(ReadRequest(c.received, request), RequestState::Complete);
     const WebAnswers answers{[] { return std::string(); }, [] { return std::string(); }, kToken,
-                             [&c] { return c.room; }};
+                             [&c] { return c.room; }, {}};
     const HttpAnswer answer = RespondTo(request, RequestState::Complete, answers);
     EXPECT_EQ(answer.Stream, c.stream) << c.received;
     EXPECT_EQ(answer.Text.substr(0, answer.Text.find("\r\n")), c.status) << c.received;
@@ -148,6 +149,48 @@ TEST(Requests, EventStreamsOpenWithRoomAndTheToken) {
     }
   }
   EXPECT_EQ(EventOf("{\"a\": 1}"), "data: {\"a\": 1}\n\n");
+}
+
+// A screen's picture is sent when fresh, else the answer waits for it;
+// only screens 1 to 5 are known.
+TEST(Requests, ScreensAreSentWhenDrawnOrWaitedFor) {
+  const struct {
+    const char* received;
+    bool drawn;
+    const char* status;  // "" when the answer waits
+    int waitsFor;
+  } cases[] = {
+      {"GET /screen/1.svg HTTP/1.1\r\n\r\n", true, "HTTP/1.1 200 OK", 0},
+      {"GET /screen/5.svg?t=3 HTTP/1.1\r\n\r\n", false, "", 5},
+      {"HEAD /screen/2.svg HTTP/1.1\r\n\r\n", false, "", 2},
+      {"GET /screen/0.svg HTTP/1.1\r\n\r\n", true, "HTTP/1.1 404 Not Found", 0},
+      {"GET /screen/6.svg HTTP/1.1\r\n\r\n", true, "HTTP/1.1 404 Not Found", 0},
+      {"GET /screen/12.svg HTTP/1.1\r\n\r\n", true, "HTTP/1.1 404 Not Found", 0},
+      {"GET /screen/1.svgz HTTP/1.1\r\n\r\n", true, "HTTP/1.1 404 Not Found", 0},
+      {"GET /screen/../1.svg HTTP/1.1\r\n\r\n", true, "HTTP/1.1 404 Not Found", 0},
+  };
+  const auto svg = std::make_shared<const std::string>("<svg/>");
+  for (const auto& c : cases) {
+    HttpRequest request;
+    ASSERT_EQ(ReadRequest(c.received, request), RequestState::Complete);
+    int asked = 0;
+    const WebAnswers answers{{}, {}, "", {}, [&](int n) {
+                               asked = n;
+                               return c.drawn ? svg : nullptr;
+                             }};
+    const HttpAnswer answer = RespondTo(request, RequestState::Complete, answers);
+    EXPECT_EQ(answer.WaitsForScreen, c.waitsFor) << c.received;
+    EXPECT_EQ(answer.Text.substr(0, answer.Text.find("\r\n")), c.status) << c.received;
+    if (c.waitsFor != 0) {
+      EXPECT_EQ(asked, c.waitsFor);
+    }
+    if (c.drawn && std::string(c.status).ends_with("200 OK")) {
+      EXPECT_NE(answer.Text.find("Content-Type: image/svg+xml\r\n"), std::string::npos);
+      EXPECT_TRUE(answer.Text.ends_with("<svg/>"));
+    }
+  }
+  EXPECT_TRUE(ScreenResponse(nullptr, false).starts_with("HTTP/1.1 503"));
+  EXPECT_TRUE(ScreenResponse(svg.get(), true).ends_with("\r\n\r\n"));
 }
 
 TEST(AccessToken, IsCheckedWholeAndMadeFromUrlSafeLetters) {

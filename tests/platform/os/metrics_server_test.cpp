@@ -186,6 +186,37 @@ TEST_F(Endpoint, EventStreamsGetEachSnapshotAndAreCounted) {
   EXPECT_EQ(fourth.ReadToEnd(300ms).rfind("HTTP/1.1 200 OK", 0), 0U);
 }
 
+// A screen's picture is asked of the window thread once; the waiting
+// request gets it, the next within its freshness gets it at once, and one
+// that is never drawn gets 503 when its wait is up.
+TEST_F(Endpoint, ScreenPicturesAreWaitedForAndKeptFresh) {
+  MetricsLimits limits;
+  limits.ScreenFreshness = 2000ms;
+  limits.MaxScreenWait = 300ms;
+  Start(limits);
+  Client waiting(server->Port());
+  waiting.Send("GET /screen/3.svg HTTP/1.1\r\n\r\n");
+  std::uint8_t asked = 0;
+  for (int i = 0; i < 40 && asked == 0; ++i) {
+    std::this_thread::sleep_for(10ms);
+    asked = server->TakeScreensAsked();
+  }
+  EXPECT_EQ(asked, 1U << 2);
+  server->PublishScreen(3, "<svg>3</svg>");
+  const std::string answer = waiting.ReadToEnd(1000ms);
+  EXPECT_EQ(answer.rfind("HTTP/1.1 200 OK\r\n", 0), 0U) << answer;
+  EXPECT_TRUE(answer.ends_with("<svg>3</svg>")) << answer;
+
+  Client again(server->Port());
+  again.Send("GET /screen/3.svg HTTP/1.1\r\n\r\n");
+  EXPECT_TRUE(again.ReadToEnd(1000ms).ends_with("<svg>3</svg>"));
+  EXPECT_EQ(server->TakeScreensAsked(), 0U);
+
+  Client undrawn(server->Port());
+  undrawn.Send("GET /screen/1.svg HTTP/1.1\r\n\r\n");
+  EXPECT_EQ(undrawn.ReadToEnd(1000ms).rfind("HTTP/1.1 503", 0), 0U);
+}
+
 TEST_F(Endpoint, APortInUseIsAnErrorWithTheSystemsWords) {
   Start();
   std::string error;
