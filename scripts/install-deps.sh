@@ -27,6 +27,7 @@ test_packages=(
   dpkg-dev fakeroot     # the .deb: dpkg-shlibdeps, dpkg-buildflags
   lintian desktop-file-utils appstream mandoc  # checks of the .deb and its files
   python3-html5lib chromium poppler-utils  # the link report: a strict HTML5 parse, printed to PDF
+  chromium-driver python3-selenium  # the web view driven in a real browser
 )
 
 case "${1:-test}" in

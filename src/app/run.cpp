@@ -210,7 +210,7 @@ int RunHeadlessLive(const Options& options, AppBackend& backend) {
   if (opened) {
     started = RunStartupCommands(app, window, options);
     if (!window.QuitPosted()) {
-      loop->SetTickHook([&session, &app, &window] { session.PublishMetrics(app, window); });
+      loop->SetTickHooks({{}, [&session, &app, &window] { session.PublishMetrics(app, window); }});
       loop->StartTimer();
       loop->RunAfter(*options.RunMs, finish);
       const auto stop = backend.HandleStopRequests(finish);
@@ -460,14 +460,13 @@ int RunWindowed(const Options& options, AppBackend& backend) {
     const ReportSource source = capture.Reader ? ReplayReportSource(capture, options) : MenuReportSource(app);
     return WriteLinkReport(app, main->Window(), asked, source, backend);
   };
-  main->SetTickHook([&] {
-    if (capture.Reader) {
-      // A replay in real time: one capture tick per timer tick.
-      replayClock.SetMs(replayClock.Ms() + kTickMs);
-      capture.Feed->ArriveUntil(replayClock.Ms());
-    }
-    session.PublishMetrics(app, main->Window());
-  });
+  main->SetTickHooks({[&] {
+                         if (!capture.Reader) return;
+                         // A replay in real time: one capture tick per timer tick.
+                         replayClock.SetMs(replayClock.Ms() + kTickMs);
+                         capture.Feed->ArriveUntil(replayClock.Ms());
+                       },
+                       [&] { session.PublishMetrics(app, main->Window()); }});
   main->StartTimer();
   main->Show();
   if (options.RunMs) main->RunAfter(*options.RunMs, [&main] { main->Close(); });

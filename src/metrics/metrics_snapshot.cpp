@@ -1,5 +1,7 @@
 #include "metrics/metrics_snapshot.h"
 
+#include <chrono>
+
 #include "link/link_words.h"
 #include "state/app_context.h"
 
@@ -30,6 +32,9 @@ MetricsSnapshot TakeMetricsSnapshot(const AppContext& app, const std::string& ve
   const DiagnosticsStore& s = app.Store;
   MetricsSnapshot m;
   m.Version = version;
+  m.TickUnixMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                     std::chrono::system_clock::now().time_since_epoch())
+                     .count();
   DescribeLink(app, m);
   m.Recording = app.Link.Recorder != nullptr;
   m.Tally = app.Link.Tally;

@@ -20,6 +20,9 @@ struct AppContext;
 
 struct MetricsSnapshot {
   std::string Version;
+  // The tick's wall-clock time (ms since 1970), so a client on the same
+  // clock can time how late it shows the state.
+  std::int64_t TickUnixMs = 0;
   // The open link: "serial", "tcp" or "udp", and its port ("Com1",
   // "192.168.1.20:4000", "4131"); both empty while none is open.
   std::string LinkKind;

@@ -73,6 +73,7 @@ std::string StateJson(const MetricsSnapshot& m) {
   json::Fields f;
   f.Add("Version", json::Text(m.Version));
   f.Add("SessionMs", std::to_string(m.Alignment.Ms));
+  f.Add("TickUnixMs", std::to_string(m.TickUnixMs));
   f.Add("Link", LinkJson(m));
   f.Add("Header", HeaderJson(m));
   f.Add("Alignment", AlignmentJson(m));

@@ -17,8 +17,13 @@ class LoopWindow {
 
   // The window the window procedure serves.
   virtual BackedWindow& Window() = 0;
-  // Runs before each WM_TIMER (a replay moves its clock here).
-  virtual void SetTickHook(std::function<void()> hook) = 0;
+  // Run around each WM_TIMER: before it (a replay moves its clock here)
+  // and after its cycle (what the tick made is handed on here).
+  struct TickHooks {
+    std::function<void()> Before;
+    std::function<void()> After;
+  };
+  virtual void SetTickHooks(TickHooks hooks) = 0;
   // Starts timer 1: WM_TIMER every 250 ms.
   virtual void StartTimer() = 0;
   // Runs `work` on the loop's thread after `ms` (one at a time: a second

@@ -27,7 +27,7 @@ class HeadlessWindow final : public LoopWindow {
         window_(width, height, &canvas_, messages) {}
 
   BackedWindow& Window() override { return window_; }
-  void SetTickHook(std::function<void()> hook) override { window_.SetTickHook(std::move(hook)); }
+  void SetTickHooks(TickHooks hooks) override { window_.SetTickHooks(std::move(hooks)); }
   void StartTimer() override { window_.StartTimer(); }
   void RunAfter(std::int64_t ms, std::function<void()> work) override {
     window_.RunAfter(ms, std::move(work));
@@ -53,7 +53,7 @@ class ScreenWindow final : public LoopWindow {
   }
 
   BackedWindow& Window() override { return main_.Window(); }
-  void SetTickHook(std::function<void()> hook) override { main_.SetTickHook(std::move(hook)); }
+  void SetTickHooks(TickHooks hooks) override { main_.SetTickHooks(std::move(hooks)); }
   void StartTimer() override { main_.StartTimer(); }
   void RunAfter(std::int64_t ms, std::function<void()> work) override {
     main_.RunAfter(ms, std::move(work));

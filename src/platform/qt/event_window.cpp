@@ -43,8 +43,9 @@ int EventWindow::RunLoop() {
 
 void EventWindow::OnTick() {
   meter_.Tick();
-  if (tickHook_) tickHook_();
+  if (tickHooks_.Before) tickHooks_.Before();
   Deliver(WM_TIMER, 1, 0);
+  if (tickHooks_.After && !QuitPosted()) tickHooks_.After();
 }
 
 void EventWindow::Deliver(std::uint32_t message, WPARAM wParam, LPARAM lParam) {

@@ -18,7 +18,7 @@ class EventWindow final : public BackedWindow, public LoopWindow {
   EventWindow(int clientWidth, int clientHeight, Canvas* canvas, std::ostream& messages);
 
   BackedWindow& Window() override { return *this; }
-  void SetTickHook(std::function<void()> hook) override { tickHook_ = std::move(hook); }
+  void SetTickHooks(TickHooks hooks) override { tickHooks_ = std::move(hooks); }
   void StartTimer() override;
   void RunAfter(std::int64_t ms, std::function<void()> work) override;
   void Close() override { Deliver(WM_CLOSE, 0, 0); }
@@ -38,7 +38,7 @@ class EventWindow final : public BackedWindow, public LoopWindow {
   QTimer closer_;
   QtSocketWatcher watcher_;
   TickMeter meter_;
-  std::function<void()> tickHook_;
+  TickHooks tickHooks_;
   std::function<void()> later_;
 };
 

@@ -129,8 +129,9 @@ QtMainWindow::QtMainWindow(int clientWidth, int clientHeight, bool outerSize)
   timer_.setInterval(kTimerMs);
   connect(&timer_, &QTimer::timeout, this, [this] {
     meter_.Tick();
-    if (tickHook_) tickHook_();
+    if (tickHooks_.Before) tickHooks_.Before();
     Deliver(WM_TIMER, 1, 0);
+    if (tickHooks_.After && !window_.QuitPosted()) tickHooks_.After();
   });
 }
 

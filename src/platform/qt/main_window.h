@@ -35,7 +35,7 @@ class QtMainWindow final : public QWidget, public LoopWindow {
   QWidget& ClientArea();
   // The pixels the window procedure drew, as shown.
   const QImage& Image() const { return image_; }
-  void SetTickHook(std::function<void()> hook) override { tickHook_ = std::move(hook); }
+  void SetTickHooks(TickHooks hooks) override { tickHooks_ = std::move(hooks); }
   void StartTimer() override;
   void RunAfter(std::int64_t ms, std::function<void()> work) override;
   void Close() override { close(); }
@@ -95,7 +95,7 @@ class QtMainWindow final : public QWidget, public LoopWindow {
   QtSocketWatcher watcher_;
   TickMeter meter_;
   bool outerSize_;
-  std::function<void()> tickHook_;
+  TickHooks tickHooks_;
 };
 
 }  // namespace ptpdiag

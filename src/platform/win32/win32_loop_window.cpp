@@ -180,8 +180,9 @@ void Win32LoopWindow::Tick(bool fromTimer) {
   if (fromTimer && now - lastTick_ < kTickPeriod / 2) return;
   lastTick_ = now;
   meter_.Tick();
-  if (tickHook_) tickHook_();
+  if (tickHooks_.Before) tickHooks_.Before();
   Deliver(WM_TIMER, kPollTimer, 0);
+  if (tickHooks_.After && !QuitPosted()) tickHooks_.After();
 }
 
 void Win32LoopWindow::RunOverdueTimers() {

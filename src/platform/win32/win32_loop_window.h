@@ -30,7 +30,7 @@ class Win32LoopWindow : public BackedWindow, public LoopWindow {
   Win32LoopWindow& operator=(const Win32LoopWindow&) = delete;
 
   BackedWindow& Window() override { return *this; }
-  void SetTickHook(std::function<void()> hook) override { tickHook_ = std::move(hook); }
+  void SetTickHooks(TickHooks hooks) override { tickHooks_ = std::move(hooks); }
   void StartTimer() override;
   void RunAfter(std::int64_t ms, std::function<void()> work) override;
   void Close() override;
@@ -81,7 +81,7 @@ class Win32LoopWindow : public BackedWindow, public LoopWindow {
   std::optional<std::chrono::steady_clock::time_point> laterAt_;
   std::function<void()> later_;
   TickMeter meter_;
-  std::function<void()> tickHook_;
+  TickHooks tickHooks_;
   std::mutex soonMutex_;
   std::deque<std::function<void()>> soon_;
 };
