@@ -166,7 +166,7 @@ void StartUp(AppContext& app, BackedWindow& window, const Options& options) {
 
 void PrintTickStats(const TickStats& stats) {
   std::cerr << "ptpdiag: timer ticks " << stats.Ticks << ", lateness mean " << stats.MeanLateMs
-            << " ms, max " << stats.MaxLateMs << " ms\n";
+            << " ms, max " << stats.MaxLateMs << " ms, p99 " << stats.P99LateMs << " ms\n";
 }
 
 // A live link, or none, with no window on screen: the real event loop,

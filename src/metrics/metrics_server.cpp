@@ -18,6 +18,9 @@ constexpr int kWaitSliceMs = 50;
 constexpr std::chrono::milliseconds kFailedWaitPause{5};
 // Connections taken per turn, so that the ones open are served too.
 constexpr int kAcceptsPerTurn = 256;
+// What the system may hold of a stream unsent: a few seconds of events, so
+// that a client that stops reading soon leaves its backlog here, in sight.
+constexpr int kStreamSendBuffer = 8 * 1024;
 
 }  // namespace
 
@@ -184,6 +187,9 @@ bool MetricsServer::ReadRequestPart(Connection& c) {
   if (answer.Stream) {
     c.Streaming = true;
     c.WaitingSince = Clock::now();
+    c.Stream->LimitSending(
+        kStreamSendBuffer,
+        static_cast<int>(std::chrono::ceil<std::chrono::seconds>(limits_.MaxStreamStall).count()));
     ++streams_;
     QueueEvent(c);
   }

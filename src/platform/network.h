@@ -91,6 +91,11 @@ class TcpStream {
   // connection failed.
   virtual std::int64_t ReadNoWait(std::span<std::uint8_t> into) = 0;
   virtual SocketHandle Handle() const = 0;
+  // For a connection that streams: the system keeps about `bufferBytes` of
+  // it unsent, and gives it up when what was sent stays unacknowledged
+  // `seconds`; so a client that stops taking it shows soon as bytes
+  // waiting in the program.
+  virtual void LimitSending(int bufferBytes, int seconds) = 0;
 };
 
 class TcpListener {

@@ -173,6 +173,7 @@ class FakeStream final : public TcpStream {
     return static_cast<std::int64_t>(n);
   }
   SocketHandle Handle() const override { return -1; }
+  void LimitSending(int, int) override {}
 
  private:
   FakeTcpClient& client_;

@@ -81,6 +81,11 @@ void KeepAlive(Native s, int idleSeconds, int intervalSeconds) {
   setsockopt(s, IPPROTO_TCP, TCP_KEEPCNT, &probes, sizeof probes);
 }
 
+void GiveUpUnacknowledged(Native s, int seconds) {
+  const unsigned ms = static_cast<unsigned>(seconds) * 1000U;
+  setsockopt(s, IPPROTO_TCP, TCP_USER_TIMEOUT, &ms, sizeof ms);
+}
+
 int PrepareToReceive(Native s, int bytes) {
   // SO_RCVBUFFORCE passes net.core.rmem_max but needs CAP_NET_ADMIN.
   bool raised = false;

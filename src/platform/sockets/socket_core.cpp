@@ -229,6 +229,12 @@ class SystemTcpStream final : public TcpStream {
 
   SocketHandle Handle() const override { return ToHandle(socket_); }
 
+  void LimitSending(int bufferBytes, int seconds) override {
+    setsockopt(socket_, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&bufferBytes),
+               sizeof bufferBytes);
+    sockets::GiveUpUnacknowledged(socket_, seconds);
+  }
+
  private:
   Native socket_;
 };

@@ -69,6 +69,10 @@ std::optional<int> WaitConnect(Native s, int ms);
 // lost) ends the connection in idle + 10 x interval seconds. Best effort.
 void KeepAlive(Native s, int idleSeconds, int intervalSeconds);
 
+// Gives the connection up when what was sent stays unacknowledged for
+// `seconds` (a peer gone from the network). Best effort.
+void GiveUpUnacknowledged(Native s, int seconds);
+
 // Asks for `bytes` of receive buffer before bind: what was granted (0 when
 // the system does not say).
 int PrepareToReceive(Native s, int bytes);

@@ -115,6 +115,12 @@ void KeepAlive(Native s, int idleSeconds, int intervalSeconds) {
   WSAIoctl(s, SIO_KEEPALIVE_VALS, &values, sizeof values, nullptr, 0, &ignored, nullptr, nullptr);
 }
 
+void GiveUpUnacknowledged(Native s, int seconds) {
+  constexpr int kTcpMaxRt = 5;  // TCP_MAXRT, which MinGW's headers lack
+  const DWORD value = static_cast<DWORD>(seconds);
+  setsockopt(s, IPPROTO_TCP, kTcpMaxRt, reinterpret_cast<const char*>(&value), sizeof value);
+}
+
 int PrepareToReceive(Native s, int bytes) {
   setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&bytes), sizeof bytes);
   // A port unreachable answer to something sent would fail later receives.
