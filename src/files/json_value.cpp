@@ -242,8 +242,8 @@ class Parser {
         SkipSpace();
         if (!Take(':')) return Fail("':' should follow a member's name");
         SkipSpace();
-        members.emplace_back(std::move(key), Value{});
-        if (!ReadValue(members.back().second, depth + 1)) return false;
+        members.push_back({std::move(key), Value{}});
+        if (!ReadValue(members.back().Val, depth + 1)) return false;
         SkipSpace();
       } while (Take(','));
       if (!Take('}')) return Fail("',' or '}' should be here");

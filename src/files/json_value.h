@@ -15,8 +15,11 @@
 namespace ptpdiag::json {
 
 struct Value;
+struct Member;
 using Array = std::vector<Value>;
-using Object = std::vector<std::pair<std::string, Value>>;  // in the file's order
+// In the file's order. A struct of its own rather than a pair, which some
+// standard libraries will not take before Value is complete.
+using Object = std::vector<Member>;
 
 struct Value {
   std::variant<std::nullptr_t, bool, double, std::string, Array, Object> Data;
@@ -29,6 +32,11 @@ struct Value {
   const Object* Members() const { return std::get_if<Object>(&Data); }
   // The member `key` of an object; null when absent or not an object.
   const Value* Member(std::string_view key) const;
+};
+
+struct Member {
+  std::string Key;
+  Value Val;
 };
 
 struct ParseResult {
