@@ -23,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto picture = std::make_shared<const std::string>("<svg/>");
     const WebAnswers answers{[] { return std::string("m 1\n"); }, [] { return std::string("{}\n"); },
                              size % 2 == 0 ? "abcdefghij-KLMNOP_0123" : "", [size] { return size % 3 != 0; },
-                             [&](int) { return size % 5 == 0 ? nullptr : picture; }};
+                             [&](int) { return size % 5 == 0 ? nullptr : picture; },
+                             [size](std::string_view key) { return !key.empty() && size % 2 == 1; }};
     const HttpAnswer answer = RespondTo(request, state, answers);
     if (answer.WaitsForScreen != 0 && !answer.Text.empty()) std::abort();
     const std::string reply = answer.WaitsForScreen == 0

@@ -17,6 +17,18 @@ std::string_view ToneModeName(ToneMode mode) {
   return "absolute";
 }
 
+std::string_view BeepPatternName(BeepPattern pattern) {
+  switch (pattern) {
+    case BeepPattern::Slow:
+      return "slow";
+    case BeepPattern::Fast:
+      return "fast";
+    case BeepPattern::Steady:
+      break;
+  }
+  return "steady";
+}
+
 std::optional<ToneMode> ToneModeNamed(std::string_view name) {
   for (const ToneMode mode : {ToneMode::Absolute, ToneMode::Magnifier, ToneMode::Link})
     if (ToneModeName(mode) == name) return mode;

@@ -32,6 +32,7 @@ inline constexpr double kLinkToneHz = 660.0;
 std::string_view ToneModeName(ToneMode mode);  // "absolute", "magnifier", "link"
 std::optional<ToneMode> ToneModeNamed(std::string_view name);
 ToneMode NextToneMode(ToneMode mode);
+std::string_view BeepPatternName(BeepPattern pattern);  // "steady", "slow", "fast"
 
 struct ToneSettings {
   ToneMode Mode = ToneMode::Absolute;

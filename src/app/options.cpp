@@ -81,27 +81,27 @@ std::optional<std::string> SetFlag(bool& flag) {
 
 constexpr const char* kOneServer = "--serve and --metrics name the one server; give one of them";
 
-std::optional<std::string> Metrics(std::string_view value, Options& o) {
+// --metrics and --serve name the one server; --serve also means the web view.
+std::optional<std::string> ServerAddress(const char* option, std::string_view value, Options& o) {
   if (o.MetricsHost) return kOneServer;
   const auto address = ParseListenAddress(value);
   if (!address) {
-    return "--metrics wants [HOST:]PORT with HOST a dotted IPv4 address, not " + Quoted(value);
+    return std::string(option) + " wants [HOST:]PORT with HOST a dotted IPv4 address, not " +
+           Quoted(value);
   }
   o.MetricsHost = NumericHost(*address);
   o.MetricsPort = address->Port;
   return std::nullopt;
 }
 
+std::optional<std::string> Metrics(std::string_view value, Options& o) {
+  return ServerAddress("--metrics", value, o);
+}
+
 std::optional<std::string> Serve(std::string_view value, Options& o) {
-  if (o.MetricsHost) return kOneServer;
-  const auto address = ParseListenAddress(value);
-  if (!address) {
-    return "--serve wants [HOST:]PORT with HOST a dotted IPv4 address, not " + Quoted(value);
-  }
-  o.MetricsHost = NumericHost(*address);
-  o.MetricsPort = address->Port;
-  o.Serve = true;
-  return std::nullopt;
+  auto problem = ServerAddress("--serve", value, o);
+  if (!problem) o.Serve = true;
+  return problem;
 }
 
 std::optional<std::string> Token(std::string_view value, Options& o) {

@@ -15,19 +15,6 @@ bool IsTokenLetter(char c) {
          c == '_';
 }
 
-// The value of `name` in a query "a=1&token=x"; empty when absent.
-std::string_view QueryValue(std::string_view query, std::string_view name) {
-  while (!query.empty()) {
-    const std::size_t end = query.find('&');
-    const std::string_view pair = query.substr(0, end);
-    if (pair.size() > name.size() && pair.starts_with(name) && pair[name.size()] == '=')
-      return pair.substr(name.size() + 1);
-    if (end == std::string_view::npos) break;
-    query.remove_prefix(end + 1);
-  }
-  return {};
-}
-
 }  // namespace
 
 std::optional<std::string> TokenProblem(std::string_view token) {

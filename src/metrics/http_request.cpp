@@ -92,10 +92,27 @@ Reply Route(const HttpRequest& request, const WebAnswers& answers) {
   if (request.Path == "/metrics") return {"200 OK", kExpositionContentType, answers.Metrics()};
   if (request.Path == "/api/state.json")
     return {"200 OK", "application/json; charset=utf-8", answers.StateJson()};
+  if (request.Path == "/events/read") {
+    if (answers.StreamRead && answers.StreamRead(QueryValue(request.Query, "stream")))
+      return {"204 No Content", kText, ""};
+    return {"404 Not Found", kText, "no such stream\n"};
+  }
   return {"404 Not Found", kText, "try / or /metrics\n"};
 }
 
 }  // namespace
+
+std::string_view QueryValue(std::string_view query, std::string_view name) {
+  while (!query.empty()) {
+    const std::size_t end = query.find('&');
+    const std::string_view pair = query.substr(0, end);
+    if (pair.size() > name.size() && pair.starts_with(name) && pair[name.size()] == '=')
+      return pair.substr(name.size() + 1);
+    if (end == std::string_view::npos) break;
+    query.remove_prefix(end + 1);
+  }
+  return {};
+}
 
 RequestState ReadRequest(std::string_view received, HttpRequest& request) {
   const std::size_t headEnd = received.find("\r\n\r\n");
@@ -171,6 +188,10 @@ std::string ScreenResponse(const std::string* svg, bool head) {
 
 std::string EventOf(const std::string& json) {
   return "data: " + json + "\n\n";
+}
+
+std::string StreamKeyEvent(const std::string& key) {
+  return "event: stream\ndata: " + key + "\n\n";
 }
 
 }  // namespace ptpdiag

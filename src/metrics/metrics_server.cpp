@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <span>
 
+#include "metrics/access_token.h"
 #include "metrics/exposition.h"
 #include "metrics/http_request.h"
 #include "metrics/state_json.h"
@@ -34,6 +36,8 @@ struct MetricsServer::Connection {
   bool Done = false;
   // An event stream: the last snapshot queued, and since when bytes wait.
   bool Streaming = false;
+  std::string Key;  // the page names it when it says it reads
+  std::optional<Clock::time_point> LastRead;
   std::uint64_t Queued = 0;
   Clock::time_point WaitingSince;
   // A request for a screen's picture not drawn yet.
@@ -174,7 +178,8 @@ bool MetricsServer::ReadRequestPart(Connection& c) {
   const WebAnswers answers{[this] { return FormatMetrics(*Latest()); },
                            [this] { return StateJson(*Latest()); }, limits_.Token,
                            [this] { return streams_ < limits_.MaxStreams; },
-                           [this](int screen) { return FreshScreen(screen); }};
+                           [this](int screen) { return FreshScreen(screen); },
+                           [this](std::string_view key) { return NoteStreamRead(key); }};
   HttpAnswer answer = RespondTo(request, state, answers);
   c.Reply = std::move(answer.Text);
   c.Answering = true;
@@ -187,6 +192,8 @@ bool MetricsServer::ReadRequestPart(Connection& c) {
   if (answer.Stream) {
     c.Streaming = true;
     c.WaitingSince = Clock::now();
+    c.Key = RandomToken();
+    c.Reply += StreamKeyEvent(c.Key);
     c.Stream->LimitSending(
         kStreamSendBuffer,
         static_cast<int>(std::chrono::ceil<std::chrono::seconds>(limits_.MaxStreamStall).count()));
@@ -223,6 +230,20 @@ bool MetricsServer::QueueEvent(Connection& c) {
   if (!json.empty() && json.back() == '\n') json.pop_back();
   c.Reply += EventOf(json);
   return c.Reply.size() <= limits_.MaxStreamBacklog;
+}
+
+bool MetricsServer::StoppedReading(const Connection& c) const {
+  return c.LastRead && Clock::now() - *c.LastRead > limits_.MaxStreamStall;
+}
+
+bool MetricsServer::NoteStreamRead(std::string_view key) {
+  for (Connection& c : open_) {
+    if (c.Streaming && !c.Done && !key.empty() && c.Key == key) {
+      c.LastRead = Clock::now();
+      return true;
+    }
+  }
+  return false;
 }
 
 // Whatever the client sends is read and let go (a close shows as a failed
@@ -264,13 +285,13 @@ void MetricsServer::ForgetDone(std::vector<Connection>& open) {
 }
 
 void MetricsServer::Serve() {
-  std::vector<Connection> open;
+  std::vector<Connection>& open = open_;
   std::vector<SocketWatch> watched;
   while (!stopping_) {
     for (Connection& c : open) {
       if (c.Done) continue;
       if (c.WaitsForScreen != 0) AnswerIfDrawn(c);
-      if (c.Streaming && !QueueEvent(c)) {
+      if (c.Streaming && (StoppedReading(c) || !QueueEvent(c))) {
         c.Done = true;
         ++dropped_;
       }

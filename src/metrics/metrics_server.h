@@ -4,7 +4,8 @@
 // a screen's picture (GET /screen/N.svg) when one is asked for and the
 // last is over a second old. With a
 // token, every request must carry it. An event stream (GET /events) stays
-// open and gets each new snapshot as one event; its client must keep up. One thread waits on every
+// open and gets each new snapshot as one event; its client must keep up,
+// and once its page has said it reads (GET /events/read), keep saying so. One thread waits on every
 // connection at once. A request must come whole within a short time and size, and when every place
 // is taken a newcomer takes the place of the connection that has sent least, so idle or dripping
 // sockets cannot shut a real scrape out.
@@ -17,6 +18,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -36,7 +38,8 @@ struct MetricsLimits {
   // Event streams open at once; more are answered 503.
   std::size_t MaxStreams = 16;
   // What a stream's client may leave unread in the server; beyond it, or
-  // with bytes waiting this long, the client is dropped.
+  // with bytes waiting this long, or its page silent this long once it has
+  // said it reads, the client is dropped.
   std::size_t MaxStreamBacklog = 64 * 1024;
   std::chrono::milliseconds MaxStreamStall{10000};
   // A screen's picture is drawn again once it is this old; a request waits
@@ -90,6 +93,10 @@ class MetricsServer {
   // not had it; false once its client has left too much unread.
   bool QueueEvent(Connection& c);
   bool StepStream(Connection& c);
+  // A stream whose page has said it reads and has gone quiet since.
+  bool StoppedReading(const Connection& c) const;
+  // Notes that the stream `key` was read; false when none has that key.
+  bool NoteStreamRead(std::string_view key);
   // Screen N's picture if it is fresh; else nothing, and it is asked for.
   std::shared_ptr<const std::string> FreshScreen(int screen);
   // A request waiting for a picture: answered once it comes or its time is
@@ -116,6 +123,7 @@ class MetricsServer {
   std::atomic<std::size_t> streams_{0};
   std::atomic<std::uint64_t> answered_{0};
   std::atomic<std::uint64_t> dropped_{0};
+  std::vector<Connection> open_;  // the server thread's own
   std::thread thread_;
 };
 

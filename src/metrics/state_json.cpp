@@ -9,19 +9,6 @@ std::string Flag(bool value) {
   return value ? "true" : "false";
 }
 
-// The link tone's beeps, which the page plays as the program does.
-const char* PatternName(BeepPattern pattern) {
-  switch (pattern) {
-    case BeepPattern::Slow:
-      return "slow";
-    case BeepPattern::Fast:
-      return "fast";
-    case BeepPattern::Steady:
-      break;
-  }
-  return "steady";
-}
-
 std::string LinkJson(const MetricsSnapshot& m) {
   json::Fields f;
   f.Add("Kind", m.LinkKind.empty() ? "null" : json::Text(m.LinkKind));
@@ -54,7 +41,7 @@ std::string AlignmentJson(const MetricsSnapshot& m) {
   f.Add("BestMs", a.BestDbm ? std::to_string(a.BestMs) : "null");
   f.Add("FailedChecks", Flag(a.FailedChecks));
   f.Add("ToneHz", json::Real(m.Tone.Hz));
-  f.Add("TonePattern", json::Text(PatternName(m.Tone.Pattern)));
+  f.Add("TonePattern", json::Text(BeepPatternName(m.Tone.Pattern)));
   return f.Close();
 }
 

@@ -9,6 +9,8 @@ against the demo radio inside ptpdiag with --serve and --token auto.
 - the pages fetch nothing from anywhere but their own server;
 - the time from a frame's arrival to its digits in the page is measured
   (printed, and bounded loosely so that a stalled stream fails);
+- a page frozen as a phone freezes a tab in the background has its stream
+  dropped within 10 s, and takes up a new one when it wakes;
 - screenshots of /, /align and /screens at 390 x 844 and 1280 x 800 go to
   OUT_DIR to be looked at.
 
@@ -114,6 +116,34 @@ def check_align(driver, base, token):
     return seen, tone
 
 
+def established_on(port):
+    """The server's established connections on `port`."""
+    with open("/proc/net/tcp") as f:
+        rows = [line.split() for line in f.readlines()[1:]]
+    return sum(1 for r in rows if int(r[1].split(":")[1], 16) == port and r[3] == "01")
+
+
+def check_frozen_page_dropped(driver, port):
+    key = driver.execute_script("return stream")
+    for _ in range(30):  # a word that it reads may be on its way
+        if established_on(port) == 1:
+            break
+        time.sleep(0.1)
+    else:
+        fail(f"{established_on(port)} connections before the freeze, not the page's stream alone")
+    driver.execute_cdp_cmd("Page.setWebLifecycleState", {"state": "frozen"})
+    frozen_at = time.monotonic()
+    while established_on(port) > 0 and time.monotonic() - frozen_at < 20:
+        time.sleep(0.1)
+    took = time.monotonic() - frozen_at
+    print(f"a frozen page's stream was dropped after {took:.1f} s", flush=True)
+    if took > 10.5:
+        fail(f"a frozen page's stream was kept {took:.1f} s")
+    driver.execute_cdp_cmd("Page.setWebLifecycleState", {"state": "active"})
+    if not wait_for(driver, f"return stream !== {key!r} && Date.now() - ptpdiag.lastAt < 1000", 15):
+        fail("the page woken took up no new stream")
+
+
 def take_screenshots(driver, base, token):
     for width, height in [(390, 844), (1280, 800)]:
         driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride",
@@ -175,7 +205,7 @@ def report_delays(seen):
 with tempfile.TemporaryDirectory() as work:
     log_path = pathlib.Path(work) / "align.csv"
     process = subprocess.Popen(
-        [program, "--headless", "--demo", "--udp-port", str(free_port()), "--seconds", "40",
+        [program, "--headless", "--demo", "--udp-port", str(free_port()), "--seconds", "60",
          "--serve", "127.0.0.1:0", "--token", "auto", "--align-log", str(log_path)],
         stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
     found = re.search(r"(http://127\.0\.0\.1:\d+)/\?token=(\S+)$", process.stdout.readline().strip())
@@ -187,6 +217,7 @@ with tempfile.TemporaryDirectory() as work:
     try:
         check_token_refused(driver, base, token)
         seen, tone = check_align(driver, base, token)
+        check_frozen_page_dropped(driver, int(base.rsplit(":", 1)[1]))
         take_screenshots(driver, base, token)
     finally:
         driver.quit()

@@ -111,15 +111,24 @@ with tempfile.TemporaryFile("w+") as err:
     if response.status != 200 or response.getheader("Content-Type") != "text/event-stream":
         fail(f"/events: {response.status} {response.getheader('Content-Type')}")
     else:
-        events = []
+        events, key, kind = [], None, None
         for _ in range(20):  # the socket's timeout bounds each line
             line = response.fp.readline().decode()
-            if line.startswith("data: "):
+            if line.startswith("event: "):
+                kind = line[7:].strip()
+            elif line.startswith("data: ") and kind == "stream":
+                key, kind = line[6:].strip(), None
+            elif line.startswith("data: "):
                 events.append(json.loads(line[6:]))
             if len(events) == 2:
                 break
         if len(events) < 2 or events[1]["SessionMs"] <= events[0]["SessionMs"]:
             fail(f"the events do not move on: {events}")
+        # The page's word that it reads its stream, as the pages send it.
+        for read_key, expected in [(key, 204), ((key or "") + "x", 404)]:
+            status, _ = get(port, f"/events/read?token={token}&stream={read_key}")
+            if status != expected:
+                fail(f"/events/read for stream {read_key!r}: {status}, not {expected}")
     stream.close()
     process.wait(timeout=30)
     err.seek(0)

@@ -29,7 +29,7 @@ TEST_P(Requests, AreReadAndAnswered) {
   ASSERT_EQ(state, c.state) << c.received;
   if (state == RequestState::Incomplete) return;
   const WebAnswers answers{[] { return std::string("m 1\n"); }, [] { return std::string("{}\n"); },
-                           c.tokenSet ? kToken : "", {}, {}};
+                           c.tokenSet ? kToken : "", {}, {}, {}};
   const HttpAnswer answer = RespondTo(request, state, answers);
   const std::string& response = answer.Text;
   EXPECT_FALSE(answer.Stream);
@@ -108,7 +108,7 @@ TEST(Requests, TheMetricsAreMadeOnlyWhenAskedFor) {
     ++made;
     return std::string("x 1\n");
   };
-  const WebAnswers answers{body, [] { return std::string(); }, "", {}, {}};
+  const WebAnswers answers{body, [] { return std::string(); }, "", {}, {}, {}};
   HttpRequest request;
   ReadRequest("GET /nothing HTTP/1.1\r\n\r\n", request);
   RespondTo(request, RequestState::Complete, answers);
@@ -122,7 +122,7 @@ TEST(Requests, TheMetricsAreMadeOnlyWhenAskedFor) {
 }
 
 // An event stream opens only with room for it and the token, and never
-// for HEAD.
+// for HEAD; its page's word that it reads is taken for a stream there is.
 TEST(Requests, EventStreamsOpenWithRoomAndTheToken) {
   const struct {
     const char* received;
@@ -134,12 +134,18 @@ TEST(Requests, EventStreamsOpenWithRoomAndTheToken) {
       {"GET /events?token=abcdefghij-KLMNOP_0123 HTTP/1.1\r\n\r\n", false, false, "HTTP/1.1 503 Service Unavailable"},
       {"GET /events HTTP/1.1\r\n\r\n", true, false, "HTTP/1.1 401 Unauthorized"},
       {"HEAD /events?token=abcdefghij-KLMNOP_0123 HTTP/1.1\r\n\r\n", true, false, "HTTP/1.1 404 Not Found"},
+      {"GET /events/read?token=abcdefghij-KLMNOP_0123&stream=k1 HTTP/1.1\r\n\r\n", true, false,
+       "HTTP/1.1 204 No Content"},
+      {"GET /events/read?stream=k2&token=abcdefghij-KLMNOP_0123 HTTP/1.1\r\n\r\n", true, false,
+       "HTTP/1.1 404 Not Found"},
+      {"GET /events/read?stream=k1 HTTP/1.1\r\n\r\n", true, false, "HTTP/1.1 401 Unauthorized"},
   };
   for (const auto& c : cases) {
     HttpRequest request;
     ASSERT_EQ(ReadRequest(c.received, request), RequestState::Complete);
     const WebAnswers answers{[] { return std::string(); }, [] { return std::string(); }, kToken,
-                             [&c] { return c.room; }, {}};
+                             [&c] { return c.room; }, {},
+                             [](std::string_view key) { return key == "k1"; }};
     const HttpAnswer answer = RespondTo(request, RequestState::Complete, answers);
     EXPECT_EQ(answer.Stream, c.stream) << c.received;
     EXPECT_EQ(answer.Text.substr(0, answer.Text.find("\r\n")), c.status) << c.received;
@@ -177,7 +183,7 @@ TEST(Requests, ScreensAreSentWhenDrawnOrWaitedFor) {
     const WebAnswers answers{{}, {}, "", {}, [&](int n) {
                                asked = n;
                                return c.drawn ? svg : nullptr;
-                             }};
+                             }, {}};
     const HttpAnswer answer = RespondTo(request, RequestState::Complete, answers);
     EXPECT_EQ(answer.WaitsForScreen, c.waitsFor) << c.received;
     EXPECT_EQ(answer.Text.substr(0, answer.Text.find("\r\n")), c.status) << c.received;

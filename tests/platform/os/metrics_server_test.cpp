@@ -161,7 +161,8 @@ TEST_F(Endpoint, EventStreamsGetEachSnapshotAndAreCounted) {
   first->Send(ask);
   const std::string opened = first->ReadToEnd(300ms);
   EXPECT_EQ(opened.rfind("HTTP/1.1 200 OK\r\n", 0), 0U) << opened;
-  EXPECT_NE(opened.find("\r\n\r\ndata: {\"Version\": \"1.2.3\""), std::string::npos) << opened;
+  EXPECT_NE(opened.find("\r\n\r\nevent: stream\ndata: "), std::string::npos) << opened;
+  EXPECT_NE(opened.find("\n\ndata: {\"Version\": \"1.2.3\""), std::string::npos) << opened;
   Client second(server->Port());
   second.Send(ask);
   EXPECT_NE(second.ReadToEnd(300ms).find("data: "), std::string::npos);
@@ -215,6 +216,32 @@ TEST_F(Endpoint, ScreenPicturesAreWaitedForAndKeptFresh) {
   Client undrawn(server->Port());
   undrawn.Send("GET /screen/1.svg HTTP/1.1\r\n\r\n");
   EXPECT_EQ(undrawn.ReadToEnd(1000ms).rfind("HTTP/1.1 503", 0), 0U);
+}
+
+// Once a stream's page has said it reads, it must keep saying so; a
+// stream that never did is left to the limits on what waits unsent.
+TEST_F(Endpoint, AStreamWhosePageStopsSayingItReadsIsDropped) {
+  MetricsLimits limits;
+  limits.MaxStreamStall = 300ms;
+  Start(limits);
+  Client said(server->Port());
+  Client silent(server->Port());
+  said.Send("GET /events HTTP/1.1\r\n\r\n");
+  silent.Send("GET /events HTTP/1.1\r\n\r\n");
+  const std::string opened = said.ReadToEnd(200ms);
+  const std::size_t at = opened.find("event: stream\ndata: ");
+  ASSERT_NE(at, std::string::npos) << opened;
+  const std::string key = opened.substr(at + 20, opened.find('\n', at + 20) - at - 20);
+  for (const auto& [stream, status] : {std::pair{key, "204"}, std::pair{key + "x", "404"}}) {
+    Client read(server->Port());
+    read.Send("GET /events/read?stream=" + stream + " HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(read.ReadToEnd().substr(9, 3), status) << stream;
+  }
+  EXPECT_EQ(server->Streams(), 2U);
+  for (int i = 0; i < 40 && server->Streams() > 1; ++i) std::this_thread::sleep_for(25ms);
+  EXPECT_EQ(server->Streams(), 1U);
+  said.ReadToEnd(200ms);
+  EXPECT_TRUE(said.ClosedByServer());
 }
 
 TEST_F(Endpoint, APortInUseIsAnErrorWithTheSystemsWords) {
