@@ -233,7 +233,7 @@ bool MetricsServer::QueueEvent(Connection& c) {
 }
 
 bool MetricsServer::StoppedReading(const Connection& c) const {
-  return c.LastRead && Clock::now() - *c.LastRead > limits_.MaxStreamStall;
+  return c.LastRead && Clock::now() - *c.LastRead > limits_.MaxPageSilence;
 }
 
 bool MetricsServer::NoteStreamRead(std::string_view key) {

@@ -38,10 +38,12 @@ struct MetricsLimits {
   // Event streams open at once; more are answered 503.
   std::size_t MaxStreams = 16;
   // What a stream's client may leave unread in the server; beyond it, or
-  // with bytes waiting this long, or its page silent this long once it has
-  // said it reads, the client is dropped.
+  // with bytes waiting this long, the client is dropped.
   std::size_t MaxStreamBacklog = 64 * 1024;
   std::chrono::milliseconds MaxStreamStall{10000};
+  // A page says every 2 s that it reads its stream; once it has, four
+  // words missed drop it, within 10 s of its stopping.
+  std::chrono::milliseconds MaxPageSilence{8000};
   // A screen's picture is drawn again once it is this old; a request waits
   // this long for it before a 503.
   std::chrono::milliseconds ScreenFreshness{1000};

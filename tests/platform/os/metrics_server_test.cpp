@@ -222,7 +222,7 @@ TEST_F(Endpoint, ScreenPicturesAreWaitedForAndKeptFresh) {
 // stream that never did is left to the limits on what waits unsent.
 TEST_F(Endpoint, AStreamWhosePageStopsSayingItReadsIsDropped) {
   MetricsLimits limits;
-  limits.MaxStreamStall = 300ms;
+  limits.MaxPageSilence = 300ms;
   Start(limits);
   Client said(server->Port());
   Client silent(server->Port());
